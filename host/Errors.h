@@ -1,0 +1,17 @@
+// Errors the host reports to its user (as opposed to errors it returns to the module).
+#ifndef ORVANE_HOST_ERRORS_H
+#define ORVANE_HOST_ERRORS_H
+
+#include <stdexcept>
+#include <string>
+
+namespace orvane::host {
+
+// Input the user gave us that we cannot use: a scenario, a value, a module path (exit code 2).
+struct BadInput : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace orvane::host
+
+#endif

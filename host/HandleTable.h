@@ -1,0 +1,81 @@
+// Every handle the host gives the module is an object registered here. The table answers
+// whether a pointer the module hands back is one of ours, alive and of the expected kind, and
+// after each command which handles were leaked, released twice or used after release.
+#ifndef ORVANE_HOST_HANDLETABLE_H
+#define ORVANE_HOST_HANDLETABLE_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace orvane::host {
+
+enum class HandleKind {
+  Memory,         // PF Handle Suite blocks (owned by the module across commands)
+  Effect,         // AEGP_EffectRefH
+  Mask,           // AEGP_MaskRefH
+  Stream,         // AEGP_StreamRefH
+  StreamValue,    // the value behind an AEGP_StreamValue2 (released with DisposeStreamValue)
+  KeyframeBatch,  // AEGP_AddKeyframesInfoH
+  DrawObject,     // Drawbot pens and paths
+};
+
+const char *KindName(HandleKind kind);
+
+struct HandleObject {
+  static constexpr uint32_t kMagic = 0x4F52564E;  // "ORVN"
+  uint32_t magic = kMagic;
+  HandleKind kind = HandleKind::Memory;
+  bool live = true;
+  uint64_t serial = 0;
+  virtual ~HandleObject() = default;
+};
+
+class HandleTable {
+ public:
+  // Registers a new handle object; `key` is the pointer value the module will see.
+  template <typename T, typename... Args>
+  T *Make(HandleKind kind, Args &&...args) {
+    auto object = std::make_unique<T>(std::forward<Args>(args)...);
+    object->kind = kind;
+    object->serial = ++serial_;
+    T *raw = object.get();
+    objects_.emplace(raw, std::move(object));
+    return raw;
+  }
+  // Registers an extra key (e.g. PF_Handle, the address of a master pointer) for an object.
+  void Alias(const void *key, HandleObject *object) { aliases_[key] = object; }
+
+  // The live object behind `key` if it is ours and of `kind`; otherwise null, and the misuse
+  // (foreign pointer, wrong kind, use after release) is recorded.
+  template <typename T>
+  T *Get(const void *key, HandleKind kind, const char *function) {
+    return static_cast<T *>(Lookup(key, kind, function, false));
+  }
+  // Marks the handle released; false (and a recorded problem) when it was not a live handle.
+  bool Release(const void *key, HandleKind kind, const char *function);
+
+  // Live handles of the kinds a command must give back before it returns.
+  std::vector<std::string> Leaks() const;
+  // Drops released objects and reports leaks as problems; call after each command.
+  std::vector<std::string> EndCommand();
+  // Misuse recorded since the last call (double release, foreign handle, use after release).
+  std::vector<std::string> TakeProblems();
+  std::size_t live_count(HandleKind kind) const;
+
+ private:
+  HandleObject *Lookup(const void *key, HandleKind kind, const char *function, bool releasing);
+  HandleObject *Find(const void *key) const;
+
+  uint64_t serial_ = 0;
+  std::unordered_map<const void *, std::unique_ptr<HandleObject>> objects_;
+  std::unordered_map<const void *, HandleObject *> aliases_;
+  std::vector<std::string> problems_;
+};
+
+}  // namespace orvane::host
+
+#endif

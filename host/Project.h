@@ -1,0 +1,155 @@
+// The project the host keeps: one composition, one layer with its masks, the effect instance
+// with its parameter streams, the undo history and the Info panel. Times are in seconds;
+// layer time is composition time minus the layer's start.
+#ifndef ORVANE_HOST_PROJECT_H
+#define ORVANE_HOST_PROJECT_H
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "AE_Effect.h"
+#include "AE_EffectUI.h"
+#include "AE_GeneralPlug.h"
+
+namespace orvane::host {
+
+// A stream value in the units the AEGP layer uses: one_d in v[0]; two_d in v[0], v[1];
+// colours as alpha, red, green, blue in 0..1; a mask id in v[0].
+struct StreamValue {
+  double v[4] = {0, 0, 0, 0};
+};
+
+struct Outline {
+  bool open = true;
+  std::vector<AEGP_MaskVertex> vertices;
+  // Segments between vertices: a closed outline also joins the last vertex to the first.
+  A_long Segments() const {
+    A_long n = A_long(vertices.size());
+    return open ? std::max<A_long>(n - 1, 0) : n;
+  }
+};
+
+StreamValue Interpolate(const StreamValue &a, const StreamValue &b, double f);
+Outline Interpolate(const Outline &a, const Outline &b, double f);
+
+template <typename T>
+struct Keyframe {
+  double time;  // layer time, seconds
+  A_Time at;    // the time as the keyframe was given, for reporting
+  T value;
+};
+
+// A value that is either static or keyframed (linear between keys, held outside them).
+template <typename T>
+struct Animatable {
+  T value{};
+  std::vector<Keyframe<T>> keys;
+
+  T At(double t) const {
+    if (keys.empty()) return value;
+    if (t <= keys.front().time) return keys.front().value;
+    if (t >= keys.back().time) return keys.back().value;
+    auto hi = std::upper_bound(keys.begin(), keys.end(), t,
+                               [](double x, const Keyframe<T> &k) { return x < k.time; });
+    auto lo = hi - 1;
+    double f = (t - lo->time) / (hi->time - lo->time);
+    return Interpolate(lo->value, hi->value, f);
+  }
+  // A key at the same time replaces the old one.
+  void SetKey(double t, A_Time at, const T &v) {
+    auto it = std::lower_bound(keys.begin(), keys.end(), t,
+                               [](const Keyframe<T> &k, double x) { return k.time < x; });
+    if (it != keys.end() && it->time == t) {
+      it->value = v;
+      it->at = at;
+    } else {
+      keys.insert(it, Keyframe<T>{t, at, v});
+    }
+  }
+  // Setting a value on an animated stream keys it at that time, as the application does.
+  void Set(double t, const T &v) {
+    if (keys.empty()) {
+      value = v;
+    } else {
+      SetKey(t, A_Time{0, 0}, v);
+    }
+  }
+};
+
+struct Mask {
+  AEGP_MaskIDVal id = 0;
+  AEGP_ColorVal color{};
+  Animatable<Outline> outline;
+};
+
+struct Composition {
+  A_long width = 1920;
+  A_long height = 1080;
+  double fps = 30;
+  A_u_long time_scale = 30;
+  double duration = 10;
+  double work_start = 0;
+  double work_duration = 10;
+};
+
+struct Transform {
+  double position[2] = {960, 540};
+  double anchor[2] = {960, 540};
+  double scale[2] = {100, 100};  // percent
+  double rotation = 0;           // degrees, clockwise on screen
+};
+
+struct Layer {
+  A_long width = 1920;
+  A_long height = 1080;
+  double start = 0;  // composition time at which layer time 0 falls
+  Transform transform;
+  std::vector<Mask> masks;
+  AEGP_MaskIDVal next_mask_id = 1;
+  std::size_t next_color = 0;
+};
+
+struct EffectParam {
+  PF_ParamDef def{};  // as registered; its text pointers point into the strings below
+  std::string name;
+  std::string text;  // button or checkbox text
+  Animatable<StreamValue> stream;
+  bool hidden = false;
+  bool has_stream() const {
+    return def.param_type != PF_Param_GROUP_START && def.param_type != PF_Param_GROUP_END &&
+           def.param_type != PF_Param_BUTTON && def.param_type != PF_Param_LAYER;
+  }
+};
+
+struct EffectInstance {
+  bool applied = false;
+  std::vector<EffectParam> params;  // index 0 is the input layer
+  bool ui_registered = false;
+  PF_CustomUIInfo ui{};
+  int FindParam(const std::string &name) const;
+};
+
+struct UndoHistory {
+  std::vector<std::string> entries;  // closed groups, oldest first
+  std::vector<std::string> open;     // groups started and not yet ended (nesting)
+  std::vector<std::string> problems;
+};
+
+struct Project {
+  Composition comp;
+  Layer layer;
+  EffectInstance effect;
+  UndoHistory undo;
+  std::vector<std::string> info;  // Info panel lines, oldest first
+  double time = 0;                // composition time, seconds
+
+  double LayerTime(double comp_time) const { return comp_time - layer.start; }
+  // Index of the mask with this id, or -1.
+  int MaskIndexById(AEGP_MaskIDVal id) const;
+};
+
+}  // namespace orvane::host
+
+#endif

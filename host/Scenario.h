@@ -1,0 +1,59 @@
+// Scripted sessions: a JSON scenario sets up the project and lists the user's steps, which the
+// runner plays against a Session as the application would.
+#ifndef ORVANE_HOST_SCENARIO_H
+#define ORVANE_HOST_SCENARIO_H
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "Session.h"
+
+namespace orvane::host {
+
+using Json = nlohmann::ordered_json;
+
+struct StepRecord {
+  std::string what;  // the step's "do"
+  std::vector<CommandRecord> commands;
+  std::vector<std::string> changes;  // what the step changed in the project, for people
+};
+
+// Reads a scenario file; throws BadInput naming the problem (with line and column for bad JSON).
+Json LoadScenarioFile(const std::string &path);
+Json ParseScenario(const std::string &text, const std::string &origin);
+
+class ScenarioRunner {
+ public:
+  // Checks the scenario's shape and sets up the project from its "comp", "layer" and "view".
+  ScenarioRunner(Session &session, Json scenario);
+
+  // Plays every step; throws BadInput naming the step when one cannot be carried out.
+  void Run();
+  // Sends global tear-down, as the application does when it quits.
+  void Finish();
+
+  const std::vector<StepRecord> &steps() const { return steps_; }
+  const Json &scenario() const { return scenario_; }
+  static std::vector<std::string> StepNames();
+
+ private:
+  using Handler = void (ScenarioRunner::*)(const Json &step, StepRecord &record);
+  static const std::map<std::string, Handler> &Handlers();
+
+  void DoApply(const Json &step, StepRecord &record);
+
+  Session &session_;
+  Json scenario_;
+  std::vector<StepRecord> steps_;
+};
+
+// The project as JSON: the sections of the command-line contract.
+Json DumpProject(Session &session, const std::vector<StepRecord> &steps);
+
+}  // namespace orvane::host
+
+#endif

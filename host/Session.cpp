@@ -1,0 +1,228 @@
+#include "Session.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "ParamValues.h"
+#include "Suites.h"
+
+namespace orvane::host {
+
+namespace {
+
+Session *g_current = nullptr;
+
+A_long HostSprintf(A_char *buffer, const A_char *format, ...) {
+  ORVANE_HOST_ENTER("sprintf");
+  va_list args;
+  va_start(args, format);
+  // Every buffer the module formats into is a host message or line of 256 characters.
+  int n = std::vsnprintf(buffer, PF_MAX_EFFECT_MSG_LEN + 1, format, args);
+  va_end(args);
+  return n;
+}
+
+A_char *HostStrcpy(A_char *dest, const A_char *src) {
+  if (Session::Current().trace().Enter("strcpy")) return dest;
+  return std::strcpy(dest, src);
+}
+
+A_FpLong HostFabs(A_FpLong v) { return std::fabs(v); }
+
+}  // namespace
+
+Session &Session::Current() { return *g_current; }
+
+Session::Session(Module &module)
+    : module_(module), effect_ref_(reinterpret_cast<PF_ProgPtr>(&effect_token_)) {
+  previous_ = g_current;
+  g_current = this;
+  utils_.ansi.sprintf = HostSprintf;
+  utils_.ansi.strcpy = HostStrcpy;
+  utils_.ansi.fabs = HostFabs;
+  InstallCallbacks(in_data_, utils_);
+  ProvideSuites(suites_);
+}
+
+Session::~Session() { g_current = previous_; }
+
+CommandContext Session::context() const {
+  CommandContext c;
+  c.time = project_.time;
+  return c;
+}
+
+void Session::PrepareInData(const CommandContext &context) {
+  const Composition &comp = project_.comp;
+  in_data_.utils = &utils_;
+  in_data_.effect_ref = effect_ref_;
+  in_data_.version = (13u << 16) | 1u;
+  in_data_.appl_id = 0x46585443;  // 'FXTC'
+  in_data_.num_params = A_long(project_.effect.params.size());
+  in_data_.time_scale = comp.time_scale;
+  // The effect sees layer time, in the composition's time scale.
+  in_data_.current_time = A_long(std::lround(project_.LayerTime(context.time) * comp.time_scale));
+  in_data_.time_step = A_long(std::lround(comp.time_scale / comp.fps));
+  in_data_.local_time_step = in_data_.time_step;
+  in_data_.total_time = A_long(std::lround(comp.duration * comp.time_scale));
+  in_data_.width = project_.layer.width;
+  in_data_.height = project_.layer.height;
+  in_data_.extent_hint = PF_LRect{0, 0, project_.layer.width, project_.layer.height};
+  in_data_.downsample_x = context.downsample_x;
+  in_data_.downsample_y = context.downsample_y;
+  in_data_.pixel_aspect_ratio = PF_RationalScale{1, 1};
+  in_data_.global_data = global_data_;
+  in_data_.pica_basicP = suites_.basic();
+}
+
+Session::ParamArray Session::BuildParams(const CommandContext &context) {
+  ParamArray array;
+  auto &params = project_.effect.params;
+  array.defs.resize(params.size());
+  double dx =
+      context.downsample_x.den ? double(context.downsample_x.num) / context.downsample_x.den : 1;
+  double dy =
+      context.downsample_y.den ? double(context.downsample_y.num) / context.downsample_y.den : 1;
+  double t = project_.LayerTime(context.time);
+  for (std::size_t i = 0; i < params.size(); ++i) {
+    array.defs[i] = params[i].def;
+    // Text lives in the project's strings, which move as the parameter list grows.
+    if (params[i].def.param_type == PF_Param_BUTTON)
+      array.defs[i].u.button_d.u.namesptr = params[i].text.c_str();
+    if (params[i].def.param_type == PF_Param_CHECKBOX)
+      array.defs[i].u.bd.u.nameptr = params[i].text.c_str();
+    if (params[i].has_stream()) WriteValue(array.defs[i], params[i].stream.At(t), dx, dy);
+  }
+  for (auto &def : array.defs) array.ptrs.push_back(&def);
+  return array;
+}
+
+void Session::TakeOverChanged(ParamArray &array, const CommandContext &context) {
+  auto &params = project_.effect.params;
+  double t = project_.LayerTime(context.time);
+  for (std::size_t i = 0; i < params.size() && i < array.defs.size(); ++i) {
+    if (!(array.defs[i].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) || !params[i].has_stream())
+      continue;
+    params[i].stream.Set(t, ReadValue(array.defs[i]));
+  }
+}
+
+PF_Err Session::Send(PF_Cmd cmd, void *extra, PF_OutData *out, const CommandContext *context) {
+  CommandContext ctx = context ? *context : this->context();
+  ParamArray array = BuildParams(ctx);
+  PF_Err err =
+      SendWithParams(cmd, extra, array.ptrs.empty() ? nullptr : array.ptrs.data(), out, ctx);
+  if (cmd == PF_Cmd_USER_CHANGED_PARAM || cmd == PF_Cmd_EVENT) TakeOverChanged(array, ctx);
+  return err;
+}
+
+PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF_OutData *out,
+                               const CommandContext &context) {
+  Session *outer = g_current;
+  g_current = this;
+  PrepareInData(context);
+  PF_OutData local{};
+  PF_OutData *out_data = out ? out : &local;
+  PF_LayerDef output{};
+  CommandRecord record;
+  record.cmd = cmd;
+  record.first_call = trace_.calls();
+  auto before = suites_.uses();
+  try {
+    record.err = module_.entry()(cmd, &in_data_, out_data, params, &output, extra);
+  } catch (...) {
+    // A module must never let an exception reach its host; report it as the failure it is.
+    record.err = PF_Err_INTERNAL_STRUCT_DAMAGED;
+    record.problems.push_back("an exception escaped the module");
+  }
+  record.end_call = trace_.calls();
+  record.out_flags = out_data->out_flags;
+  if (out_data->out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) {
+    record.message.assign(out_data->return_msg,
+                          strnlen(out_data->return_msg, sizeof out_data->return_msg));
+  }
+  for (const auto &[key, use] : suites_.uses()) {
+    auto it = before.find(key);
+    int acquired = use.acquired - (it == before.end() ? 0 : it->second.acquired);
+    int released = use.released - (it == before.end() ? 0 : it->second.released);
+    if (acquired != released) {
+      record.problems.push_back("suite \"" + key.first + "\" " + std::to_string(key.second) +
+                                " acquired " + std::to_string(acquired) + " times, released " +
+                                std::to_string(released));
+    }
+  }
+  FinishCommand(record);
+  g_current = outer;
+  commands_.push_back(record);
+  return record.err;
+}
+
+void Session::FinishCommand(CommandRecord &record) {
+  for (auto &problem : handles_.EndCommand()) record.problems.push_back(std::move(problem));
+  for (auto &problem : handles_.TakeProblems()) record.problems.push_back(std::move(problem));
+  UndoHistory &undo = project_.undo;
+  for (auto &problem : undo.problems) record.problems.push_back(std::move(problem));
+  undo.problems.clear();
+  if (!undo.open.empty()) {
+    record.problems.push_back("undo group \"" + undo.open.front() + "\" left open");
+    // The application closes a group its plug-in forgot, so one fault does not swallow the
+    // undo history of everything after it.
+    undo.entries.push_back(undo.open.front());
+    undo.open.clear();
+  }
+  for (const auto &problem : record.problems) problems_.push_back(problem);
+}
+
+PF_Err Session::GlobalSetup() {
+  PF_OutData out{};
+  PF_Err err = Send(PF_Cmd_GLOBAL_SETUP, nullptr, &out);
+  global_setup_done_ = err == PF_Err_NONE;
+  if (global_setup_done_) global_data_ = out.global_data;
+  return err;
+}
+
+PF_Err Session::GlobalSetdown() {
+  PF_Err err = Send(PF_Cmd_GLOBAL_SETDOWN);
+  global_setup_done_ = false;
+  global_data_ = nullptr;
+  if (handles_.live_count(HandleKind::Memory) != 0) {
+    problems_.push_back("memory handles still held after global tear-down");
+  }
+  return err;
+}
+
+PF_Err Session::Apply() {
+  if (!global_setup_done_) {
+    if (PF_Err err = GlobalSetup()) return err;
+  }
+  EffectInstance &effect = project_.effect;
+  effect = EffectInstance();
+  EffectParam input;
+  input.def.param_type = PF_Param_LAYER;
+  input.name = "";
+  effect.params.push_back(input);
+
+  PF_OutData out{};
+  PF_Err err = Send(PF_Cmd_PARAMS_SETUP, nullptr, &out);
+  if (err) return err;
+  if (out.num_params != A_long(effect.params.size())) {
+    problems_.push_back("parameter setup reported " + std::to_string(out.num_params) +
+                        " parameters but added " + std::to_string(effect.params.size()));
+  }
+  for (EffectParam &param : effect.params) {
+    param.stream.value = DefaultValue(param.def, project_.layer);
+  }
+  effect.applied = true;
+  return Send(PF_Cmd_UPDATE_PARAMS_UI);
+}
+
+std::string Session::AboutText() {
+  PF_OutData out{};
+  Send(PF_Cmd_ABOUT, nullptr, &out);
+  return std::string(out.return_msg, strnlen(out.return_msg, sizeof out.return_msg));
+}
+
+}  // namespace orvane::host

@@ -1,0 +1,115 @@
+// The headless application: it owns the loaded module, the project, the suites it publishes and
+// the bookkeeping of every call, and it sends the module its commands as the application would.
+#ifndef ORVANE_HOST_SESSION_H
+#define ORVANE_HOST_SESSION_H
+
+#include <string>
+#include <vector>
+
+#include "AE_EffectCB.h"
+#include "CallTrace.h"
+#include "HandleTable.h"
+#include "Module.h"
+#include "Project.h"
+#include "SuiteRegistry.h"
+
+namespace orvane::host {
+
+struct CommandRecord {
+  PF_Cmd cmd = 0;
+  PF_Err err = 0;
+  A_long out_flags = 0;
+  std::string message;                // return_msg, when the module asked for it to be shown
+  std::vector<std::string> problems;  // leaks, misuse, open undo groups, exceptions
+  std::size_t first_call = 0;         // range of this command's host calls in the trace
+  std::size_t end_call = 0;
+};
+
+// Where a command is evaluated: the current time and the render's downsample factors.
+struct CommandContext {
+  double time = 0;  // composition time, seconds
+  PF_RationalScale downsample_x{1, 1};
+  PF_RationalScale downsample_y{1, 1};
+};
+
+class Session {
+ public:
+  explicit Session(Module &module);
+  ~Session();
+  Session(const Session &) = delete;
+  Session &operator=(const Session &) = delete;
+
+  // The session whose module is being driven; host functions find their state through it.
+  static Session &Current();
+
+  Module &module() { return module_; }
+  SuiteRegistry &suites() { return suites_; }
+  CallTrace &trace() { return trace_; }
+  HandleTable &handles() { return handles_; }
+  Project &project() { return project_; }
+  const Project &project() const { return project_; }
+
+  // Sends one command with the parameters at the context's time; `out` may be given to see
+  // (or pre-fill) the out-data block. The result is also appended to commands().
+  PF_Err Send(PF_Cmd cmd, void *extra = nullptr, PF_OutData *out = nullptr,
+              const CommandContext *context = nullptr);
+  PF_Err SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF_OutData *out,
+                        const CommandContext &context);
+
+  // The application's actions.
+  PF_Err GlobalSetup();
+  PF_Err GlobalSetdown();
+  // Applies the effect: global setup if not yet done, parameter setup, the UI update.
+  PF_Err Apply();
+  std::string AboutText();
+
+  bool global_setup_done() const { return global_setup_done_; }
+  PF_Handle global_data() const { return global_data_; }
+  AEGP_PluginID IssuePluginId() { return next_plugin_id_++; }
+
+  const std::vector<CommandRecord> &commands() const { return commands_; }
+  std::vector<std::string> &problems() { return problems_; }
+
+  // The parameter array at a context, as the application hands it with a command.
+  struct ParamArray {
+    std::vector<PF_ParamDef> defs;
+    std::vector<PF_ParamDef *> ptrs;
+  };
+  ParamArray BuildParams(const CommandContext &context);
+  // Takes over values the module marked PF_ChangeFlag_CHANGED_VALUE in a parameter array.
+  void TakeOverChanged(ParamArray &array, const CommandContext &context);
+
+  PF_ProgPtr effect_ref() const { return effect_ref_; }
+  bool IsEffectRef(PF_ProgPtr ref) const { return ref == effect_ref_; }
+  CommandContext context() const;
+
+ private:
+  void PrepareInData(const CommandContext &context);
+  void FinishCommand(CommandRecord &record);
+
+  Module &module_;
+  SuiteRegistry suites_;
+  CallTrace trace_;
+  HandleTable handles_;
+  Project project_;
+  PF_InData in_data_{};
+  PF_UtilCallbacks utils_{};
+  char effect_token_ = 0;
+  PF_ProgPtr effect_ref_;
+  bool global_setup_done_ = false;
+  PF_Handle global_data_ = nullptr;
+  AEGP_PluginID next_plugin_id_ = 7;
+  std::vector<CommandRecord> commands_;
+  std::vector<std::string> problems_;
+  Session *previous_ = nullptr;
+};
+
+// Every host function starts here: its call is counted and may be made to fail.
+#define ORVANE_HOST_ENTER(name)                                                                    \
+  do {                                                                                             \
+    if (PF_Err planned_ = ::orvane::host::Session::Current().trace().Enter(name)) return planned_; \
+  } while (0)
+
+}  // namespace orvane::host
+
+#endif

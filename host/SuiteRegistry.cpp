@@ -1,0 +1,62 @@
+#include "SuiteRegistry.h"
+
+#include "Session.h"
+
+namespace orvane::host {
+namespace {
+
+SPErr AcquireSuite(const char *name, int32_t version, const void **suite) {
+  return Session::Current().suites().Acquire(name, version, suite);
+}
+SPErr ReleaseSuite(const char *name, int32_t version) {
+  return Session::Current().suites().Release(name, version);
+}
+
+}  // namespace
+
+SuiteRegistry::SuiteRegistry() {
+  basic_.AcquireSuite = AcquireSuite;
+  basic_.ReleaseSuite = ReleaseSuite;
+}
+
+void SuiteRegistry::Provide(const std::string &name, int version, const void *table) {
+  tables_[{name, version}] = table;
+  uses_[{name, version}].provided = true;
+}
+
+SPErr SuiteRegistry::Acquire(const char *name, int version, const void **suite) {
+  SuiteKey key{name ? name : "", version};
+  SuiteUse &use = uses_[key];
+  auto it = tables_.find(key);
+  if (it == tables_.end() || withheld_.count(key)) {
+    use.refused = true;
+    if (suite) *suite = nullptr;
+    return kSuiteNotFound;
+  }
+  ++use.acquired;
+  events_.push_back({true, key});
+  if (suite) *suite = it->second;
+  return 0;
+}
+
+SPErr SuiteRegistry::Release(const char *name, int version) {
+  SuiteKey key{name ? name : "", version};
+  SuiteUse &use = uses_[key];
+  ++use.released;
+  events_.push_back({false, key});
+  return use.released > use.acquired ? kSuiteNotFound : 0;
+}
+
+std::vector<SuiteKey> SuiteRegistry::Outstanding() const {
+  std::vector<SuiteKey> out;
+  for (const auto &[key, use] : uses_) {
+    if (use.acquired != use.released) out.push_back(key);
+  }
+  return out;
+}
+
+bool SuiteRegistry::IsProvided(const std::string &name, int version) const {
+  return tables_.count({name, version}) != 0;
+}
+
+}  // namespace orvane::host

@@ -1,0 +1,18 @@
+// What the host publishes to a module: the callbacks in PF_InData and the suites by name.
+#ifndef ORVANE_HOST_SUITES_H
+#define ORVANE_HOST_SUITES_H
+
+#include "AE_EffectCB.h"
+#include "SuiteRegistry.h"
+
+namespace orvane::host {
+
+void InstallCallbacks(PF_InData &in_data, PF_UtilCallbacks &utils);
+void ProvideSuites(SuiteRegistry &registry);
+
+// One function per group of suites, each in its own source file under suites/.
+void ProvideShellSuites(SuiteRegistry &registry);
+
+}  // namespace orvane::host
+
+#endif

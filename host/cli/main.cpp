@@ -1,0 +1,142 @@
+// orvane-host: loads an effect module and drives it as the application would.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+#include "Errors.h"
+#include "PropertyListReader.h"
+#include "Scenario.h"
+
+namespace fs = std::filesystem;
+using namespace orvane::host;
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitModuleFailed = 1;
+constexpr int kExitBadInput = 2;
+
+std::string DefaultModulePath() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("OrvaneTavolin.so") : (exe.parent_path() / "OrvaneTavolin.so").string();
+}
+
+std::string VersionText(uint32_t v) {
+  static const char *stages[] = {"develop", "alpha", "beta", "release"};
+  char text[64];
+  std::snprintf(text, sizeof text, "%u.%u.%u %s build %u", (v >> 19) & 7, (v >> 15) & 15,
+                (v >> 11) & 15, stages[(v >> 9) & 3], v & 0x1FF);
+  return text;
+}
+
+int RunCommand(const std::string &scenario_path, const std::string &module_path,
+               const std::string &out_dir, bool json) {
+  Json scenario = LoadScenarioFile(scenario_path);
+  Module module(module_path);
+  Session session(module);
+  ScenarioRunner runner(session, scenario);
+  runner.Run();
+  runner.Finish();
+  Json dump = DumpProject(session, runner.steps());
+  if (!out_dir.empty()) {
+    fs::create_directories(out_dir);
+    std::ofstream(fs::path(out_dir) / "project.json") << dump.dump(2) << "\n";
+  }
+  bool failed = !session.problems().empty();
+  for (const StepRecord &step : runner.steps()) {
+    for (const CommandRecord &c : step.commands) failed = failed || c.err != 0;
+  }
+  if (json) {
+    std::cout << dump.dump(2) << "\n";
+  } else {
+    for (std::size_t i = 0; i < runner.steps().size(); ++i) {
+      const StepRecord &step = runner.steps()[i];
+      std::cout << "step " << i + 1 << " " << step.what << ":";
+      for (const CommandRecord &c : step.commands)
+        std::cout << " cmd " << c.cmd << " -> " << c.err << ";";
+      for (const auto &change : step.changes) std::cout << " " << change << ";";
+      std::cout << "\n";
+    }
+    for (const auto &problem : session.problems()) std::cout << "problem: " << problem << "\n";
+  }
+  return failed ? kExitModuleFailed : kExitOk;
+}
+
+int InfoCommand(const std::string &module_path, bool json) {
+  Module module(module_path);
+  PropertyList list = ReadPropertyList(module.property_list());
+  Session session(module);
+  std::string about = session.AboutText();
+  Json out = {{"module", module_path},
+              {"name", list.Text("name").value_or("")},
+              {"category", list.Text("catg").value_or("")},
+              {"match_name", list.Text("eMNA").value_or("")},
+              {"version", list.Long("eVER").value_or(0)},
+              {"version_text", VersionText(list.Long("eVER").value_or(0))},
+              {"out_flags", list.Long("eGLO").value_or(0)},
+              {"out_flags2", list.Long("eGL2").value_or(0)},
+              {"about", about},
+              {"property_list_problems", list.problems}};
+  if (module.property_list().empty())
+    out["property_list_problems"].push_back("the module carries no property list");
+  if (json) {
+    std::cout << out.dump(2) << "\n";
+    return kExitOk;
+  }
+  char flags[64];
+  std::snprintf(flags, sizeof flags, "0x%X, 0x%X", unsigned(out["out_flags"].get<uint32_t>()),
+                unsigned(out["out_flags2"].get<uint32_t>()));
+  std::string about_lines = about;
+  for (char &c : about_lines) c = c == '\r' ? '\n' : c;
+  std::cout << "module:   " << module_path << "\n"
+            << "name:     " << out["name"].get<std::string>() << "\n"
+            << "category: " << out["category"].get<std::string>() << "\n"
+            << "version:  " << out["version_text"].get<std::string>() << "\n"
+            << "flags:    " << flags << "\n"
+            << "about:    " << about_lines << "\n";
+  for (const auto &problem : out["property_list_problems"])
+    std::cout << "problem:  " << problem.get<std::string>() << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  CLI::App app{"orvane-host: a headless host that loads an effect module and drives it."};
+  app.require_subcommand(1);
+  bool json = false;
+
+  std::string scenario_path, module_path = DefaultModulePath(), out_dir;
+  CLI::App *run = app.add_subcommand("run", "Play a scenario (JSON) against the module.");
+  run->add_option("scenario", scenario_path, "Scenario file")->required();
+  run->add_option("--module", module_path, "Effect module to load")->capture_default_str();
+  run->add_option("--out", out_dir, "Folder for project.json and pictures");
+  run->add_flag("--json", json, "Print the project dump as JSON");
+
+  std::string info_module;
+  CLI::App *info = app.add_subcommand("info", "Show a module's property list and About text.");
+  info->add_option("module", info_module, "Effect module")->required();
+  info->add_flag("--json", json, "Print as JSON");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError &e) {
+    return app.exit(e) == 0 ? kExitOk : kExitBadInput;
+  }
+  try {
+    if (*run) return RunCommand(scenario_path, module_path, out_dir, json);
+    if (*info) return InfoCommand(info_module, json);
+  } catch (const BadInput &e) {
+    std::cerr << "orvane-host: " << e.what() << "\n";
+    return kExitBadInput;
+  } catch (const std::exception &e) {
+    std::cerr << "orvane-host: " << e.what() << "\n";
+    return kExitModuleFailed;
+  }
+  return kExitOk;
+}

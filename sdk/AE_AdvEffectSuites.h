@@ -1,0 +1,22 @@
+/* Advanced application suite: the Info panel. */
+#ifndef ORVANE_SDK_AE_ADVEFFECTSUITES_H
+#define ORVANE_SDK_AE_ADVEFFECTSUITES_H
+
+#include "AE_Effect.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define kPFAdvAppSuite "PF AE Adv App Suite"
+#define kPFAdvAppSuiteVersion2 2
+
+typedef struct PF_AdvAppSuite2 {
+  PF_Err (*PF_InfoDrawText)(const A_char *line1Z0, const A_char *line2Z0);
+} PF_AdvAppSuite2;
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

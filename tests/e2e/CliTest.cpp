@@ -1,0 +1,100 @@
+// orvane-host as a user runs it: exit codes, messages and the JSON dump.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+struct Result {
+  int code;
+  std::string out;
+};
+
+// Runs the host with a scenario written to a temporary file; stderr is folded into the output.
+Result RunHost(const std::string &args) {
+  std::string command = std::string(ORVANE_HOST_EXE) + " " + args + " 2>&1";
+  Result result{-1, ""};
+  FILE *pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  std::array<char, 4096> buffer;
+  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+    result.out.append(buffer.data(), n);
+  int status = pclose(pipe);
+  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string WriteScenario(const std::string &name, const std::string &text) {
+  std::string path = ::testing::TempDir() + name;
+  std::ofstream(path) << text;
+  return path;
+}
+
+TEST(Cli, ApplyDumpsEveryNamedParameterWithItsDefault) {
+  std::string path = WriteScenario("apply.json", R"({"steps": [{"do": "apply"}]})");
+  Result r = RunHost("run " + path + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  auto dump = nlohmann::json::parse(r.out);
+  ASSERT_EQ(dump["steps"].size(), 1u);
+  EXPECT_EQ(dump["steps"][0]["do"], "apply");
+  EXPECT_EQ(dump["steps"][0]["commands"][0], (nlohmann::json{{"cmd", 1}, {"err", 0}}));
+  const auto &params = dump["params"];
+  EXPECT_EQ(params.size(), 306u);  // 308 parameters less the two unnamed group ends
+  EXPECT_EQ(params["Mask Color 1"]["value"], (nlohmann::json{255, 255, 255, 255}));
+  EXPECT_EQ(params["Center 50"]["value"], (nlohmann::json{960.0, 540.0}));
+  EXPECT_EQ(params["Width 7"]["value"], 640.0);
+  EXPECT_EQ(params["Height 7"]["value"], 360.0);
+  EXPECT_EQ(params["Angle 3"]["value"], 0.0);
+  EXPECT_EQ(params["Mask 12"]["value"], 0);
+  EXPECT_EQ(params["Number"]["value"], 0);
+  EXPECT_EQ(params["On"]["value"], true);
+  EXPECT_TRUE(params["Create Mask"]["value"].is_null());
+  EXPECT_TRUE(params["Width 7"]["keyframes"].empty());
+  EXPECT_TRUE(dump["host"]["problems"].empty());
+}
+
+TEST(Cli, BadInputExitsWithTwoAndNamesTheProblem) {
+  struct Case {
+    std::string scenario;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"{\"steps\": [", "invalid JSON"},
+      {"{\"steps\": [{\"do\": \"jump\"}]}", "step 1: unknown step \"jump\""},
+      {"[1, 2]", "a scenario is a JSON object"},
+      {"", "empty"},
+      {"{\"comp\": {\"fps\": \"fast\"}}", "\"fps\" must be a number"},
+  };
+  int n = 0;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.scenario);
+    std::string path = WriteScenario("bad" + std::to_string(n++) + ".json", c.scenario);
+    Result r = RunHost("run " + path);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
+  }
+  Result missing = RunHost("run /nonexistent/scenario.json");
+  EXPECT_EQ(missing.code, 2);
+  EXPECT_NE(missing.out.find("no such file"), std::string::npos) << missing.out;
+}
+
+TEST(Cli, InfoShowsThePropertyListAndAbout) {
+  Result r = RunHost(std::string("info ") + ORVANE_MODULE_PATH + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  auto info = nlohmann::json::parse(r.out);
+  EXPECT_EQ(info["name"], "OrvaneTavolin");
+  EXPECT_EQ(info["category"], "OrvaneUtility");
+  EXPECT_EQ(info["version"], 0x80601);
+  EXPECT_EQ(info["out_flags"], 0x6008000);
+  EXPECT_EQ(info["out_flags2"], 0x1400);
+  EXPECT_EQ(info["about"].get<std::string>().rfind("OrvaneTavolin, v1.00\r", 0), 0u);
+  EXPECT_TRUE(info["property_list_problems"].empty());
+}
+
+}  // namespace

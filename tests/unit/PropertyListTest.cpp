@@ -1,0 +1,75 @@
+// The property list bytes: layout, padding rules and agreement with what global setup reports.
+#include <gtest/gtest.h>
+
+#include "PluginInfo.h"
+#include "PropertyList.h"
+#include "PropertyListReader.h"
+
+namespace {
+
+using namespace Orvane::Pipl;
+
+std::vector<uint8_t> WindowsBytes() {
+  return Encode(Properties(Target::Windows64), ByteOrder::Little);
+}
+
+TEST(PropertyList, HeaderAndTotalSize) {
+  std::vector<uint8_t> bytes = WindowsBytes();
+  ASSERT_EQ(bytes.size(), 298u);
+  EXPECT_EQ((std::vector<uint8_t>(bytes.begin(), bytes.begin() + 10)),
+            (std::vector<uint8_t>{1, 0, 0, 0, 0, 0, 12, 0, 0, 0}));
+  // Four-character codes are stored reversed: vendor '8BIM' reads "MIB8", 'kind' reads "dnik".
+  EXPECT_EQ(std::string(bytes.begin() + 10, bytes.begin() + 18), "MIB8dnik");
+}
+
+TEST(PropertyList, PropertiesFollowBackToBackWithTheirPadding) {
+  orvane::host::PropertyList list = orvane::host::ReadPropertyList(WindowsBytes());
+  EXPECT_TRUE(list.problems.empty());
+  ASSERT_EQ(list.properties.size(), 12u);
+  const std::vector<std::pair<std::string, uint32_t>> expected = {
+      {"kind", 4}, {"name", 16}, {"catg", 16}, {"8664", 16}, {"ePVR", 4},  {"eSVR", 4},
+      {"eVER", 4}, {"eINF", 2},  {"eGLO", 4},  {"eGL2", 4},  {"eMNA", 16}, {"aeFL", 4}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const auto &p = list.properties[i];
+    SCOPED_TRACE(p.key);
+    EXPECT_EQ(p.vendor, "8BIM");
+    EXPECT_EQ(p.key, expected[i].first);
+    EXPECT_EQ(p.id, 0u);
+    EXPECT_EQ(p.length, expected[i].second);
+  }
+  // The information flags count only their two bytes; two zero bytes follow outside the length.
+  const auto *info = list.Find("eINF");
+  EXPECT_EQ(info->padding, (std::vector<uint8_t>{0, 0}));
+  for (const char *key : {"name", "catg", "8664", "eMNA"}) {
+    const auto *p = list.Find(key);
+    EXPECT_EQ(p->length % 4, 0u) << key;
+    EXPECT_TRUE(p->padding.empty()) << key;
+  }
+}
+
+TEST(PropertyList, ValuesAgreeWithGlobalSetup) {
+  orvane::host::PropertyList list = orvane::host::ReadPropertyList(WindowsBytes());
+  EXPECT_EQ(list.Find("kind")->U32(), FourCC("eFKT"));
+  EXPECT_EQ(list.Text("name"), "OrvaneTavolin");
+  EXPECT_EQ(list.Text("catg"), "OrvaneUtility");
+  EXPECT_EQ(list.Text("eMNA"), "OrvaneTavolin");
+  EXPECT_EQ(list.Find("8664")->CString(), "EntryPointFunc");
+  EXPECT_EQ(list.Find("ePVR")->U16(0), 2);
+  EXPECT_EQ(list.Find("ePVR")->U16(2), 0);
+  EXPECT_EQ(list.Find("eSVR")->U16(0), 13);
+  EXPECT_EQ(list.Find("eSVR")->U16(2), 1);
+  EXPECT_EQ(list.Long("eVER"), Orvane::kVersion);
+  EXPECT_EQ(list.Long("eGLO"), uint32_t(Orvane::kOutFlags));
+  EXPECT_EQ(list.Long("eGL2"), uint32_t(Orvane::kOutFlags2));
+  EXPECT_EQ(list.Long("aeFL"), 8u);
+}
+
+TEST(PropertyList, ReaderReportsTruncatedAndDirtyLists) {
+  std::vector<uint8_t> bytes = WindowsBytes();
+  std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + 100);
+  EXPECT_FALSE(orvane::host::ReadPropertyList(cut).problems.empty());
+  bytes[10 + 16 + 4 + 16 + 15] = 0x55;  // the last padding byte of 'name'
+  EXPECT_FALSE(orvane::host::ReadPropertyList(bytes).problems.empty());
+}
+
+}  // namespace
