@@ -34,6 +34,40 @@ Json Params(Session &session) {
   return out;
 }
 
+Json Vertices(const Outline &outline) {
+  Json out = Json::array();
+  for (const AEGP_MaskVertex &v : outline.vertices) {
+    if (v.tan_in_x || v.tan_in_y || v.tan_out_x || v.tan_out_y) {
+      out.push_back({v.x, v.y, v.tan_in_x, v.tan_in_y, v.tan_out_x, v.tan_out_y});
+    } else {
+      out.push_back({v.x, v.y});
+    }
+  }
+  return out;
+}
+
+Json Masks(const Project &project) {
+  Json out = Json::array();
+  const double t = project.LayerTime(project.time);
+  for (std::size_t i = 0; i < project.layer.masks.size(); ++i) {
+    const Mask &mask = project.layer.masks[i];
+    const Outline now = mask.outline.At(t);
+    Json keys = Json::array();
+    for (const auto &key : mask.outline.keys) {
+      keys.push_back(
+          {{"tick", key.at.value}, {"scale", key.at.scale}, {"vertices", Vertices(key.value)}});
+    }
+    out.push_back(
+        {{"index", i},
+         {"id", mask.id},
+         {"color", {mask.color.alphaF, mask.color.redF, mask.color.greenF, mask.color.blueF}},
+         {"closed", !now.open},
+         {"vertices", Vertices(now)},
+         {"keyframes", keys}});
+  }
+  return out;
+}
+
 Json Host(Session &session) {
   Json suites = Json::array();
   for (const auto &[key, use] : session.suites().uses()) {
@@ -59,6 +93,9 @@ Json DumpProject(Session &session, const std::vector<StepRecord> &steps) {
   }
   out["steps"] = step_list;
   out["params"] = Params(session);
+  out["masks"] = Masks(session.project());
+  out["undo"] = session.project().undo.entries;
+  out["info"] = session.project().info;
   out["host"] = Host(session);
   return out;
 }

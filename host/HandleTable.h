@@ -32,6 +32,8 @@ struct HandleObject {
   bool live = true;
   uint64_t serial = 0;
   virtual ~HandleObject() = default;
+  // Things obtained through this handle that must be given back too (e.g. stream values).
+  virtual int outstanding() const { return 0; }
 };
 
 class HandleTable {
@@ -55,6 +57,12 @@ class HandleTable {
   T *Get(const void *key, HandleKind kind, const char *function) {
     return static_cast<T *>(Lookup(key, kind, function, false));
   }
+  // The object behind `key` even after its release (until the end of the command), or null.
+  template <typename T>
+  T *Peek(const void *key, HandleKind kind) const {
+    HandleObject *object = Find(key);
+    return object && object->kind == kind ? static_cast<T *>(object) : nullptr;
+  }
   // Marks the handle released; false (and a recorded problem) when it was not a live handle.
   bool Release(const void *key, HandleKind kind, const char *function);
 
@@ -62,6 +70,7 @@ class HandleTable {
   std::vector<std::string> Leaks() const;
   // Drops released objects and reports leaks as problems; call after each command.
   std::vector<std::string> EndCommand();
+  void Report(std::string problem) { problems_.push_back(std::move(problem)); }
   // Misuse recorded since the last call (double release, foreign handle, use after release).
   std::vector<std::string> TakeProblems();
   std::size_t live_count(HandleKind kind) const;

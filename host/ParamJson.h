@@ -10,6 +10,10 @@
 namespace orvane::host {
 
 nlohmann::ordered_json ParamValueJson(const EffectParam &param, const StreamValue &value);
+// A scenario's value for a parameter, checked against the parameter's type and valid range;
+// throws BadInput saying what is wrong. Paths take a layer mask index (or null for none).
+StreamValue ParamValueFromJson(const EffectParam &param, const nlohmann::ordered_json &value,
+                               const Project &project);
 
 }  // namespace orvane::host
 

@@ -1,10 +1,15 @@
 #include "Scenario.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 
 #include "Errors.h"
+#include "HostObjects.h"
+#include "ParamJson.h"
 
 namespace orvane::host {
 
@@ -56,6 +61,55 @@ const Json &Section(const Json &scenario, const char *key) {
 
 void Positive(double v, const std::string &what) {
   if (!(v > 0) || v > 1e9) throw BadInput(what + " must be a positive number");
+}
+
+std::size_t EditDistance(const std::string &a, const std::string &b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t up = row[j];
+      bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                  std::tolower(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = up;
+    }
+  }
+  return row[b.size()];
+}
+
+// Up to three names closest to `name`, for "did you mean" hints.
+std::string Closest(const std::string &name, const std::vector<std::string> &candidates) {
+  std::vector<std::pair<std::size_t, std::string>> scored;
+  for (const auto &c : candidates) scored.emplace_back(EditDistance(name, c), c);
+  std::stable_sort(scored.begin(), scored.end(),
+                   [](const auto &x, const auto &y) { return x.first < y.first; });
+  std::string out;
+  for (std::size_t i = 0; i < scored.size() && i < 3; ++i)
+    out += (i ? ", \"" : "\"") + scored[i].second + "\"";
+  return out;
+}
+
+double Seconds(const Json &step, const char *key, double fallback) {
+  double t = Number(step, key, fallback, std::string("\"") + key + "\"");
+  if (!std::isfinite(t) || t < -1e6 || t > 1e6)
+    throw BadInput(std::string("\"") + key + "\" is out of range");
+  return t;
+}
+
+AEGP_MaskVertex VertexFromJson(const Json &v) {
+  if (!v.is_array() || (v.size() != 2 && v.size() != 6)) {
+    throw BadInput("a vertex is [x, y] or [x, y, in_x, in_y, out_x, out_y]");
+  }
+  double c[6] = {0, 0, 0, 0, 0, 0};
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (!v[i].is_number() || !std::isfinite(v[i].get<double>()))
+      throw BadInput("vertex coordinates must be numbers");
+    c[i] = v[i].get<double>();
+  }
+  return AEGP_MaskVertex{c[0], c[1], c[2], c[3], c[4], c[5]};
 }
 
 void ConfigureProject(Project &project, const Json &scenario) {
@@ -142,6 +196,12 @@ Json LoadScenarioFile(const std::string &path) {
 const std::map<std::string, ScenarioRunner::Handler> &ScenarioRunner::Handlers() {
   static const std::map<std::string, Handler> handlers = {
       {"apply", &ScenarioRunner::DoApply},
+      {"press", &ScenarioRunner::DoPress},
+      {"set", &ScenarioRunner::DoSet},
+      {"key", &ScenarioRunner::DoKey},
+      {"render", &ScenarioRunner::DoRender},
+      {"mask", &ScenarioRunner::DoMask},
+      {"delete_mask", &ScenarioRunner::DoDeleteMask},
   };
   return handlers;
 }
@@ -192,6 +252,130 @@ void ScenarioRunner::Run() {
 
 void ScenarioRunner::Finish() {
   if (session_.global_setup_done()) session_.GlobalSetdown();
+}
+
+int ScenarioRunner::ParamIndex(const Json &step) const {
+  const EffectInstance &effect = session_.project().effect;
+  if (!effect.applied)
+    throw BadInput("the effect is not applied yet: add {\"do\": \"apply\"} first");
+  if (!step.contains("param") || !step.at("param").is_string()) {
+    throw BadInput("\"param\" must name a parameter, e.g. \"Center 1\"");
+  }
+  const std::string name = step.at("param").get<std::string>();
+  int index = effect.FindParam(name);
+  if (index < 0) {
+    std::vector<std::string> names;
+    for (const EffectParam &p : effect.params) {
+      if (!p.name.empty()) names.push_back(p.name);
+    }
+    throw BadInput("unknown parameter \"" + name + "\"; did you mean " + Closest(name, names) +
+                   "?");
+  }
+  return index;
+}
+
+void ScenarioRunner::DoPress(const Json &step, StepRecord &) {
+  int index = ParamIndex(step);
+  const EffectParam &param = session_.project().effect.params[std::size_t(index)];
+  if (param.def.param_type != PF_Param_BUTTON)
+    throw BadInput("\"" + param.name + "\" is not a button");
+  session_.ParamChanged(index);
+}
+
+void ScenarioRunner::DoSet(const Json &step, StepRecord &) {
+  int index = ParamIndex(step);
+  Project &project = session_.project();
+  EffectParam &param = project.effect.params[std::size_t(index)];
+  if (!step.contains("value")) throw BadInput("\"set\" needs a \"value\"");
+  StreamValue value = ParamValueFromJson(param, step.at("value"), project);
+  param.stream.Set(project.LayerTime(project.time), value);
+  session_.ParamChanged(index);
+}
+
+void ScenarioRunner::DoKey(const Json &step, StepRecord &) {
+  int index = ParamIndex(step);
+  Project &project = session_.project();
+  EffectParam &param = project.effect.params[std::size_t(index)];
+  if (param.def.flags & PF_ParamFlag_CANNOT_TIME_VARY)
+    throw BadInput("\"" + param.name + "\" cannot be animated");
+  if (!step.contains("value")) throw BadInput("\"key\" needs a \"value\"");
+  if (!step.contains("time")) throw BadInput("\"key\" needs a \"time\" in seconds");
+  const double t = Seconds(step, "time", 0);
+  StreamValue value = ParamValueFromJson(param, step.at("value"), project);
+  const A_u_long scale = project.comp.time_scale;
+  param.stream.SetKey(project.LayerTime(t), A_Time{A_long(std::lround(t * scale)), scale}, value);
+  session_.ParamChanged(index);
+}
+
+void ScenarioRunner::DoRender(const Json &step, StepRecord &record) {
+  if (!session_.project().effect.applied)
+    throw BadInput("the effect is not applied yet: add {\"do\": \"apply\"} first");
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  CommandContext context = session_.context();
+  if (step.contains("downsample")) {
+    const Json &d = step.at("downsample");
+    if (!d.is_array() || d.size() != 2 || !d[0].is_number_integer() || !d[1].is_number_integer() ||
+        d[0].get<long>() < 1 || d[1].get<long>() < 1 || d[0].get<long>() > 64 ||
+        d[1].get<long>() > 64) {
+      throw BadInput(
+          "\"downsample\" is [x, y], whole divisors from 1 to 64 ([2, 2] is half resolution)");
+    }
+    context.downsample_x = PF_RationalScale{1, A_u_long(d[0].get<long>())};
+    context.downsample_y = PF_RationalScale{1, A_u_long(d[1].get<long>())};
+  }
+  int depth = int(Number(step, "depth", 8, "\"depth\""));
+  if (depth != 8 && depth != 16 && depth != 32)
+    throw BadInput("\"depth\" is 8, 16 or 32 bits per channel");
+  RenderResult result = session_.Render(context, depth);
+  if (result.rendered) {
+    record.changes.push_back(std::string("rendered at ") + std::to_string(depth) +
+                             " bits, output " +
+                             (result.output_equals_input ? "equals" : "differs from") + " input");
+  }
+}
+
+void ScenarioRunner::DoMask(const Json &step, StepRecord &) {
+  Project &project = session_.project();
+  Layer &layer = project.layer;
+  Mask mask;
+  mask.id = layer.next_mask_id++;
+  mask.color = PaletteColor(layer.next_color++);
+  if (step.contains("color")) {
+    const Json &c = step.at("color");
+    if (!c.is_array() || c.size() != 4)
+      throw BadInput("\"color\" is [a, r, g, b] of bytes 0 to 255");
+    double argb[4];
+    for (std::size_t i = 0; i < 4; ++i) {
+      if (!c[i].is_number_integer() || c[i].get<long>() < 0 || c[i].get<long>() > 255) {
+        throw BadInput("\"color\" is [a, r, g, b] of bytes 0 to 255");
+      }
+      argb[i] = c[i].get<long>() / 255.0;
+    }
+    mask.color = AEGP_ColorVal{argb[0], argb[1], argb[2], argb[3]};
+  }
+  if (step.contains("closed") && !step.at("closed").is_boolean())
+    throw BadInput("\"closed\" is true or false");
+  mask.outline.value.open = !(step.contains("closed") && step.at("closed").get<bool>());
+  if (step.contains("vertices")) {
+    const Json &vs = step.at("vertices");
+    if (!vs.is_array()) throw BadInput("\"vertices\" is an array of [x, y] points");
+    for (const Json &v : vs) mask.outline.value.vertices.push_back(VertexFromJson(v));
+  }
+  layer.masks.push_back(mask);
+  if (project.effect.applied) session_.Render(session_.context());
+}
+
+void ScenarioRunner::DoDeleteMask(const Json &step, StepRecord &) {
+  Project &project = session_.project();
+  auto &masks = project.layer.masks;
+  if (!step.contains("index") || !step.at("index").is_number_integer() ||
+      step.at("index").get<long>() < 0 || step.at("index").get<long>() >= long(masks.size())) {
+    throw BadInput("\"index\" must be a mask index from 0 to " +
+                   std::to_string(long(masks.size()) - 1));
+  }
+  masks.erase(masks.begin() + step.at("index").get<long>());
+  if (project.effect.applied) session_.Render(session_.context());
 }
 
 void ScenarioRunner::DoApply(const Json &, StepRecord &record) {

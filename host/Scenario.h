@@ -45,6 +45,15 @@ class ScenarioRunner {
   static const std::map<std::string, Handler> &Handlers();
 
   void DoApply(const Json &step, StepRecord &record);
+  void DoPress(const Json &step, StepRecord &record);
+  void DoSet(const Json &step, StepRecord &record);
+  void DoKey(const Json &step, StepRecord &record);
+  void DoRender(const Json &step, StepRecord &record);
+  void DoMask(const Json &step, StepRecord &record);
+  void DoDeleteMask(const Json &step, StepRecord &record);
+
+  // The applied effect's parameter named in the step's "param" (BadInput otherwise).
+  int ParamIndex(const Json &step) const;
 
   Session &session_;
   Json scenario_;

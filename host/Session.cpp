@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -89,6 +90,8 @@ Session::ParamArray Session::BuildParams(const CommandContext &context) {
   double t = project_.LayerTime(context.time);
   for (std::size_t i = 0; i < params.size(); ++i) {
     array.defs[i] = params[i].def;
+    // The id shares its storage with the change flags, which the module sets to report changes.
+    array.defs[i].uu.change_flags = PF_ChangeFlag_NONE;
     // Text lives in the project's strings, which move as the parameter list grows.
     if (params[i].def.param_type == PF_Param_BUTTON)
       array.defs[i].u.button_d.u.namesptr = params[i].text.c_str();
@@ -123,6 +126,7 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
                                const CommandContext &context) {
   Session *outer = g_current;
   g_current = this;
+  current_context_ = context;
   PrepareInData(context);
   PF_OutData local{};
   PF_OutData *out_data = out ? out : &local;
@@ -161,6 +165,11 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
 }
 
 void Session::FinishCommand(CommandRecord &record) {
+  if (open_param_checkouts_ > 0) {
+    record.problems.push_back(std::to_string(open_param_checkouts_) +
+                              " parameter checkouts never checked in");
+  }
+  open_param_checkouts_ = 0;
   for (auto &problem : handles_.EndCommand()) record.problems.push_back(std::move(problem));
   for (auto &problem : handles_.TakeProblems()) record.problems.push_back(std::move(problem));
   UndoHistory &undo = project_.undo;
@@ -217,6 +226,56 @@ PF_Err Session::Apply() {
   }
   effect.applied = true;
   return Send(PF_Cmd_UPDATE_PARAMS_UI);
+}
+
+RenderResult Session::Render(const CommandContext &context, int depth) {
+  RenderResult result;
+  render_ = RenderState();
+  render_.depth = depth;
+  auto scaled = [](A_long size, PF_RationalScale f) {
+    double factor = f.den && f.num > 0 ? double(f.num) / f.den : 1.0;
+    return std::max<A_long>(1, A_long(std::ceil(size * factor)));
+  };
+  const A_long w = scaled(project_.layer.width, context.downsample_x);
+  const A_long h = scaled(project_.layer.height, context.downsample_y);
+
+  PF_PreRenderInput pre_in{};
+  pre_in.output_request.rect = PF_LRect{0, 0, w, h};
+  pre_in.output_request.channel_mask = 0xF;
+  pre_in.bitdepth = A_short(depth);
+  PF_PreRenderOutput pre_out{};
+  PF_PreRenderCallbacks pre_cb{};
+  InstallRenderCallbacks(pre_cb);
+  PF_PreRenderExtra pre{&pre_in, &pre_out, &pre_cb};
+  PF_OutData out{};
+  result.pre_render_err = SendWithParams(PF_Cmd_SMART_PRE_RENDER, &pre, nullptr, &out, context);
+  result.result_rect = pre_out.result_rect;
+  result.max_result_rect = pre_out.max_result_rect;
+  if (result.pre_render_err) return result;
+
+  render_.input = TestPattern(w, h, depth);
+  render_.output = Image(w, h, depth);
+  PF_SmartRenderInput in{};
+  in.output_request = pre_in.output_request;
+  in.bitdepth = A_short(depth);
+  PF_SmartRenderCallbacks cb{};
+  InstallRenderCallbacks(cb);
+  PF_SmartRenderExtra extra{&in, &cb};
+  PF_OutData render_out{};
+  result.render_err = SendWithParams(PF_Cmd_SMART_RENDER, &extra, nullptr, &render_out, context);
+  result.rendered = result.render_err == PF_Err_NONE;
+  result.output_equals_input = SamePixels(render_.input, render_.output);
+  return result;
+}
+
+void Session::ParamChanged(int index) {
+  const EffectParam &param = project_.effect.params.at(std::size_t(index));
+  if (param.def.flags & PF_ParamFlag_SUPERVISE) {
+    PF_UserChangedParamExtra extra{index};
+    Send(PF_Cmd_USER_CHANGED_PARAM, &extra);
+  }
+  Send(PF_Cmd_UPDATE_PARAMS_UI);
+  Render(context());
 }
 
 std::string Session::AboutText() {

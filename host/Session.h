@@ -9,6 +9,7 @@
 #include "AE_EffectCB.h"
 #include "CallTrace.h"
 #include "HandleTable.h"
+#include "Image.h"
 #include "Module.h"
 #include "Project.h"
 #include "SuiteRegistry.h"
@@ -30,6 +31,24 @@ struct CommandContext {
   double time = 0;  // composition time, seconds
   PF_RationalScale downsample_x{1, 1};
   PF_RationalScale downsample_y{1, 1};
+};
+
+// The buffers of one render: the layer's pixels and the effect's output.
+struct RenderState {
+  int depth = 8;
+  Image input;
+  Image output;
+  bool layer_checked_out = false;  // checkout id 0 was requested in pre-render
+  bool output_given = false;
+};
+
+struct RenderResult {
+  PF_Err pre_render_err = 0;
+  PF_Err render_err = 0;
+  bool rendered = false;
+  bool output_equals_input = false;
+  PF_LRect result_rect{};
+  PF_LRect max_result_rect{};
 };
 
 class Session {
@@ -62,10 +81,29 @@ class Session {
   // Applies the effect: global setup if not yet done, parameter setup, the UI update.
   PF_Err Apply();
   std::string AboutText();
+  // Smart pre-render and smart render at a context, at a bit depth of 8, 16 or 32.
+  RenderResult Render(const CommandContext &context, int depth = 8);
+  // The reaction of the application to a parameter the user changed: the supervised command,
+  // the UI update, and a fresh render of the current frame.
+  void ParamChanged(int index);
+
+  RenderState &render_state() { return render_; }
+  // The context of the command being sent; parameter checkouts use its downsample factors.
+  const CommandContext &current_context() const { return current_context_; }
+  int &open_param_checkouts() { return open_param_checkouts_; }
 
   bool global_setup_done() const { return global_setup_done_; }
   PF_Handle global_data() const { return global_data_; }
-  AEGP_PluginID IssuePluginId() { return next_plugin_id_++; }
+  AEGP_PluginID IssuePluginId() {
+    issued_ids_.push_back(next_plugin_id_);
+    return next_plugin_id_++;
+  }
+  bool IsIssuedPluginId(AEGP_PluginID id) const {
+    for (AEGP_PluginID issued : issued_ids_) {
+      if (issued == id) return true;
+    }
+    return false;
+  }
 
   const std::vector<CommandRecord> &commands() const { return commands_; }
   std::vector<std::string> &problems() { return problems_; }
@@ -99,7 +137,11 @@ class Session {
   bool global_setup_done_ = false;
   PF_Handle global_data_ = nullptr;
   AEGP_PluginID next_plugin_id_ = 7;
+  std::vector<AEGP_PluginID> issued_ids_;
   std::vector<CommandRecord> commands_;
+  RenderState render_;
+  CommandContext current_context_;
+  int open_param_checkouts_ = 0;
   std::vector<std::string> problems_;
   Session *previous_ = nullptr;
 };

@@ -3,15 +3,20 @@
 #define ORVANE_HOST_SUITES_H
 
 #include "AE_EffectCB.h"
+#include "AE_EffectSuites.h"
 #include "SuiteRegistry.h"
 
 namespace orvane::host {
 
 void InstallCallbacks(PF_InData &in_data, PF_UtilCallbacks &utils);
+void InstallRenderCallbacks(PF_PreRenderCallbacks &cb);
+void InstallRenderCallbacks(PF_SmartRenderCallbacks &cb);
 void ProvideSuites(SuiteRegistry &registry);
 
 // One function per group of suites, each in its own source file under suites/.
 void ProvideShellSuites(SuiteRegistry &registry);
+void ProvideLayerSuites(SuiteRegistry &registry);
+void ProvideStreamSuites(SuiteRegistry &registry);
 
 }  // namespace orvane::host
 

@@ -1,0 +1,67 @@
+// The objects behind the AEGP handles the host gives a module.
+#ifndef ORVANE_HOST_HOSTOBJECTS_H
+#define ORVANE_HOST_HOSTOBJECTS_H
+
+#include "HandleTable.h"
+#include "Project.h"
+#include "Session.h"
+
+namespace orvane::host {
+
+struct EffectObject : HandleObject {};
+
+// A mask reference follows its mask by id, so it stays right when other masks come and go.
+struct MaskObject : HandleObject {
+  AEGP_MaskIDVal mask_id = 0;
+};
+
+struct StreamObject : HandleObject {
+  enum class Target { EffectParam, MaskOutline } target = Target::EffectParam;
+  int param_index = 0;
+  AEGP_MaskIDVal mask_id = 0;
+  int open_values = 0;   // values obtained and not yet disposed
+  double last_time = 0;  // layer time of the last value obtained, where a set value lands
+  int outstanding() const override { return open_values; }
+};
+
+// The outline behind an AEGP_MaskOutlineValH: a copy the module edits until it sets it back.
+struct OutlineObject : HandleObject {
+  Outline outline;
+};
+
+struct KeyframeBatchObject : HandleObject {
+  StreamObject *stream = nullptr;
+  AEGP_MaskIDVal mask_id = 0;
+  struct Pending {
+    double time;
+    A_Time at;
+    bool set = false;
+    Outline outline;
+  };
+  std::vector<Pending> keys;
+};
+
+// The layer and composition handles are tokens for the project's one layer and composition.
+inline AEGP_LayerH LayerToken(Session &s) {
+  return reinterpret_cast<AEGP_LayerH>(&s.project().layer);
+}
+inline AEGP_CompH CompToken(Session &s) { return reinterpret_cast<AEGP_CompH>(&s.project().comp); }
+
+// What a release returns: success, or the error for a handle that was not live.
+inline A_Err ReleaseResult(bool released) {
+  return released ? A_Err(A_Err_NONE) : A_Err(PF_Err_BAD_CALLBACK_PARAM);
+}
+
+// The colour the application gives the i-th new mask.
+const AEGP_ColorVal &PaletteColor(std::size_t i);
+// Seconds of layer time for a time given to an AEGP call; false for a time with no scale.
+bool LayerSeconds(Session &s, AEGP_LTimeMode mode, const A_Time *time, double *seconds);
+
+// Checks a plug-in id against the ones the host has issued.
+bool KnownPlugin(Session &s, AEGP_PluginID id, const char *function);
+// The mask a mask reference follows, or null (with the misuse recorded).
+Mask *MaskOf(Session &s, AEGP_MaskRefH ref, const char *function);
+
+}  // namespace orvane::host
+
+#endif

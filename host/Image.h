@@ -1,0 +1,40 @@
+// Pixel buffers at 8, 16 and 32 bits per channel (ARGB), and the test image on the layer.
+#ifndef ORVANE_HOST_IMAGE_H
+#define ORVANE_HOST_IMAGE_H
+
+#include <cstdint>
+#include <vector>
+
+#include "AE_Effect.h"
+
+namespace orvane::host {
+
+struct Image {
+  A_long width = 0;
+  A_long height = 0;
+  int depth = 8;  // bits per channel: 8, 16 or 32 (float)
+  A_long rowbytes = 0;
+  std::vector<uint8_t> data;
+
+  Image() = default;
+  Image(A_long w, A_long h, int bits);
+  int PixelBytes() const { return depth == 8 ? 4 : depth == 16 ? 8 : 16; }
+  uint8_t *Row(A_long y) { return data.data() + std::size_t(y) * std::size_t(rowbytes); }
+  const uint8_t *Row(A_long y) const {
+    return data.data() + std::size_t(y) * std::size_t(rowbytes);
+  }
+  // A view of this buffer as the record the module receives.
+  PF_EffectWorld World();
+  // The pixel as 8-bit ARGB, whatever the depth.
+  PF_Pixel At8(A_long x, A_long y) const;
+};
+
+// A test pattern that shows where a layer is and which way up it is: a colour gradient with a
+// checker of darker squares, fully opaque.
+Image TestPattern(A_long width, A_long height, int depth);
+
+bool SamePixels(const Image &a, const Image &b);
+
+}  // namespace orvane::host
+
+#endif

@@ -1,0 +1,185 @@
+// Suites that reach the effect's layer, its masks and the effect itself.
+#include "AE_EffectSuites.h"
+#include "AE_GeneralPlug.h"
+#include "HostObjects.h"
+#include "Suites.h"
+
+namespace orvane::host {
+
+namespace {
+
+Session &S() { return Session::Current(); }
+
+// The palette new masks cycle through, as the application gives each new mask the next colour.
+const AEGP_ColorVal kMaskPalette[] = {
+    {1, 0.957, 0.788, 0.176}, {1, 0.263, 0.631, 0.965}, {1, 0.925, 0.349, 0.404},
+    {1, 0.420, 0.839, 0.392}, {1, 0.733, 0.424, 0.925}, {1, 0.992, 0.604, 0.255},
+    {1, 0.353, 0.863, 0.847}, {1, 0.965, 0.494, 0.769},
+};
+
+bool IsLayer(AEGP_LayerH layer, const char *function) {
+  if (layer == LayerToken(S())) return true;
+  S().problems().push_back(std::string(function) + ": not the effect's layer");
+  return false;
+}
+
+bool IsEffectRef(PF_ProgPtr ref, const char *function) {
+  if (S().IsEffectRef(ref)) return true;
+  S().problems().push_back(std::string(function) + ": unknown effect reference");
+  return false;
+}
+
+A_Err GetEffectLayer(PF_ProgPtr effect_ref, AEGP_LayerH *layer) {
+  ORVANE_HOST_ENTER("AEGP_GetEffectLayer");
+  if (!IsEffectRef(effect_ref, "AEGP_GetEffectLayer") || !layer) return PF_Err_BAD_CALLBACK_PARAM;
+  *layer = LayerToken(S());
+  return A_Err_NONE;
+}
+
+A_Err GetNewEffectForEffect(AEGP_PluginID plugin_id, PF_ProgPtr effect_ref,
+                            AEGP_EffectRefH *effect) {
+  ORVANE_HOST_ENTER("AEGP_GetNewEffectForEffect");
+  if (!KnownPlugin(S(), plugin_id, "AEGP_GetNewEffectForEffect") ||
+      !IsEffectRef(effect_ref, "AEGP_GetNewEffectForEffect") || !effect) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  *effect = reinterpret_cast<AEGP_EffectRefH>(S().handles().Make<EffectObject>(HandleKind::Effect));
+  return A_Err_NONE;
+}
+
+const AEGP_PFInterfaceSuite1 kPFInterfaceSuite1 = {GetEffectLayer, GetNewEffectForEffect};
+
+A_Err GetLayerParentComp(AEGP_LayerH layer, AEGP_CompH *comp) {
+  ORVANE_HOST_ENTER("AEGP_GetLayerParentComp");
+  if (!IsLayer(layer, "AEGP_GetLayerParentComp") || !comp) return PF_Err_BAD_CALLBACK_PARAM;
+  *comp = CompToken(S());
+  return A_Err_NONE;
+}
+
+const AEGP_LayerSuite13 kLayerSuite13 = {GetLayerParentComp};
+
+A_Err DisposeEffect(AEGP_EffectRefH effect) {
+  ORVANE_HOST_ENTER("AEGP_DisposeEffect");
+  return ReleaseResult(S().handles().Release(effect, HandleKind::Effect, "AEGP_DisposeEffect"));
+}
+
+const AEGP_EffectSuite2 kEffectSuite2 = {DisposeEffect};
+const AEGP_EffectSuite3 kEffectSuite3 = {DisposeEffect};
+
+A_Err GetLayerNumMasks(AEGP_LayerH layer, A_long *count) {
+  ORVANE_HOST_ENTER("AEGP_GetLayerNumMasks");
+  if (!IsLayer(layer, "AEGP_GetLayerNumMasks") || !count) return PF_Err_BAD_CALLBACK_PARAM;
+  *count = A_long(S().project().layer.masks.size());
+  return A_Err_NONE;
+}
+
+A_Err GetLayerMaskByIndex(AEGP_LayerH layer, A_long index, AEGP_MaskRefH *mask) {
+  ORVANE_HOST_ENTER("AEGP_GetLayerMaskByIndex");
+  if (!IsLayer(layer, "AEGP_GetLayerMaskByIndex") || !mask) return PF_Err_BAD_CALLBACK_PARAM;
+  const auto &masks = S().project().layer.masks;
+  if (index < 0 || std::size_t(index) >= masks.size()) return PF_Err_INVALID_INDEX;
+  auto *object = S().handles().Make<MaskObject>(HandleKind::Mask);
+  object->mask_id = masks[std::size_t(index)].id;
+  *mask = reinterpret_cast<AEGP_MaskRefH>(object);
+  return A_Err_NONE;
+}
+
+A_Err DisposeMask(AEGP_MaskRefH mask) {
+  ORVANE_HOST_ENTER("AEGP_DisposeMask");
+  return ReleaseResult(S().handles().Release(mask, HandleKind::Mask, "AEGP_DisposeMask"));
+}
+
+A_Err GetMaskColor(AEGP_MaskRefH ref, AEGP_ColorVal *color) {
+  ORVANE_HOST_ENTER("AEGP_GetMaskColor");
+  Mask *mask = MaskOf(S(), ref, "AEGP_GetMaskColor");
+  if (!mask || !color) return PF_Err_BAD_CALLBACK_PARAM;
+  *color = mask->color;
+  return A_Err_NONE;
+}
+
+A_Err SetMaskColor(AEGP_MaskRefH ref, const AEGP_ColorVal *color) {
+  ORVANE_HOST_ENTER("AEGP_SetMaskColor");
+  Mask *mask = MaskOf(S(), ref, "AEGP_SetMaskColor");
+  if (!mask || !color) return PF_Err_BAD_CALLBACK_PARAM;
+  mask->color = *color;
+  return A_Err_NONE;
+}
+
+A_Err GetMaskID(AEGP_MaskRefH ref, AEGP_MaskIDVal *id) {
+  ORVANE_HOST_ENTER("AEGP_GetMaskID");
+  Mask *mask = MaskOf(S(), ref, "AEGP_GetMaskID");
+  if (!mask || !id) return PF_Err_BAD_CALLBACK_PARAM;
+  *id = mask->id;
+  return A_Err_NONE;
+}
+
+A_Err CreateNewMask(AEGP_LayerH layer_h, AEGP_MaskRefH *mask_ref, A_long *index) {
+  ORVANE_HOST_ENTER("AEGP_CreateNewMask");
+  if (!IsLayer(layer_h, "AEGP_CreateNewMask") || !mask_ref) return PF_Err_BAD_CALLBACK_PARAM;
+  Layer &layer = S().project().layer;
+  Mask mask;
+  mask.id = layer.next_mask_id++;
+  mask.color = kMaskPalette[layer.next_color++ % (sizeof kMaskPalette / sizeof kMaskPalette[0])];
+  layer.masks.push_back(mask);
+  auto *object = S().handles().Make<MaskObject>(HandleKind::Mask);
+  object->mask_id = mask.id;
+  *mask_ref = reinterpret_cast<AEGP_MaskRefH>(object);
+  if (index) *index = A_long(layer.masks.size() - 1);
+  return A_Err_NONE;
+}
+
+const AEGP_LayerMaskSuite5 kLayerMaskSuite5 = {GetLayerNumMasks, GetLayerMaskByIndex, DisposeMask};
+const AEGP_LayerMaskSuite6 kLayerMaskSuite6 = {GetLayerNumMasks, GetLayerMaskByIndex, DisposeMask,
+                                               GetMaskColor,     SetMaskColor,        GetMaskID,
+                                               CreateNewMask};
+
+PF_Err NumPaths(PF_ProgPtr effect_ref, A_long *count) {
+  ORVANE_HOST_ENTER("PF_NumPaths");
+  if (!IsEffectRef(effect_ref, "PF_NumPaths") || !count) return PF_Err_BAD_CALLBACK_PARAM;
+  *count = A_long(S().project().layer.masks.size());
+  return PF_Err_NONE;
+}
+
+// A mask's path id is its mask id: what a path parameter holds names the same mask.
+PF_Err PathInfo(PF_ProgPtr effect_ref, A_long index, PF_PathID *id) {
+  ORVANE_HOST_ENTER("PF_PathInfo");
+  if (!IsEffectRef(effect_ref, "PF_PathInfo") || !id) return PF_Err_BAD_CALLBACK_PARAM;
+  const auto &masks = S().project().layer.masks;
+  if (index < 0 || std::size_t(index) >= masks.size()) return PF_Err_INVALID_INDEX;
+  *id = masks[std::size_t(index)].id;
+  return PF_Err_NONE;
+}
+
+const PF_PathQuerySuite1 kPathQuerySuite1 = {NumPaths, PathInfo};
+
+}  // namespace
+
+bool KnownPlugin(Session &s, AEGP_PluginID id, const char *function) {
+  if (s.IsIssuedPluginId(id)) return true;
+  s.problems().push_back(std::string(function) + ": plug-in id " + std::to_string(id) +
+                         " was never issued");
+  return false;
+}
+
+Mask *MaskOf(Session &s, AEGP_MaskRefH ref, const char *function) {
+  auto *object = s.handles().Get<MaskObject>(ref, HandleKind::Mask, function);
+  if (!object) return nullptr;
+  int index = s.project().MaskIndexById(object->mask_id);
+  return index < 0 ? nullptr : &s.project().layer.masks[std::size_t(index)];
+}
+
+const AEGP_ColorVal &PaletteColor(std::size_t i) {
+  return kMaskPalette[i % (sizeof kMaskPalette / sizeof kMaskPalette[0])];
+}
+
+void ProvideLayerSuites(SuiteRegistry &registry) {
+  registry.Provide(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &kPFInterfaceSuite1);
+  registry.Provide(kAEGPLayerSuite, kAEGPLayerSuiteVersion13, &kLayerSuite13);
+  registry.Provide(kAEGPEffectSuite, kAEGPEffectSuiteVersion2, &kEffectSuite2);
+  registry.Provide(kAEGPEffectSuite, kAEGPEffectSuiteVersion3, &kEffectSuite3);
+  registry.Provide(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion5, &kLayerMaskSuite5);
+  registry.Provide(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6, &kLayerMaskSuite6);
+  registry.Provide(kPFPathQuerySuite, kPFPathQuerySuiteVersion1, &kPathQuerySuite1);
+}
+
+}  // namespace orvane::host

@@ -1,0 +1,300 @@
+// Streams of effect parameters and mask outlines, their values, keyframes and flags.
+#include <algorithm>
+#include <cmath>
+
+#include "AE_GeneralPlug.h"
+#include "HostObjects.h"
+#include "Suites.h"
+
+namespace orvane::host {
+
+namespace {
+
+Session &S() { return Session::Current(); }
+
+StreamObject *StreamOf(AEGP_StreamRefH h, const char *function) {
+  return S().handles().Get<StreamObject>(h, HandleKind::Stream, function);
+}
+
+OutlineObject *OutlineOf(AEGP_MaskOutlineValH h, const char *function) {
+  return S().handles().Get<OutlineObject>(h, HandleKind::StreamValue, function);
+}
+
+EffectParam *ParamOf(StreamObject *stream) {
+  auto &params = S().project().effect.params;
+  if (stream->target != StreamObject::Target::EffectParam || stream->param_index < 0 ||
+      std::size_t(stream->param_index) >= params.size()) {
+    return nullptr;
+  }
+  return &params[std::size_t(stream->param_index)];
+}
+
+Mask *MaskOfStream(StreamObject *stream) {
+  if (stream->target != StreamObject::Target::MaskOutline) return nullptr;
+  int index = S().project().MaskIndexById(stream->mask_id);
+  return index < 0 ? nullptr : &S().project().layer.masks[std::size_t(index)];
+}
+
+AEGP_StreamVal2 ToStreamVal(const EffectParam &param, const StreamValue &value) {
+  AEGP_StreamVal2 val{};
+  const double *v = value.v;
+  switch (param.def.param_type) {
+    case PF_Param_COLOR:
+      val.color = AEGP_ColorVal{v[0], v[1], v[2], v[3]};
+      break;
+    case PF_Param_POINT:
+      val.two_d = AEGP_TwoDVal{v[0], v[1]};
+      break;
+    case PF_Param_PATH:
+      val.mask_id = AEGP_MaskIDVal(v[0]);
+      break;
+    default:
+      val.one_d = v[0];
+      break;
+  }
+  return val;
+}
+
+// The application keeps slider values inside their valid range.
+StreamValue FromStreamVal(const EffectParam &param, const AEGP_StreamVal2 &val) {
+  StreamValue out;
+  double *v = out.v;
+  const PF_ParamDef &def = param.def;
+  switch (def.param_type) {
+    case PF_Param_COLOR:
+      v[0] = val.color.alphaF;
+      v[1] = val.color.redF;
+      v[2] = val.color.greenF;
+      v[3] = val.color.blueF;
+      break;
+    case PF_Param_POINT:
+      v[0] = val.two_d.x;
+      v[1] = val.two_d.y;
+      break;
+    case PF_Param_PATH:
+      v[0] = val.mask_id;
+      break;
+    case PF_Param_SLIDER:
+      v[0] =
+          std::clamp(std::round(val.one_d), double(def.u.sd.valid_min), double(def.u.sd.valid_max));
+      break;
+    case PF_Param_FLOAT_SLIDER:
+      v[0] = std::clamp(val.one_d, double(def.u.fs_d.valid_min), double(def.u.fs_d.valid_max));
+      break;
+    case PF_Param_CHECKBOX:
+      v[0] = val.one_d != 0 ? 1 : 0;
+      break;
+    default:
+      v[0] = val.one_d;
+      break;
+  }
+  for (double &x : out.v) {
+    if (!std::isfinite(x)) x = 0;
+  }
+  return out;
+}
+
+A_Err GetNewEffectStreamByIndex(AEGP_PluginID plugin_id, AEGP_EffectRefH effect,
+                                PF_ParamIndex index, AEGP_StreamRefH *stream) {
+  ORVANE_HOST_ENTER("AEGP_GetNewEffectStreamByIndex");
+  const char *fn = "AEGP_GetNewEffectStreamByIndex";
+  if (!KnownPlugin(S(), plugin_id, fn) ||
+      !S().handles().Get<EffectObject>(effect, HandleKind::Effect, fn) || !stream) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  const auto &params = S().project().effect.params;
+  if (index < 1 || std::size_t(index) >= params.size() ||
+      !params[std::size_t(index)].has_stream()) {
+    return PF_Err_INVALID_INDEX;
+  }
+  auto *object = S().handles().Make<StreamObject>(HandleKind::Stream);
+  object->target = StreamObject::Target::EffectParam;
+  object->param_index = index;
+  *stream = reinterpret_cast<AEGP_StreamRefH>(object);
+  return A_Err_NONE;
+}
+
+A_Err GetNewMaskStream(AEGP_PluginID plugin_id, AEGP_MaskRefH mask_ref, AEGP_MaskStream which,
+                       AEGP_StreamRefH *stream) {
+  ORVANE_HOST_ENTER("AEGP_GetNewMaskStream");
+  const char *fn = "AEGP_GetNewMaskStream";
+  if (!KnownPlugin(S(), plugin_id, fn) || !stream) return PF_Err_BAD_CALLBACK_PARAM;
+  Mask *mask = MaskOf(S(), mask_ref, fn);
+  if (!mask) return PF_Err_BAD_CALLBACK_PARAM;
+  // Only the outline is modelled; opacity, feather and expansion are not.
+  if (which != AEGP_MaskStream_OUTLINE) return PF_Err_BAD_CALLBACK_PARAM;
+  auto *object = S().handles().Make<StreamObject>(HandleKind::Stream);
+  object->target = StreamObject::Target::MaskOutline;
+  object->mask_id = mask->id;
+  *stream = reinterpret_cast<AEGP_StreamRefH>(object);
+  return A_Err_NONE;
+}
+
+A_Err DisposeStream(AEGP_StreamRefH stream) {
+  ORVANE_HOST_ENTER("AEGP_DisposeStream");
+  return ReleaseResult(S().handles().Release(stream, HandleKind::Stream, "AEGP_DisposeStream"));
+}
+
+A_Err GetNewStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_LTimeMode mode,
+                        const A_Time *time, A_Boolean, AEGP_StreamValue2 *value) {
+  ORVANE_HOST_ENTER("AEGP_GetNewStreamValue");
+  const char *fn = "AEGP_GetNewStreamValue";
+  StreamObject *stream = StreamOf(stream_h, fn);
+  double t = 0;
+  if (!KnownPlugin(S(), plugin_id, fn) || !stream || !value || !LayerSeconds(S(), mode, time, &t)) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  if (EffectParam *param = ParamOf(stream)) {
+    value->val = ToStreamVal(*param, param->stream.At(t));
+  } else if (Mask *mask = MaskOfStream(stream)) {
+    auto *outline = S().handles().Make<OutlineObject>(HandleKind::StreamValue);
+    outline->outline = mask->outline.At(t);
+    value->val = AEGP_StreamVal2{};
+    value->val.mask = reinterpret_cast<AEGP_MaskOutlineValH>(outline);
+  } else {
+    return PF_Err_BAD_CALLBACK_PARAM;  // the mask behind the stream is gone
+  }
+  value->streamH = stream_h;
+  ++stream->open_values;
+  stream->last_time = t;
+  return A_Err_NONE;
+}
+
+A_Err DisposeStreamValue(AEGP_StreamValue2 *value) {
+  ORVANE_HOST_ENTER("AEGP_DisposeStreamValue");
+  if (!value) return PF_Err_BAD_CALLBACK_PARAM;
+  auto *stream = S().handles().Peek<StreamObject>(value->streamH, HandleKind::Stream);
+  if (!stream || stream->open_values == 0) {
+    S().handles().Report("AEGP_DisposeStreamValue: stream value disposed twice or never obtained");
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  --stream->open_values;
+  if (stream->target == StreamObject::Target::MaskOutline) {
+    S().handles().Release(value->val.mask, HandleKind::StreamValue, "AEGP_DisposeStreamValue");
+  }
+  return A_Err_NONE;
+}
+
+A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_StreamValue2 *value) {
+  ORVANE_HOST_ENTER("AEGP_SetStreamValue");
+  const char *fn = "AEGP_SetStreamValue";
+  StreamObject *stream = StreamOf(stream_h, fn);
+  if (!KnownPlugin(S(), plugin_id, fn) || !stream || !value) return PF_Err_BAD_CALLBACK_PARAM;
+  if (EffectParam *param = ParamOf(stream)) {
+    param->stream.Set(stream->last_time, FromStreamVal(*param, value->val));
+    return A_Err_NONE;
+  }
+  Mask *mask = MaskOfStream(stream);
+  OutlineObject *outline = OutlineOf(value->val.mask, fn);
+  if (!mask || !outline) return PF_Err_BAD_CALLBACK_PARAM;
+  mask->outline.Set(stream->last_time, outline->outline);
+  return A_Err_NONE;
+}
+
+const AEGP_StreamSuite9 kStreamSuite9 = {
+    GetNewEffectStreamByIndex, GetNewMaskStream,   DisposeStream,
+    GetNewStreamValue,         DisposeStreamValue, SetStreamValue};
+
+A_Err SetDynamicStreamFlag(AEGP_StreamRefH stream_h, AEGP_DynStreamFlags flag, A_Boolean,
+                           A_Boolean set) {
+  ORVANE_HOST_ENTER("AEGP_SetDynamicStreamFlag");
+  StreamObject *stream = StreamOf(stream_h, "AEGP_SetDynamicStreamFlag");
+  if (!stream) return PF_Err_BAD_CALLBACK_PARAM;
+  EffectParam *param = ParamOf(stream);
+  if (param && flag == AEGP_DynStreamFlag_HIDDEN) param->hidden = set != 0;
+  return A_Err_NONE;
+}
+
+const AEGP_DynamicStreamSuite5 kDynamicStreamSuite5 = {SetDynamicStreamFlag};
+
+// ---- mask outlines ----
+
+A_Err IsMaskOutlineOpen(AEGP_MaskOutlineValH h, A_Boolean *open) {
+  ORVANE_HOST_ENTER("AEGP_IsMaskOutlineOpen");
+  OutlineObject *o = OutlineOf(h, "AEGP_IsMaskOutlineOpen");
+  if (!o || !open) return PF_Err_BAD_CALLBACK_PARAM;
+  *open = o->outline.open ? TRUE : FALSE;
+  return A_Err_NONE;
+}
+
+A_Err SetMaskOutlineOpen(AEGP_MaskOutlineValH h, A_Boolean open) {
+  ORVANE_HOST_ENTER("AEGP_SetMaskOutlineOpen");
+  OutlineObject *o = OutlineOf(h, "AEGP_SetMaskOutlineOpen");
+  if (!o) return PF_Err_BAD_CALLBACK_PARAM;
+  o->outline.open = open != 0;
+  return A_Err_NONE;
+}
+
+A_Err GetMaskOutlineNumSegments(AEGP_MaskOutlineValH h, A_long *segments) {
+  ORVANE_HOST_ENTER("AEGP_GetMaskOutlineNumSegments");
+  OutlineObject *o = OutlineOf(h, "AEGP_GetMaskOutlineNumSegments");
+  if (!o || !segments) return PF_Err_BAD_CALLBACK_PARAM;
+  *segments = o->outline.Segments();
+  return A_Err_NONE;
+}
+
+// The vertex a segment index ends on: on a closed outline, index n is vertex 0 again.
+AEGP_MaskVertex *VertexAt(OutlineObject *o, AEGP_VertexIndex i) {
+  auto &v = o->outline.vertices;
+  if (i >= 0 && std::size_t(i) < v.size()) return &v[std::size_t(i)];
+  if (!o->outline.open && !v.empty() && std::size_t(i) == v.size()) return &v[0];
+  return nullptr;
+}
+
+A_Err GetMaskOutlineVertexInfo(AEGP_MaskOutlineValH h, AEGP_VertexIndex i,
+                               AEGP_MaskVertex *vertex) {
+  ORVANE_HOST_ENTER("AEGP_GetMaskOutlineVertexInfo");
+  OutlineObject *o = OutlineOf(h, "AEGP_GetMaskOutlineVertexInfo");
+  if (!o || !vertex) return PF_Err_BAD_CALLBACK_PARAM;
+  AEGP_MaskVertex *v = VertexAt(o, i);
+  if (!v) return PF_Err_INVALID_INDEX;
+  *vertex = *v;
+  return A_Err_NONE;
+}
+
+A_Err SetMaskOutlineVertexInfo(AEGP_MaskOutlineValH h, AEGP_VertexIndex i,
+                               const AEGP_MaskVertex *vertex) {
+  ORVANE_HOST_ENTER("AEGP_SetMaskOutlineVertexInfo");
+  OutlineObject *o = OutlineOf(h, "AEGP_SetMaskOutlineVertexInfo");
+  if (!o || !vertex) return PF_Err_BAD_CALLBACK_PARAM;
+  AEGP_MaskVertex *v = VertexAt(o, i);
+  if (!v) return PF_Err_INVALID_INDEX;
+  *v = *vertex;
+  return A_Err_NONE;
+}
+
+A_Err CreateVertex(AEGP_MaskOutlineValH h, AEGP_VertexIndex position) {
+  ORVANE_HOST_ENTER("AEGP_CreateVertex");
+  OutlineObject *o = OutlineOf(h, "AEGP_CreateVertex");
+  if (!o) return PF_Err_BAD_CALLBACK_PARAM;
+  auto &v = o->outline.vertices;
+  if (position < 0 || std::size_t(position) > v.size()) return PF_Err_INVALID_INDEX;
+  v.insert(v.begin() + position, AEGP_MaskVertex{});
+  return A_Err_NONE;
+}
+
+const AEGP_MaskOutlineSuite3 kMaskOutlineSuite3 = {
+    IsMaskOutlineOpen,        SetMaskOutlineOpen,       GetMaskOutlineNumSegments,
+    GetMaskOutlineVertexInfo, SetMaskOutlineVertexInfo, CreateVertex};
+
+}  // namespace
+
+bool LayerSeconds(Session &s, AEGP_LTimeMode mode, const A_Time *time, double *seconds) {
+  if (!time || time->scale == 0) return false;
+  double t = double(time->value) / double(time->scale);
+  if (mode == AEGP_LTimeMode_CompTime) {
+    t = s.project().LayerTime(t);
+  } else if (mode != AEGP_LTimeMode_LayerTime) {
+    return false;
+  }
+  *seconds = t;
+  return true;
+}
+
+void ProvideStreamSuites(SuiteRegistry &registry) {
+  registry.Provide(kAEGPStreamSuite, kAEGPStreamSuiteVersion9, &kStreamSuite9);
+  registry.Provide(kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion5, &kDynamicStreamSuite5);
+  registry.Provide(kAEGPMaskOutlineSuite, kAEGPMaskOutlineSuiteVersion3, &kMaskOutlineSuite3);
+}
+
+}  // namespace orvane::host

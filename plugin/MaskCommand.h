@@ -1,0 +1,105 @@
+// What every mask command shares: the per-command context, the slot-to-mask link lookup, the
+// parameter write and the undo group.
+#ifndef ORVANE_PLUGIN_MASKCOMMAND_H
+#define ORVANE_PLUGIN_MASKCOMMAND_H
+
+#include <map>
+
+#include "AEGP_SuiteHandler.h"
+#include "GlobalData.h"
+#include "HostCall.h"
+
+namespace Orvane {
+
+// Per-command context: suites, plug-in id, the current time and the chained error value.
+struct MaskCommand {
+  explicit MaskCommand(PF_InData *in)
+      : in_data(in),
+        suites(in->pica_basicP),
+        plugin_id(PluginIdOf(in)),
+        now{in->current_time, in->time_scale} {}
+
+  PF_InData *in_data;
+  AEGP_SuiteHandler suites;
+  AEGP_PluginID plugin_id;
+  A_Time now;
+  ErrorChain err;
+
+  // Releases through the suites the command holds, for use with Own().
+  auto DisposeStream() {
+    return [this](AEGP_StreamRefH h) { return suites.StreamSuite9()->AEGP_DisposeStream(h); };
+  }
+  auto DisposeStreamValue() {
+    return
+        [this](AEGP_StreamValue2 *v) { return suites.StreamSuite9()->AEGP_DisposeStreamValue(v); };
+  }
+  auto DisposeMask5() {
+    return [this](AEGP_MaskRefH h) { return suites.LayerMaskSuite5()->AEGP_DisposeMask(h); };
+  }
+  auto DisposeMask6() {
+    return [this](AEGP_MaskRefH h) { return suites.LayerMaskSuite6()->AEGP_DisposeMask(h); };
+  }
+};
+
+// Path identifier -> layer mask index; the lowest index wins for a repeated identifier.
+using PathToMaskMap = std::map<PF_PathID, A_long>;
+
+enum class MaskSuite { V5, V6 };
+
+// Built afresh per command from the layer's masks through the path query.
+PathToMaskMap BuildPathMap(MaskCommand &c, AEGP_LayerH layer, MaskSuite suite);
+
+// Writes one field of an effect parameter's stream value at the current time.
+template <typename Change>
+void ParameterWrite(MaskCommand &c, AEGP_EffectRefH effect, PF_ParamIndex index, Change change) {
+  auto stream = Own<AEGP_StreamRefH>(c.err, c.DisposeStream());
+  c.err.Do([&] {
+    return c.suites.StreamSuite9()->AEGP_GetNewEffectStreamByIndex(c.plugin_id, effect, index,
+                                                                   stream.out());
+  });
+  auto value = OwnValue(c.err, c.DisposeStreamValue());
+  c.err.Do([&] {
+    return c.suites.StreamSuite9()->AEGP_GetNewStreamValue(
+        c.plugin_id, stream.get(), AEGP_LTimeMode_LayerTime, &c.now, FALSE, value.out());
+  });
+  if (c.err.ok()) change(value.get().val);
+  c.err.Do([&] {
+    return c.suites.StreamSuite9()->AEGP_SetStreamValue(c.plugin_id, stream.get(), &value.get());
+  });
+  value.reset();
+  stream.reset();
+}
+
+// One named undo entry around a command's changes. End() closes it as an ordinary step; a
+// group left open by a failure is closed all the same, so the user's undo history stays usable.
+class UndoGroup {
+ public:
+  UndoGroup(MaskCommand &c, const char *name) : c_(c) {
+    c_.err.Do([&] { return c_.suites.UtilitySuite11()->AEGP_StartUndoGroup(name); });
+    open_ = c_.err.ok();
+  }
+  ~UndoGroup() {
+    if (!open_) return;
+    try {
+      (void)c_.suites.UtilitySuite11()->AEGP_EndUndoGroup();
+    } catch (A_Err) {
+      // The suite was acquired to open the group; a refusal now leaves nothing to undo here.
+    }
+  }
+  UndoGroup(const UndoGroup &) = delete;
+  UndoGroup &operator=(const UndoGroup &) = delete;
+
+  void End() {
+    if (!open_ || !c_.err.ok()) return;
+    open_ = false;
+    c_.err.Do([&] { return c_.suites.UtilitySuite11()->AEGP_EndUndoGroup(); });
+  }
+
+ private:
+  MaskCommand &c_;
+  bool open_ = false;
+};
+
+}  // namespace Orvane
+
+#endif
