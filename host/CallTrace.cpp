@@ -1,6 +1,20 @@
 #include "CallTrace.h"
 
+#include <cstring>
+
 namespace orvane::host {
+
+bool CallTrace::IsRelease(const char *function) {
+  static const char *const kReleases[] = {
+      "AEGP_DisposeEffect",   "AEGP_DisposeMask", "AEGP_DisposeStream",   "AEGP_DisposeStreamValue",
+      "AEGP_EndUndoGroup",    "checkin_param",    "host_dispose_handle",  "host_unlock_handle",
+      "AEGP_EndAddKeyframes", "ReleaseObject",    "checkin_layer_pixels",
+  };
+  for (const char *release : kReleases) {
+    if (std::strcmp(function, release) == 0) return true;
+  }
+  return false;
+}
 
 void CallTrace::FailFunction(const std::string &function, std::size_t nth, PF_Err err) {
   faults_[function] = FunctionFault{nth, err};

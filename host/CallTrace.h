@@ -29,6 +29,8 @@ class CallTrace {
   }
 
   void SetRecording(bool on) { recording_ = on; }
+  // Calls that give something back or close what was opened: they may follow a failure.
+  static bool IsRelease(const char *function);
   // Make the nth call (1-based) of `function` fail; nth = 0 makes every call of it fail.
   void FailFunction(const std::string &function, std::size_t nth, PF_Err err);
   // Make the host call at position k (1-based, counted from the last Reset) fail.

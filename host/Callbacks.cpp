@@ -63,8 +63,7 @@ PF_Err CheckoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_tim
   return PF_Err_NONE;
 }
 
-PF_Err CheckinParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
-  ORVANE_HOST_ENTER("checkin_param");
+PF_Err ReturnParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
   Session &s = Session::Current();
   if (!s.IsEffectRef(effect_ref) || !param) return PF_Err_BAD_CALLBACK_PARAM;
   if (s.open_param_checkouts() == 0) {
@@ -73,6 +72,10 @@ PF_Err CheckinParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
   }
   --s.open_param_checkouts();
   return PF_Err_NONE;
+}
+
+PF_Err CheckinParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
+  ORVANE_HOST_RELEASE("checkin_param", ReturnParam(effect_ref, param));
 }
 
 PF_Err CheckoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout_id,

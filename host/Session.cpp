@@ -253,7 +253,11 @@ RenderResult Session::Render(const CommandContext &context, int depth) {
   result.max_result_rect = pre_out.max_result_rect;
   if (result.pre_render_err) return result;
 
-  render_.input = TestPattern(w, h, depth);
+  // The pattern depends only on size and depth; rendering the same frame again reuses it.
+  static thread_local Image pattern;
+  if (pattern.width != w || pattern.height != h || pattern.depth != depth)
+    pattern = TestPattern(w, h, depth);
+  render_.input = pattern;
   render_.output = Image(w, h, depth);
   PF_SmartRenderInput in{};
   in.output_request = pre_in.output_request;

@@ -152,6 +152,15 @@ class Session {
     if (PF_Err planned_ = ::orvane::host::Session::Current().trace().Enter(name)) return planned_; \
   } while (0)
 
+// Release functions do their work even when a fault is planned for them, then report the fault:
+// a host that fails to release must not make the module look as if it leaked.
+#define ORVANE_HOST_RELEASE(name, ...)                                        \
+  do {                                                                        \
+    PF_Err planned_ = ::orvane::host::Session::Current().trace().Enter(name); \
+    PF_Err result_ = (__VA_ARGS__);                                           \
+    return planned_ ? planned_ : result_;                                     \
+  } while (0)
+
 }  // namespace orvane::host
 
 #endif

@@ -59,8 +59,8 @@ A_Err GetLayerParentComp(AEGP_LayerH layer, AEGP_CompH *comp) {
 const AEGP_LayerSuite13 kLayerSuite13 = {GetLayerParentComp};
 
 A_Err DisposeEffect(AEGP_EffectRefH effect) {
-  ORVANE_HOST_ENTER("AEGP_DisposeEffect");
-  return ReleaseResult(S().handles().Release(effect, HandleKind::Effect, "AEGP_DisposeEffect"));
+  ORVANE_HOST_RELEASE("AEGP_DisposeEffect", ReleaseResult(S().handles().Release(
+                                                effect, HandleKind::Effect, "AEGP_DisposeEffect")));
 }
 
 const AEGP_EffectSuite2 kEffectSuite2 = {DisposeEffect};
@@ -85,8 +85,8 @@ A_Err GetLayerMaskByIndex(AEGP_LayerH layer, A_long index, AEGP_MaskRefH *mask) 
 }
 
 A_Err DisposeMask(AEGP_MaskRefH mask) {
-  ORVANE_HOST_ENTER("AEGP_DisposeMask");
-  return ReleaseResult(S().handles().Release(mask, HandleKind::Mask, "AEGP_DisposeMask"));
+  ORVANE_HOST_RELEASE("AEGP_DisposeMask", ReleaseResult(S().handles().Release(
+                                              mask, HandleKind::Mask, "AEGP_DisposeMask")));
 }
 
 A_Err GetMaskColor(AEGP_MaskRefH ref, AEGP_ColorVal *color) {

@@ -80,8 +80,7 @@ A_Err StartUndoGroup(const A_char *name) {
   return A_Err_NONE;
 }
 
-A_Err EndUndoGroup() {
-  ORVANE_HOST_ENTER("AEGP_EndUndoGroup");
+A_Err CloseUndoGroup() {
   UndoHistory &undo = Session::Current().project().undo;
   if (undo.open.empty()) {
     undo.problems.push_back("undo group ended that was never started");
@@ -92,6 +91,8 @@ A_Err EndUndoGroup() {
   undo.open.pop_back();
   return A_Err_NONE;
 }
+
+A_Err EndUndoGroup() { ORVANE_HOST_RELEASE("AEGP_EndUndoGroup", CloseUndoGroup()); }
 
 const AEGP_UtilitySuite11 kUtilitySuite11 = {StartUndoGroup, EndUndoGroup};
 

@@ -131,8 +131,8 @@ A_Err GetNewMaskStream(AEGP_PluginID plugin_id, AEGP_MaskRefH mask_ref, AEGP_Mas
 }
 
 A_Err DisposeStream(AEGP_StreamRefH stream) {
-  ORVANE_HOST_ENTER("AEGP_DisposeStream");
-  return ReleaseResult(S().handles().Release(stream, HandleKind::Stream, "AEGP_DisposeStream"));
+  ORVANE_HOST_RELEASE("AEGP_DisposeStream", ReleaseResult(S().handles().Release(
+                                                stream, HandleKind::Stream, "AEGP_DisposeStream")));
 }
 
 A_Err GetNewStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_LTimeMode mode,
@@ -160,8 +160,7 @@ A_Err GetNewStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_
   return A_Err_NONE;
 }
 
-A_Err DisposeStreamValue(AEGP_StreamValue2 *value) {
-  ORVANE_HOST_ENTER("AEGP_DisposeStreamValue");
+A_Err ReleaseStreamValue(AEGP_StreamValue2 *value) {
   if (!value) return PF_Err_BAD_CALLBACK_PARAM;
   auto *stream = S().handles().Peek<StreamObject>(value->streamH, HandleKind::Stream);
   if (!stream || stream->open_values == 0) {
@@ -173,6 +172,10 @@ A_Err DisposeStreamValue(AEGP_StreamValue2 *value) {
     S().handles().Release(value->val.mask, HandleKind::StreamValue, "AEGP_DisposeStreamValue");
   }
   return A_Err_NONE;
+}
+
+A_Err DisposeStreamValue(AEGP_StreamValue2 *value) {
+  ORVANE_HOST_RELEASE("AEGP_DisposeStreamValue", ReleaseStreamValue(value));
 }
 
 A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_StreamValue2 *value) {

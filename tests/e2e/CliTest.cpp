@@ -1,7 +1,9 @@
 // orvane-host as a user runs it: exit codes, messages and the JSON dump.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -82,6 +84,61 @@ TEST(Cli, BadInputExitsWithTwoAndNamesTheProblem) {
   Result missing = RunHost("run /nonexistent/scenario.json");
   EXPECT_EQ(missing.code, 2);
   EXPECT_NE(missing.out.find("no such file"), std::string::npos) << missing.out;
+}
+
+TEST(Cli, MaskSessionDumpsMasksUndoAndVisibility) {
+  Result r = RunHost(std::string("run ") + ORVANE_SCENARIOS + "/masks.json --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  auto dump = nlohmann::json::parse(r.out);
+  ASSERT_EQ(dump["masks"].size(), 2u);
+  const auto &second = dump["masks"][1];
+  EXPECT_EQ(second["closed"], true);
+  EXPECT_EQ(second["id"], dump["params"]["Mask 2"]["value"]);
+  // At t = 1 the angle is halfway to 90: the 200 x 100 rectangle about (400, 300) turned by 45.
+  const auto &v = second["vertices"];
+  ASSERT_EQ(v.size(), 4u);
+  EXPECT_NEAR((v[0][0].get<double>() + v[2][0].get<double>()) / 2, 400, 1e-6);
+  EXPECT_NEAR((v[0][1].get<double>() + v[2][1].get<double>()) / 2, 300, 1e-6);
+  EXPECT_NEAR(v[1][0].get<double>() - v[0][0].get<double>(), 200 * std::cos(M_PI / 4), 1e-6);
+  EXPECT_EQ(dump["masks"][0]["color"], (nlohmann::json{1.0, 0.0, 0.0, 1.0}));
+  EXPECT_EQ(dump["params"]["Angle 2"]["keyframes"].size(), 2u);
+  EXPECT_EQ(dump["params"]["Center 2"]["hidden"], false);
+  EXPECT_EQ(dump["params"]["Center 3"]["hidden"], true);
+  EXPECT_EQ(dump["params"]["Number"]["value"], 2);
+  EXPECT_EQ(dump["undo"][0], "Create Masks");
+  EXPECT_NE(std::find(dump["undo"].begin(), dump["undo"].end(), "Move Masks"), dump["undo"].end());
+  EXPECT_TRUE(dump["host"]["problems"].empty());
+}
+
+TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
+  struct Case {
+    std::string steps;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {R"({"do": "press", "param": "Bake Masks"})", "not applied yet"},
+      {R"({"do": "apply"}, {"do": "set", "param": "Centre 1", "value": [1, 2]})",
+       "did you mean \"Center 1\""},
+      {R"({"do": "apply"}, {"do": "set", "param": "Number", "value": 51})", "must be from 0 to 50"},
+      {R"({"do": "apply"}, {"do": "set", "param": "Width 1", "value": -1})",
+       "must be from 0 to 50000"},
+      {R"({"do": "apply"}, {"do": "key", "param": "Number", "time": 1, "value": 2})",
+       "cannot be animated"},
+      {R"({"do": "apply"}, {"do": "set", "param": "Mask 1", "value": 0})",
+       "the layer has no masks"},
+      {R"({"do": "apply"}, {"do": "press", "param": "Number"})", "is not a button"},
+      {R"({"do": "delete_mask", "index": 0})", "mask index"},
+  };
+  int n = 0;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.steps);
+    std::string path =
+        WriteScenario("step" + std::to_string(n++) + ".json", "{\"steps\": [" + c.steps + "]}");
+    Result r = RunHost("run " + path);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("step "), std::string::npos) << r.out;
+  }
 }
 
 TEST(Cli, InfoShowsThePropertyListAndAbout) {

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <initializer_list>
 #include <memory>
+#include <utility>
+#include <utility>
 #include <string>
 
 #include "Session.h"
@@ -28,8 +32,42 @@ class HostTest : public ::testing::Test {
     ASSERT_EQ(session().Apply(), PF_Err_NONE);
     ASSERT_TRUE(project().effect.applied);
   }
-  const host::EffectParam &param(int index) {
-    return project().effect.params.at(std::size_t(index));
+  host::EffectParam &param(int index) { return project().effect.params.at(std::size_t(index)); }
+  double value(int index, int component = 0) {
+    return param(index).stream.At(project().LayerTime(project().time)).v[component];
+  }
+  // Sets a parameter as the user would: the value, then the application's reaction.
+  void Set(int index, std::initializer_list<double> v) {
+    host::StreamValue value;
+    int i = 0;
+    for (double x : v) value.v[i++] = x;
+    param(index).stream.Set(project().LayerTime(project().time), value);
+    session().ParamChanged(index);
+  }
+  void Press(int index) { session().ParamChanged(index); }
+  // The last command of this kind that was sent.
+  const host::CommandRecord &LastCommand(PF_Cmd cmd) {
+    const auto &all = session().commands();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+      if (it->cmd == cmd) return *it;
+    }
+    static host::CommandRecord none;
+    ADD_FAILURE() << "no command " << cmd << " was sent";
+    return none;
+  }
+  // Adds a mask by hand and returns its index.
+  int AddMask(bool closed, std::initializer_list<std::pair<double, double>> points) {
+    host::Mask mask;
+    mask.id = project().layer.next_mask_id++;
+    mask.outline.value.open = !closed;
+    for (auto [x, y] : points)
+      mask.outline.value.vertices.push_back(AEGP_MaskVertex{x, y, 0, 0, 0, 0});
+    project().layer.masks.push_back(mask);
+    return int(project().layer.masks.size() - 1);
+  }
+  // Every host problem recorded so far (leaks, misuse, open undo groups).
+  void ExpectNoProblems() {
+    for (const auto &problem : session().problems()) ADD_FAILURE() << problem;
   }
 
  private:

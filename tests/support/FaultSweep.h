@@ -1,0 +1,70 @@
+// Fault sweep: run a command once to learn its host calls, then once per call position with
+// that call failing, and check what the module did after the failure.
+#ifndef ORVANE_TESTS_FAULTSWEEP_H
+#define ORVANE_TESTS_FAULTSWEEP_H
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Session.h"
+
+namespace orvane::test {
+
+struct SweepCase {
+  // Brings a fresh session to the state before the command.
+  std::function<void(host::Session &)> setup;
+  // Sends the command and returns its result.
+  std::function<PF_Err(host::Session &)> command;
+  // Whether a failure of this call is expected to come back as the command's result.
+  std::function<bool(const char *function)> propagates = [](const char *) { return true; };
+};
+
+constexpr PF_Err kInjected = 0x4F56;  // an error no host function returns by itself
+
+// Returns how many positions were swept.
+inline std::size_t SweepFaults(host::Module &module, const SweepCase &c) {
+  std::size_t calls = 0;
+  {
+    host::Session session(module);
+    c.setup(session);
+    session.trace().Reset();
+    EXPECT_EQ(c.command(session), PF_Err_NONE);
+    calls = session.trace().calls();
+  }
+  for (std::size_t k = 1; k <= calls; ++k) {
+    host::Session session(module);
+    c.setup(session);
+    session.trace().Reset();
+    session.trace().FailCallAt(k, kInjected);
+    std::size_t commands_before = session.commands().size();
+    PF_Err err = c.command(session);
+    const auto &entries = session.trace().entries();
+    if (entries.size() < k) {
+      ADD_FAILURE() << "the command made fewer calls on rerun: " << entries.size() << " < " << k;
+      return calls;
+    }
+    const char *failed = entries[k - 1].function;
+    SCOPED_TRACE("call " + std::to_string(k) + " (" + failed + ") failing");
+    if (c.propagates(failed)) {
+      EXPECT_EQ(err, kInjected);
+    }
+    if (!host::CallTrace::IsRelease(failed)) {
+      for (std::size_t i = k; i < entries.size(); ++i) {
+        EXPECT_TRUE(host::CallTrace::IsRelease(entries[i].function))
+            << "called " << entries[i].function << " after the failure";
+      }
+    }
+    for (std::size_t i = commands_before; i < session.commands().size(); ++i) {
+      for (const auto &problem : session.commands()[i].problems) ADD_FAILURE() << problem;
+    }
+    EXPECT_TRUE(session.project().undo.open.empty());
+  }
+  return calls;
+}
+
+}  // namespace orvane::test
+
+#endif
