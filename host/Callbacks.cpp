@@ -180,6 +180,7 @@ void ProvideSuites(SuiteRegistry &registry) {
   ProvideShellSuites(registry);
   ProvideLayerSuites(registry);
   ProvideStreamSuites(registry);
+  ProvideCompSuites(registry);
 }
 
 }  // namespace orvane::host

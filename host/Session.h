@@ -3,6 +3,7 @@
 #ifndef ORVANE_HOST_SESSION_H
 #define ORVANE_HOST_SESSION_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,8 @@ class Session {
   void ParamChanged(int index);
 
   RenderState &render_state() { return render_; }
+  // Told of every Info panel text as the module draws it (a progress display, for example).
+  std::function<void(const std::string &line1, const std::string &line2)> on_info;
   // The context of the command being sent; parameter checkouts use its downsample factors.
   const CommandContext &current_context() const { return current_context_; }
   int &open_param_checkouts() { return open_param_checkouts_; }

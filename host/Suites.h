@@ -17,6 +17,7 @@ void ProvideSuites(SuiteRegistry &registry);
 void ProvideShellSuites(SuiteRegistry &registry);
 void ProvideLayerSuites(SuiteRegistry &registry);
 void ProvideStreamSuites(SuiteRegistry &registry);
+void ProvideCompSuites(SuiteRegistry &registry);
 
 }  // namespace orvane::host
 

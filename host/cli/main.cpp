@@ -1,6 +1,7 @@
 // orvane-host: loads an effect module and drives it as the application would.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -34,11 +35,44 @@ std::string VersionText(uint32_t v) {
   return text;
 }
 
+// Shows the Info panel's progress on stderr: a live bar on a terminal, plain lines otherwise
+// (one per tenth of the way, so a long bake does not flood a log).
+class ProgressDisplay {
+ public:
+  ProgressDisplay() : terminal_(isatty(STDERR_FILENO) != 0) {}
+  void operator()(const std::string &line, const std::string &) {
+    double percent = 0;
+    if (std::sscanf(line.c_str(), "Processing... %lf%%", &percent) == 1) {
+      if (terminal_) {
+        int filled = int(percent / 100.0 * 30.0 + 0.5);
+        std::fprintf(stderr, "\r  [%-30s] %6.2f%%",
+                     std::string(std::size_t(std::clamp(filled, 0, 30)), '#').c_str(), percent);
+        std::fflush(stderr);
+      } else if (int(percent / 10) != last_tenth_) {
+        last_tenth_ = int(percent / 10);
+        std::fprintf(stderr, "  %s\n", line.c_str());
+      }
+      open_ = true;
+      return;
+    }
+    if (terminal_ && open_) std::fprintf(stderr, "\n");
+    std::fprintf(stderr, "  %s\n", line.c_str());
+    open_ = false;
+    last_tenth_ = -1;
+  }
+
+ private:
+  bool terminal_;
+  bool open_ = false;
+  int last_tenth_ = -1;
+};
+
 int RunCommand(const std::string &scenario_path, const std::string &module_path,
                const std::string &out_dir, bool json) {
   Json scenario = LoadScenarioFile(scenario_path);
   Module module(module_path);
   Session session(module);
+  session.on_info = ProgressDisplay();
   ScenarioRunner runner(session, scenario);
   runner.Run();
   runner.Finish();
