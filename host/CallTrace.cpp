@@ -17,8 +17,14 @@ bool CallTrace::IsRelease(const char *function) {
 }
 
 bool CallTrace::CanFail(const char *function) {
-  return std::strcmp(function, "sprintf") != 0 && std::strcmp(function, "strcpy") != 0 &&
-         std::strcmp(function, "fabs") != 0;
+  // The coordinate callbacks report errors that callers have no use for; they are traced only.
+  static const char *const kInfallible[] = {"sprintf",        "strcpy",        "fabs",
+                                            "layer_to_comp",  "comp_to_layer", "source_to_frame",
+                                            "frame_to_source"};
+  for (const char *name : kInfallible) {
+    if (std::strcmp(function, name) == 0) return false;
+  }
+  return true;
 }
 
 void CallTrace::FailFunction(const std::string &function, std::size_t nth, PF_Err err) {

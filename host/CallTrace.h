@@ -31,7 +31,7 @@ class CallTrace {
   void SetRecording(bool on) { recording_ = on; }
   // Calls that give something back or close what was opened: they may follow a failure.
   static bool IsRelease(const char *function);
-  // Formatting and maths callbacks have no error to report; they are traced but never fail.
+  // Formatting, maths and coordinate callbacks are traced but never made to fail.
   static bool CanFail(const char *function);
   // Make the nth call (1-based) of `function` fail; nth = 0 makes every call of it fail.
   void FailFunction(const std::string &function, std::size_t nth, PF_Err err);

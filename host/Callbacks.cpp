@@ -181,6 +181,7 @@ void ProvideSuites(SuiteRegistry &registry) {
   ProvideLayerSuites(registry);
   ProvideStreamSuites(registry);
   ProvideCompSuites(registry);
+  ProvideDrawbotSuites(registry);
 }
 
 }  // namespace orvane::host

@@ -68,6 +68,23 @@ Json Masks(const Project &project) {
   return out;
 }
 
+Json Drawing(const std::vector<DrawOp> &ops) {
+  Json out = Json::array();
+  for (const DrawOp &op : ops) {
+    const Json color = {op.color.red, op.color.green, op.color.blue, op.color.alpha};
+    if (op.kind == DrawOp::Kind::Rect) {
+      out.push_back({{"op", "rect"},
+                     {"color", color},
+                     {"rect", {op.rect.left, op.rect.top, op.rect.width, op.rect.height}}});
+    } else {
+      Json path = Json::array();
+      for (const auto &p : op.path) path.push_back({p.x, p.y});
+      out.push_back({{"op", "stroke"}, {"color", color}, {"size", op.size}, {"path", path}});
+    }
+  }
+  return out;
+}
+
 Json Host(Session &session) {
   Json suites = Json::array();
   for (const auto &[key, use] : session.suites().uses()) {
@@ -96,6 +113,7 @@ Json DumpProject(Session &session, const std::vector<StepRecord> &steps) {
   out["masks"] = Masks(session.project());
   out["undo"] = session.project().undo.entries;
   out["info"] = session.project().info;
+  out["draw"] = Drawing(session.drawing());
   out["host"] = Host(session);
   return out;
 }

@@ -10,6 +10,7 @@
 #include "Errors.h"
 #include "HostObjects.h"
 #include "ParamJson.h"
+#include "Raster.h"
 
 namespace orvane::host {
 
@@ -150,7 +151,25 @@ void ConfigureProject(Project &project, const Json &scenario) {
   Pair(layer, "anchor", t.anchor, "layer");
   Pair(layer, "scale", t.scale, "layer");
   t.rotation = Number(layer, "rotation", 0, "layer");
-  (void)Section(scenario, "view");
+}
+
+void ConfigureView(View &view, const Json &scenario) {
+  const Json &v = Section(scenario, "view");
+  view.zoom = Number(v, "zoom", 1.0, "view");
+  if (!(view.zoom > 0) || view.zoom > 64)
+    throw BadInput("view zoom must be above 0 and at most 64");
+  Pair(v, "origin", view.origin, "view");
+  if (std::fabs(view.origin[0]) > 1e5 || std::fabs(view.origin[1]) > 1e5)
+    throw BadInput("view origin is out of range");
+}
+
+Point2 PointFromJson(const Json &v, const std::string &what) {
+  if (!v.is_array() || v.size() != 2 || !v[0].is_number() || !v[1].is_number() ||
+      !std::isfinite(v[0].get<double>()) || !std::isfinite(v[1].get<double>()) ||
+      std::fabs(v[0].get<double>()) > 1e6 || std::fabs(v[1].get<double>()) > 1e6) {
+    throw BadInput(what + " is a window point [x, y] in pixels");
+  }
+  return {v[0].get<double>(), v[1].get<double>()};
 }
 
 }  // namespace
@@ -202,6 +221,10 @@ const std::map<std::string, ScenarioRunner::Handler> &ScenarioRunner::Handlers()
       {"render", &ScenarioRunner::DoRender},
       {"mask", &ScenarioRunner::DoMask},
       {"delete_mask", &ScenarioRunner::DoDeleteMask},
+      {"draw", &ScenarioRunner::DoDraw},
+      {"click", &ScenarioRunner::DoClick},
+      {"drag", &ScenarioRunner::DoDrag},
+      {"png", &ScenarioRunner::DoPng},
   };
   return handlers;
 }
@@ -215,6 +238,7 @@ std::vector<std::string> ScenarioRunner::StepNames() {
 ScenarioRunner::ScenarioRunner(Session &session, Json scenario)
     : session_(session), scenario_(std::move(scenario)) {
   ConfigureProject(session_.project(), scenario_);
+  ConfigureView(session_.view(), scenario_);
   if (scenario_.contains("steps") && !scenario_.at("steps").is_array()) {
     throw BadInput("\"steps\" must be an array of steps");
   }
@@ -376,6 +400,67 @@ void ScenarioRunner::DoDeleteMask(const Json &step, StepRecord &) {
   }
   masks.erase(masks.begin() + step.at("index").get<long>());
   if (project.effect.applied) session_.Render(session_.context());
+}
+
+WindowKind ScenarioRunner::Window(const Json &step) const {
+  if (!session_.project().effect.applied)
+    throw BadInput("the effect is not applied yet: add {\"do\": \"apply\"} first");
+  if (!step.contains("window")) return WindowKind::Comp;
+  const Json &w = step.at("window");
+  if (w == "comp") return WindowKind::Comp;
+  if (w == "layer") return WindowKind::Layer;
+  throw BadInput("\"window\" is \"comp\" or \"layer\"");
+}
+
+void ScenarioRunner::DoDraw(const Json &step, StepRecord &record) {
+  WindowKind window = Window(step);
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  EventResult r = session_.Draw(window, project.time);
+  record.changes.push_back(std::to_string(session_.drawing().size()) + " drawing operations" +
+                           (r.handled ? "" : " (event not taken)"));
+}
+
+void ScenarioRunner::DoClick(const Json &step, StepRecord &record) {
+  WindowKind window = Window(step);
+  if (!step.contains("point"))
+    throw BadInput("\"click\" needs a \"point\" [x, y] in window pixels");
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  bool taken = session_.Drag(window, {PointFromJson(step.at("point"), "\"point\"")}, project.time);
+  record.changes.push_back(taken ? "handle grabbed" : "no handle there");
+}
+
+void ScenarioRunner::DoDrag(const Json &step, StepRecord &record) {
+  WindowKind window = Window(step);
+  if (!step.contains("points") || !step.at("points").is_array() || step.at("points").size() < 2) {
+    throw BadInput("\"drag\" needs \"points\": at least two window points [x, y]");
+  }
+  std::vector<Point2> points;
+  for (const Json &p : step.at("points")) points.push_back(PointFromJson(p, "each of \"points\""));
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  bool taken = session_.Drag(window, points, project.time);
+  record.changes.push_back(taken ? "handle dragged" : "no handle at the first point");
+}
+
+void ScenarioRunner::DoPng(const Json &step, StepRecord &record) {
+  WindowKind window = Window(step);
+  if (!step.contains("file") || !step.at("file").is_string() ||
+      step.at("file").get<std::string>().empty()) {
+    throw BadInput("\"png\" needs a \"file\" name");
+  }
+  const std::string name = step.at("file").get<std::string>();
+  if (name.find("..") != std::string::npos || name.front() == '/') {
+    throw BadInput("\"file\" must be a name inside the output folder");
+  }
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  session_.Draw(window, project.time);
+  const std::string path = out_dir_.empty() ? name : out_dir_ + "/" + name;
+  WriteWindowPng(session_, window, project.time, path);
+  files_.push_back(path);
+  record.changes.push_back("wrote " + path);
 }
 
 void ScenarioRunner::DoApply(const Json &, StepRecord &record) {

@@ -33,6 +33,9 @@ class ScenarioRunner {
 
   // Plays every step; throws BadInput naming the step when one cannot be carried out.
   void Run();
+  // Where "png" steps write their files (the current folder when empty).
+  void SetOutputDir(const std::string &dir) { out_dir_ = dir; }
+  const std::vector<std::string> &files_written() const { return files_; }
   // Sends global tear-down, as the application does when it quits.
   void Finish();
 
@@ -51,6 +54,11 @@ class ScenarioRunner {
   void DoRender(const Json &step, StepRecord &record);
   void DoMask(const Json &step, StepRecord &record);
   void DoDeleteMask(const Json &step, StepRecord &record);
+  void DoDraw(const Json &step, StepRecord &record);
+  void DoClick(const Json &step, StepRecord &record);
+  void DoDrag(const Json &step, StepRecord &record);
+  void DoPng(const Json &step, StepRecord &record);
+  WindowKind Window(const Json &step) const;
 
   // The applied effect's parameter named in the step's "param" (BadInput otherwise).
   int ParamIndex(const Json &step) const;
@@ -58,6 +66,8 @@ class ScenarioRunner {
   Session &session_;
   Json scenario_;
   std::vector<StepRecord> steps_;
+  std::string out_dir_;
+  std::vector<std::string> files_;
 };
 
 // The project as JSON: the sections of the command-line contract.

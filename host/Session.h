@@ -14,6 +14,7 @@
 #include "Module.h"
 #include "Project.h"
 #include "SuiteRegistry.h"
+#include "Windows.h"
 
 namespace orvane::host {
 
@@ -50,6 +51,12 @@ struct RenderResult {
   bool output_equals_input = false;
   PF_LRect result_rect{};
   PF_LRect max_result_rect{};
+};
+
+struct EventResult {
+  PF_Err err = 0;
+  bool handled = false;
+  PF_EventExtra extra{};
 };
 
 class Session {
@@ -89,6 +96,21 @@ class Session {
   void ParamChanged(int index);
 
   RenderState &render_state() { return render_; }
+
+  // Custom-UI events in the composition and layer windows, at a composition time.
+  View &view() { return view_; }
+  EventResult SendEvent(WindowKind window, PF_EventExtra &extra, double time);
+  EventResult Draw(WindowKind window, double time);
+  // Mouse-down at the first point, a drag event at each next one, the last being the release;
+  // values the module changed are taken over after each event and the frame re-rendered.
+  // Returns whether the module took the mouse-down.
+  bool Drag(WindowKind window, const std::vector<Point2> &points, double time);
+  // The operations of the last draw event, and whether a draw event is under way.
+  std::vector<DrawOp> &drawing() { return drawing_; }
+  bool drawing_open() const { return drawing_open_; }
+  PF_ContextH context_handle(WindowKind window) {
+    return window == WindowKind::Comp ? &comp_context_p_ : &layer_context_p_;
+  }
   // Told of every Info panel text as the module draws it (a progress display, for example).
   std::function<void(const std::string &line1, const std::string &line2)> on_info;
   // The context of the command being sent; parameter checkouts use its downsample factors.
@@ -143,6 +165,13 @@ class Session {
   std::vector<AEGP_PluginID> issued_ids_;
   std::vector<CommandRecord> commands_;
   RenderState render_;
+  View view_;
+  std::vector<DrawOp> drawing_;
+  bool drawing_open_ = false;
+  PF_Context comp_context_{0x4F525643, PF_Window_COMP, 0, {0, 0, 0, 0}};
+  PF_Context layer_context_{0x4F52564C, PF_Window_LAYER, 0, {0, 0, 0, 0}};
+  PF_ContextP comp_context_p_ = &comp_context_;
+  PF_ContextP layer_context_p_ = &layer_context_;
   CommandContext current_context_;
   int open_param_checkouts_ = 0;
   std::vector<std::string> problems_;

@@ -4,6 +4,7 @@
 
 #include "AE_EffectCB.h"
 #include "AE_EffectSuites.h"
+#include "AE_EffectUI.h"
 #include "SuiteRegistry.h"
 
 namespace orvane::host {
@@ -18,6 +19,8 @@ void ProvideShellSuites(SuiteRegistry &registry);
 void ProvideLayerSuites(SuiteRegistry &registry);
 void ProvideStreamSuites(SuiteRegistry &registry);
 void ProvideCompSuites(SuiteRegistry &registry);
+void ProvideDrawbotSuites(SuiteRegistry &registry);
+void InstallEventCallbacks(PF_EventCallbacks &cbs, void *refcon);
 
 }  // namespace orvane::host
 

@@ -74,6 +74,8 @@ int RunCommand(const std::string &scenario_path, const std::string &module_path,
   Session session(module);
   session.on_info = ProgressDisplay();
   ScenarioRunner runner(session, scenario);
+  if (!out_dir.empty()) fs::create_directories(out_dir);
+  runner.SetOutputDir(out_dir);
   runner.Run();
   runner.Finish();
   Json dump = DumpProject(session, runner.steps());

@@ -141,6 +141,27 @@ TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
   }
 }
 
+TEST(Cli, OverlaySessionDragsDrawsAndWritesAPicture) {
+  const std::string out = ::testing::TempDir() + "overlay_out";
+  Result r = RunHost(std::string("run ") + ORVANE_SCENARIOS + "/overlay.json --json --out " + out);
+  ASSERT_EQ(r.code, 0) << r.out;
+  auto dump = nlohmann::json::parse(r.out);
+  // The bottom-right corner went from (420, 230) to (440, 240): 240 x 120 about the centre.
+  EXPECT_EQ(dump["params"]["Width 1"]["value"], 240.0);
+  EXPECT_EQ(dump["params"]["Height 1"]["value"], 120.0);
+  ASSERT_EQ(dump["draw"].size(), 5u);
+  EXPECT_EQ(dump["draw"][0]["op"], "stroke");
+  EXPECT_EQ(dump["draw"][0]["size"], 5.0);
+  EXPECT_EQ(dump["draw"][0]["path"][0], (nlohmann::json{200.0, 120.0}));
+  EXPECT_EQ(dump["draw"][1]["op"], "rect");
+  EXPECT_EQ(dump["draw"][1]["rect"], (nlohmann::json{196.0, 116.0, 8.0, 8.0}));
+  std::ifstream png(out + "/overlay.png", std::ios::binary);
+  char magic[8] = {};
+  png.read(magic, 8);
+  EXPECT_EQ(std::string(magic + 1, 3), "PNG");
+  EXPECT_TRUE(std::ifstream(out + "/project.json").good());
+}
+
 TEST(Cli, InfoShowsThePropertyListAndAbout) {
   Result r = RunHost(std::string("info ") + ORVANE_MODULE_PATH + " --json");
   ASSERT_EQ(r.code, 0) << r.out;
