@@ -54,8 +54,10 @@ Json Masks(const Project &project) {
     const Outline now = mask.outline.At(t);
     Json keys = Json::array();
     for (const auto &key : mask.outline.keys) {
-      keys.push_back(
-          {{"tick", key.at.value}, {"scale", key.at.scale}, {"vertices", Vertices(key.value)}});
+      keys.push_back({{"tick", key.at.value},
+                      {"scale", key.at.scale},
+                      {"time", key.time + project.layer.start},
+                      {"vertices", Vertices(key.value)}});
     }
     out.push_back(
         {{"index", i},

@@ -172,7 +172,117 @@ Point2 PointFromJson(const Json &v, const std::string &what) {
   return {v[0].get<double>(), v[1].get<double>()};
 }
 
+// What a step changed, for the step table: parameters, masks, undo entries.
+struct Snapshot {
+  std::vector<Json> values;
+  std::vector<std::pair<AEGP_MaskIDVal, std::size_t>> masks;  // id and keyframe count
+  std::vector<std::vector<double>> outlines;
+  std::size_t undo = 0;
+
+  explicit Snapshot(const Project &p) {
+    const double t = p.LayerTime(p.time);
+    for (const EffectParam &param : p.effect.params) {
+      values.push_back(param.has_stream() ? ParamValueJson(param, param.stream.At(t))
+                                          : Json(nullptr));
+    }
+    for (const Mask &m : p.layer.masks) {
+      masks.emplace_back(m.id, m.outline.keys.size());
+      std::vector<double> flat;
+      for (const auto &v : m.outline.At(t).vertices) flat.insert(flat.end(), {v.x, v.y});
+      outlines.push_back(flat);
+    }
+    undo = p.undo.entries.size();
+  }
+};
+
+std::string Short(const Json &v) {
+  std::string text = v.dump();
+  return text.size() > 40 ? text.substr(0, 37) + "..." : text;
+}
+
+void Describe(const Snapshot &before, const Project &p, std::vector<std::string> &out) {
+  const Snapshot after(p);
+  std::size_t shown = 0;
+  // A freshly applied effect changes every parameter; its own step line says so.
+  for (std::size_t i = 0; i < after.values.size() && !before.values.empty(); ++i) {
+    if (i < before.values.size() && before.values[i] == after.values[i]) continue;
+    if (++shown <= 4) out.push_back(p.effect.params[i].name + " " + Short(after.values[i]));
+  }
+  if (shown > 4) out.push_back("and " + std::to_string(shown - 4) + " more parameters");
+  if (after.masks.size() > before.masks.size())
+    out.push_back(std::to_string(after.masks.size() - before.masks.size()) + " mask(s) added");
+  if (after.masks.size() < before.masks.size())
+    out.push_back(std::to_string(before.masks.size() - after.masks.size()) + " mask(s) removed");
+  std::size_t moved = 0, keys = 0;
+  for (std::size_t i = 0; i < after.masks.size() && i < before.masks.size(); ++i) {
+    if (after.masks[i].first != before.masks[i].first) continue;
+    moved += after.outlines[i] != before.outlines[i];
+    keys += after.masks[i].second - std::min(after.masks[i].second, before.masks[i].second);
+  }
+  if (moved) out.push_back(std::to_string(moved) + " mask(s) reshaped");
+  if (keys) out.push_back(std::to_string(keys) + " keyframes added");
+  for (std::size_t i = before.undo; i < p.undo.entries.size(); ++i) {
+    // Every render with "On" set is a "Move Masks" entry; those would drown the rest.
+    if (p.undo.entries[i] != "Move Masks") out.push_back("undo \"" + p.undo.entries[i] + "\"");
+  }
+}
+
 }  // namespace
+
+std::string CommandName(PF_Cmd cmd) {
+  static const char *const names[] = {"ABOUT",
+                                      "GLOBAL_SETUP",
+                                      "UNUSED_0",
+                                      "GLOBAL_SETDOWN",
+                                      "PARAMS_SETUP",
+                                      "SEQUENCE_SETUP",
+                                      "SEQUENCE_RESETUP",
+                                      "SEQUENCE_FLATTEN",
+                                      "SEQUENCE_SETDOWN",
+                                      "DO_DIALOG",
+                                      "FRAME_SETUP",
+                                      "RENDER",
+                                      "FRAME_SETDOWN",
+                                      "USER_CHANGED_PARAM",
+                                      "UPDATE_PARAMS_UI",
+                                      "EVENT",
+                                      "GET_EXTERNAL_DEPENDENCIES",
+                                      "COMPLETELY_GENERAL",
+                                      "QUERY_DYNAMIC_FLAGS",
+                                      "AUDIO_RENDER",
+                                      "AUDIO_SETUP",
+                                      "AUDIO_SETDOWN",
+                                      "ARBITRARY_CALLBACK",
+                                      "SMART_PRE_RENDER",
+                                      "SMART_RENDER"};
+  if (cmd >= 0 && std::size_t(cmd) < sizeof names / sizeof names[0]) return names[cmd];
+  return "command " + std::to_string(cmd);
+}
+
+std::string ErrorName(PF_Err err) {
+  switch (err) {
+    case PF_Err_NONE:
+      return "PF_Err_NONE";
+    case PF_Err_OUT_OF_MEMORY:
+      return "PF_Err_OUT_OF_MEMORY";
+    case PF_Err_INTERNAL_STRUCT_DAMAGED:
+      return "PF_Err_INTERNAL_STRUCT_DAMAGED";
+    case PF_Err_INVALID_INDEX:
+      return "PF_Err_INVALID_INDEX";
+    case PF_Err_UNRECOGNIZED_PARAM_TYPE:
+      return "PF_Err_UNRECOGNIZED_PARAM_TYPE";
+    case PF_Err_INVALID_CALLBACK:
+      return "PF_Err_INVALID_CALLBACK";
+    case PF_Err_BAD_CALLBACK_PARAM:
+      return "PF_Err_BAD_CALLBACK_PARAM";
+    case PF_Interrupt_CANCEL:
+      return "PF_Interrupt_CANCEL";
+    case PF_Err_CANNOT_PARSE_KEYFRAME_TEXT:
+      return "PF_Err_CANNOT_PARSE_KEYFRAME_TEXT";
+    default:
+      return "error " + std::to_string(err);
+  }
+}
 
 Json ParseScenario(const std::string &text, const std::string &origin) {
   if (text.find_first_not_of(" \t\r\n") == std::string::npos)
@@ -225,6 +335,7 @@ const std::map<std::string, ScenarioRunner::Handler> &ScenarioRunner::Handlers()
       {"click", &ScenarioRunner::DoClick},
       {"drag", &ScenarioRunner::DoDrag},
       {"png", &ScenarioRunner::DoPng},
+      {"sheet", &ScenarioRunner::DoSheet},
   };
   return handlers;
 }
@@ -262,12 +373,16 @@ void ScenarioRunner::Run() {
     }
     StepRecord record;
     record.what = what;
+    if (step.contains("param") && step.at("param").is_string())
+      record.what += " " + step.at("param").get<std::string>();
     std::size_t first = session_.commands().size();
+    const Snapshot before(session_.project());
     try {
       (this->*handler->second)(step, record);
     } catch (const BadInput &e) {
       throw BadInput(where + " (" + what + "): " + e.what());
     }
+    Describe(before, session_.project(), record.changes);
     const auto &all = session_.commands();
     record.commands.assign(all.begin() + long(first), all.end());
     steps_.push_back(std::move(record));
@@ -461,6 +576,33 @@ void ScenarioRunner::DoPng(const Json &step, StepRecord &record) {
   WriteWindowPng(session_, window, project.time, path);
   files_.push_back(path);
   record.changes.push_back("wrote " + path);
+}
+
+void ScenarioRunner::DoSheet(const Json &step, StepRecord &record) {
+  if (!step.contains("file") || !step.at("file").is_string() ||
+      step.at("file").get<std::string>().empty()) {
+    throw BadInput("\"sheet\" needs a \"file\" name");
+  }
+  const std::string name = step.at("file").get<std::string>();
+  if (name.find("..") != std::string::npos || name.front() == '/') {
+    throw BadInput("\"file\" must be a name inside the output folder");
+  }
+  const Composition &comp = session_.project().comp;
+  const int every = int(Number(step, "every", 10, "\"every\""));
+  const int columns = int(Number(step, "columns", 6, "\"columns\""));
+  const int width = int(Number(step, "cell_width", 320, "\"cell_width\""));
+  if (every < 1 || columns < 1 || columns > 64 || width < 16 || width > 4096) {
+    throw BadInput("\"every\" is at least 1, \"columns\" 1 to 64 and \"cell_width\" 16 to 4096");
+  }
+  // One cell per `every` frames of the work area, each showing the frame's masks.
+  std::vector<double> times;
+  const long frames = std::max(1L, std::lround(comp.work_duration * comp.fps));
+  for (long i = 0; i < frames && times.size() < 400; i += every)
+    times.push_back(comp.work_start + i / comp.fps);
+  const std::string path = out_dir_.empty() ? name : out_dir_ + "/" + name;
+  WriteContactSheet(session_, times, columns, width, path);
+  files_.push_back(path);
+  record.changes.push_back("wrote " + path + " (" + std::to_string(times.size()) + " frames)");
 }
 
 void ScenarioRunner::DoApply(const Json &, StepRecord &record) {

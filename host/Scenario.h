@@ -58,6 +58,7 @@ class ScenarioRunner {
   void DoClick(const Json &step, StepRecord &record);
   void DoDrag(const Json &step, StepRecord &record);
   void DoPng(const Json &step, StepRecord &record);
+  void DoSheet(const Json &step, StepRecord &record);
   WindowKind Window(const Json &step) const;
 
   // The applied effect's parameter named in the step's "param" (BadInput otherwise).
@@ -69,6 +70,10 @@ class ScenarioRunner {
   std::string out_dir_;
   std::vector<std::string> files_;
 };
+
+// Names for people: a command code and an error code as the SDK spells them.
+std::string CommandName(PF_Cmd cmd);
+std::string ErrorName(PF_Err err);
 
 // The project as JSON: the sections of the command-line contract.
 Json DumpProject(Session &session, const std::vector<StepRecord> &steps);

@@ -21,6 +21,11 @@ constexpr int kExitOk = 0;
 constexpr int kExitModuleFailed = 1;
 constexpr int kExitBadInput = 2;
 
+constexpr const char *kExitCodes =
+    "Exit codes: 0 everything ran and the module behaved; 1 the module returned an error or\n"
+    "misbehaved (leaked a handle, left an undo group open, let an exception out); 2 bad input\n"
+    "(a scenario, value or module that cannot be used), with one line saying what is wrong.";
+
 std::string DefaultModulePath() {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
@@ -44,9 +49,9 @@ class ProgressDisplay {
     double percent = 0;
     if (std::sscanf(line.c_str(), "Processing... %lf%%", &percent) == 1) {
       if (terminal_) {
-        int filled = int(percent / 100.0 * 30.0 + 0.5);
-        std::fprintf(stderr, "\r  [%-30s] %6.2f%%",
-                     std::string(std::size_t(std::clamp(filled, 0, 30)), '#').c_str(), percent);
+        int filled = std::clamp(int(percent / 100.0 * 30.0 + 0.5), 0, 30);
+        std::fprintf(stderr, "\r  [%-30s] %6.2f%%", std::string(std::size_t(filled), '#').c_str(),
+                     percent);
         std::fflush(stderr);
       } else if (int(percent / 10) != last_tenth_) {
         last_tenth_ = int(percent / 10);
@@ -67,38 +72,70 @@ class ProgressDisplay {
   int last_tenth_ = -1;
 };
 
+// Each step: what it was, the commands it sent with their results, and what it changed.
+void PrintSteps(const std::vector<StepRecord> &steps) {
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const StepRecord &step = steps[i];
+    std::printf("%3zu  %s\n", i + 1, step.what.c_str());
+    std::string commands;
+    for (const CommandRecord &c : step.commands) {
+      if (!commands.empty()) commands += ", ";
+      commands +=
+          CommandName(c.cmd) + " " + std::to_string(c.err) + (c.err ? " " + ErrorName(c.err) : "");
+      for (const auto &problem : c.problems) commands += " [" + problem + "]";
+    }
+    if (!commands.empty()) std::printf("       sent: %s\n", commands.c_str());
+    std::string changes;
+    for (const auto &change : step.changes) changes += (changes.empty() ? "" : "; ") + change;
+    if (!changes.empty()) std::printf("       changed: %s\n", changes.c_str());
+  }
+}
+
 int RunCommand(const std::string &scenario_path, const std::string &module_path,
-               const std::string &out_dir, bool json) {
+               const std::string &out_dir, bool json, bool quiet) {
   Json scenario = LoadScenarioFile(scenario_path);
   Module module(module_path);
   Session session(module);
-  session.on_info = ProgressDisplay();
+  if (!quiet) session.on_info = ProgressDisplay();
   ScenarioRunner runner(session, scenario);
-  if (!out_dir.empty()) fs::create_directories(out_dir);
+  if (!out_dir.empty()) {
+    std::error_code ec;
+    fs::create_directories(out_dir, ec);
+    if (ec) throw BadInput("cannot create the output folder " + out_dir + ": " + ec.message());
+  }
   runner.SetOutputDir(out_dir);
   runner.Run();
   runner.Finish();
   Json dump = DumpProject(session, runner.steps());
+  std::vector<std::string> files = runner.files_written();
   if (!out_dir.empty()) {
-    fs::create_directories(out_dir);
-    std::ofstream(fs::path(out_dir) / "project.json") << dump.dump(2) << "\n";
+    const std::string path = (fs::path(out_dir) / "project.json").string();
+    std::ofstream out(path);
+    out << dump.dump(2) << "\n";
+    if (!out) throw BadInput("cannot write " + path);
+    files.push_back(path);
   }
-  bool failed = !session.problems().empty();
+  int failed_commands = 0;
   for (const StepRecord &step : runner.steps()) {
-    for (const CommandRecord &c : step.commands) failed = failed || c.err != 0;
+    for (const CommandRecord &c : step.commands) failed_commands += c.err != 0;
   }
+  const bool failed = failed_commands > 0 || !session.problems().empty();
   if (json) {
     std::cout << dump.dump(2) << "\n";
-  } else {
-    for (std::size_t i = 0; i < runner.steps().size(); ++i) {
-      const StepRecord &step = runner.steps()[i];
-      std::cout << "step " << i + 1 << " " << step.what << ":";
-      for (const CommandRecord &c : step.commands)
-        std::cout << " cmd " << c.cmd << " -> " << c.err << ";";
-      for (const auto &change : step.changes) std::cout << " " << change << ";";
-      std::cout << "\n";
-    }
-    for (const auto &problem : session.problems()) std::cout << "problem: " << problem << "\n";
+  } else if (!quiet) {
+    PrintSteps(runner.steps());
+    std::size_t keys = 0;
+    for (const Mask &m : session.project().layer.masks) keys += m.outline.keys.size();
+    const auto &undo = session.project().undo.entries;
+    std::printf(
+        "\nmasks created: %zd   mask keyframes: %zu   undo entries: %zu (%zd \"Create Masks\", %zd "
+        "\"Bake Masks\")\n",
+        std::count(undo.begin(), undo.end(), "Create Masks"), keys, undo.size(),
+        std::count(undo.begin(), undo.end(), "Create Masks"),
+        std::count(undo.begin(), undo.end(), "Bake Masks"));
+    for (const auto &file : files) std::printf("wrote: %s\n", file.c_str());
+    for (const auto &problem : session.problems()) std::printf("problem: %s\n", problem.c_str());
+    if (failed_commands) std::printf("%d command(s) returned an error\n", failed_commands);
   }
   return failed ? kExitModuleFailed : kExitOk;
 }
@@ -135,37 +172,65 @@ int InfoCommand(const std::string &module_path, bool json) {
             << "version:  " << out["version_text"].get<std::string>() << "\n"
             << "flags:    " << flags << "\n"
             << "about:    " << about_lines << "\n";
-  for (const auto &problem : out["property_list_problems"])
+  for (const auto &problem : out["property_list_problems"]) {
     std::cout << "problem:  " << problem.get<std::string>() << "\n";
+  }
   return kExitOk;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-  CLI::App app{"orvane-host: a headless host that loads an effect module and drives it."};
+  CLI::App app{
+      "orvane-host: a headless host that loads an effect module and drives it as the\n"
+      "application would, against a project model of its own."};
+  app.footer(std::string("Examples:\n"
+                         "  orvane-host run examples/demo.json --out out/demo\n"
+                         "  orvane-host run session.json --json > project.json\n"
+                         "  orvane-host info build/release/bin/OrvaneTavolin.so\n\n") +
+             kExitCodes);
   app.require_subcommand(1);
-  bool json = false;
+  bool json = false, quiet = false;
 
   std::string scenario_path, module_path = DefaultModulePath(), out_dir;
-  CLI::App *run = app.add_subcommand("run", "Play a scenario (JSON) against the module.");
+  CLI::App *run = app.add_subcommand("run", "Play a scenario (a JSON session) against the module.");
   run->add_option("scenario", scenario_path, "Scenario file")->required();
   run->add_option("--module", module_path, "Effect module to load")->capture_default_str();
-  run->add_option("--out", out_dir, "Folder for project.json and pictures");
-  run->add_flag("--json", json, "Print the project dump as JSON");
+  run->add_option("--out", out_dir,
+                  "Folder for project.json and the pictures the scenario asks for");
+  run->add_flag("--json", json, "Print the project dump as JSON instead of the step table");
+  run->add_flag("-q,--quiet", quiet, "Print nothing but errors; the exit code tells the outcome");
+  run->footer(
+      std::string(
+          "Steps: apply, press, set, key, render, mask, delete_mask, draw, click, drag, png, "
+          "sheet.\n"
+          "Example scenario:\n"
+          "  {\"steps\": [{\"do\": \"apply\"}, {\"do\": \"press\", \"param\": \"Create Mask\"},\n"
+          "              {\"do\": \"set\", \"param\": \"Center 1\", \"value\": [400, 300]},\n"
+          "              {\"do\": \"png\", \"file\": \"overlay.png\", \"window\": "
+          "\"comp\"}]}\n\n") +
+      kExitCodes);
 
   std::string info_module;
   CLI::App *info = app.add_subcommand("info", "Show a module's property list and About text.");
   info->add_option("module", info_module, "Effect module")->required();
   info->add_flag("--json", json, "Print as JSON");
+  info->footer("Example:\n  orvane-host info build/release/bin/OrvaneTavolin.so --json");
 
+  // CLI11 would only say that a command is missing; a mistyped one deserves its own name.
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (!first.empty() && first[0] != '-' && first != "run" && first != "info") {
+    std::cerr << "orvane-host: unknown command \"" << argv[1]
+              << "\" (commands: run, info; see --help)\n";
+    return kExitBadInput;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
     return app.exit(e) == 0 ? kExitOk : kExitBadInput;
   }
   try {
-    if (*run) return RunCommand(scenario_path, module_path, out_dir, json);
+    if (*run) return RunCommand(scenario_path, module_path, out_dir, json, quiet);
     if (*info) return InfoCommand(info_module, json);
   } catch (const BadInput &e) {
     std::cerr << "orvane-host: " << e.what() << "\n";

@@ -2,45 +2,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
 
+#include "HostProcess.h"
+
 namespace {
 
-struct Result {
-  int code;
-  std::string out;
-};
-
-// Runs the host with a scenario written to a temporary file; stderr is folded into the output.
-Result RunHost(const std::string &args) {
-  std::string command = std::string(ORVANE_HOST_EXE) + " " + args + " 2>&1";
-  Result result{-1, ""};
-  FILE *pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  std::array<char, 4096> buffer;
-  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-    result.out.append(buffer.data(), n);
-  int status = pclose(pipe);
-  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using orvane::test::RunHost;
 
 std::string WriteScenario(const std::string &name, const std::string &text) {
-  std::string path = ::testing::TempDir() + name;
-  std::ofstream(path) << text;
-  return path;
+  return orvane::test::WriteTemp(name, text);
 }
 
 TEST(Cli, ApplyDumpsEveryNamedParameterWithItsDefault) {
   std::string path = WriteScenario("apply.json", R"({"steps": [{"do": "apply"}]})");
-  Result r = RunHost("run " + path + " --json");
+  auto r = RunHost("run " + path + " --json");
   ASSERT_EQ(r.code, 0) << r.out;
   auto dump = nlohmann::json::parse(r.out);
   ASSERT_EQ(dump["steps"].size(), 1u);
@@ -77,17 +58,17 @@ TEST(Cli, BadInputExitsWithTwoAndNamesTheProblem) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.scenario);
     std::string path = WriteScenario("bad" + std::to_string(n++) + ".json", c.scenario);
-    Result r = RunHost("run " + path);
+    auto r = RunHost("run " + path);
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
   }
-  Result missing = RunHost("run /nonexistent/scenario.json");
+  auto missing = RunHost("run /nonexistent/scenario.json");
   EXPECT_EQ(missing.code, 2);
   EXPECT_NE(missing.out.find("no such file"), std::string::npos) << missing.out;
 }
 
 TEST(Cli, MaskSessionDumpsMasksUndoAndVisibility) {
-  Result r = RunHost(std::string("run ") + ORVANE_SCENARIOS + "/masks.json --json");
+  auto r = RunHost(std::string("run ") + ORVANE_SCENARIOS + "/masks.json --json");
   ASSERT_EQ(r.code, 0) << r.out;
   auto dump = nlohmann::json::parse(r.out);
   ASSERT_EQ(dump["masks"].size(), 2u);
@@ -134,7 +115,7 @@ TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
     SCOPED_TRACE(c.steps);
     std::string path =
         WriteScenario("step" + std::to_string(n++) + ".json", "{\"steps\": [" + c.steps + "]}");
-    Result r = RunHost("run " + path);
+    auto r = RunHost("run " + path);
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("step "), std::string::npos) << r.out;
@@ -143,7 +124,7 @@ TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
 
 TEST(Cli, OverlaySessionDragsDrawsAndWritesAPicture) {
   const std::string out = ::testing::TempDir() + "overlay_out";
-  Result r = RunHost(std::string("run ") + ORVANE_SCENARIOS + "/overlay.json --json --out " + out);
+  auto r = RunHost(std::string("run ") + ORVANE_SCENARIOS + "/overlay.json --json --out " + out);
   ASSERT_EQ(r.code, 0) << r.out;
   auto dump = nlohmann::json::parse(r.out);
   // The bottom-right corner went from (420, 230) to (440, 240): 240 x 120 about the centre.
@@ -163,7 +144,7 @@ TEST(Cli, OverlaySessionDragsDrawsAndWritesAPicture) {
 }
 
 TEST(Cli, InfoShowsThePropertyListAndAbout) {
-  Result r = RunHost(std::string("info ") + ORVANE_MODULE_PATH + " --json");
+  auto r = RunHost(std::string("info ") + ORVANE_MODULE_PATH + " --json");
   ASSERT_EQ(r.code, 0) << r.out;
   auto info = nlohmann::json::parse(r.out);
   EXPECT_EQ(info["name"], "OrvaneTavolin");

@@ -1,0 +1,42 @@
+// Running orvane-host as a user would, for tests of the command line.
+#ifndef ORVANE_TESTS_HOSTPROCESS_H
+#define ORVANE_TESTS_HOSTPROCESS_H
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace orvane::test {
+
+struct HostResult {
+  int code;
+  std::string out;  // stdout and stderr together
+};
+
+inline HostResult RunHost(const std::string &args) {
+  std::string command = std::string(ORVANE_HOST_EXE) + " " + args + " 2>&1";
+  HostResult result{-1, ""};
+  FILE *pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  std::array<char, 4096> buffer;
+  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+    result.out.append(buffer.data(), n);
+  int status = pclose(pipe);
+  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+// Writes a file into the test's temporary folder and returns its path.
+inline std::string WriteTemp(const std::string &name, const std::string &text) {
+  std::string path = ::testing::TempDir() + name;
+  std::ofstream(path) << text;
+  return path;
+}
+
+}  // namespace orvane::test
+
+#endif
