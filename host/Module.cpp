@@ -18,20 +18,24 @@ namespace orvane::host {
 
 namespace {
 
-std::vector<uint8_t> ReadFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void CheckIsFile(const std::string &path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) throw BadInput("module not found: " + path);
-  if (!S_ISREG(st.st_mode)) throw BadInput("module is not a file: " + path);
+  if ((st.st_mode & S_IFMT) != S_IFREG) throw BadInput("module is not a file: " + path);
 }
 
 }  // namespace
 
 #if !defined(_WIN32)
+
+namespace {
+
+std::vector<uint8_t> ReadWholeFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
 
 std::vector<uint8_t> ElfSection(const std::vector<uint8_t> &file, const std::string &name) {
   Elf64_Ehdr eh;
@@ -74,11 +78,52 @@ Module::Module(const std::string &path) : path_(path) {
     handle_ = nullptr;
     throw BadInput("not an effect module (no EntryPointFunc): " + path);
   }
-  property_list_ = ElfSection(ReadFile(path), "orvane_pipl");
+  property_list_ = ElfSection(ReadWholeFile(path), "orvane_pipl");
 }
 
 Module::~Module() {
   if (handle_) dlclose(handle_);
+}
+
+#else
+
+namespace {
+
+std::wstring Widen(const std::string &text) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(std::size_t(n > 0 ? n : 1), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], n);
+  wide.resize(wcslen(wide.c_str()));
+  return wide;
+}
+
+}  // namespace
+
+Module::Module(const std::string &path) : path_(path) {
+  CheckIsFile(path);
+  HMODULE module = LoadLibraryW(Widen(path).c_str());
+  if (!module) {
+    throw BadInput("not a loadable module: " + path + " (Windows error " + std::to_string(GetLastError()) + ")");
+  }
+  handle_ = module;
+  entry_ = reinterpret_cast<EntryPointFn>(reinterpret_cast<void *>(GetProcAddress(module, "EntryPointFunc")));
+  if (!entry_) {
+    FreeLibrary(module);
+    handle_ = nullptr;
+    throw BadInput("not an effect module (no EntryPointFunc): " + path);
+  }
+  // The property list is the module's PIPL resource 16000 in US English.
+  HRSRC resource = FindResourceExW(module, L"PIPL", MAKEINTRESOURCEW(16000), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  const void *bytes = loaded ? LockResource(loaded) : nullptr;
+  if (bytes) {
+    const auto *begin = static_cast<const uint8_t *>(bytes);
+    property_list_.assign(begin, begin + SizeofResource(module, resource));
+  }
+}
+
+Module::~Module() {
+  if (handle_) FreeLibrary(static_cast<HMODULE>(handle_));
 }
 
 #endif

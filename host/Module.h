@@ -33,8 +33,10 @@ class Module {
   std::vector<uint8_t> property_list_;
 };
 
-// The property list section of an ELF file's bytes; empty when there is none.
+#if !defined(_WIN32)
+// A named section of an ELF file's bytes; empty when there is none.
 std::vector<uint8_t> ElfSection(const std::vector<uint8_t> &file, const std::string &name);
+#endif
 
 }  // namespace orvane::host
 

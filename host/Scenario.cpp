@@ -314,7 +314,7 @@ Json ParseScenario(const std::string &text, const std::string &origin) {
 Json LoadScenarioFile(const std::string &path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) throw BadInput(path + ": no such file");
-  if (S_ISDIR(st.st_mode)) throw BadInput(path + ": is a directory, not a scenario file");
+  if ((st.st_mode & S_IFMT) == S_IFDIR) throw BadInput(path + ": is a directory, not a scenario file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw BadInput(path + ": cannot be read");
   std::stringstream text;

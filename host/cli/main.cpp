@@ -6,7 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#else
 #include <unistd.h>
+#endif
 
 #include "Errors.h"
 #include "PropertyListReader.h"
@@ -21,15 +28,29 @@ constexpr int kExitOk = 0;
 constexpr int kExitModuleFailed = 1;
 constexpr int kExitBadInput = 2;
 
+#if defined(ORVANE_NO_PICTURES)
+constexpr bool kPicturesAvailable = false;
+#else
+constexpr bool kPicturesAvailable = true;
+#endif
+
 constexpr const char *kExitCodes =
     "Exit codes: 0 everything ran and the module behaved; 1 the module returned an error or\n"
     "misbehaved (leaked a handle, left an undo group open, let an exception out); 2 bad input\n"
     "(a scenario, value or module that cannot be used), with one line saying what is wrong.";
 
+// The module built beside the host.
 std::string DefaultModulePath() {
+#if defined(_WIN32)
+  wchar_t exe[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  if (n == 0 || n == MAX_PATH) return "OrvaneTavolin.aex";
+  return (fs::path(exe).parent_path() / "OrvaneTavolin.aex").string();
+#else
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   return ec ? std::string("OrvaneTavolin.so") : (exe.parent_path() / "OrvaneTavolin.so").string();
+#endif
 }
 
 std::string VersionText(uint32_t v) {
@@ -190,6 +211,8 @@ int main(int argc, char **argv) {
                          "  orvane-host info build/release/bin/OrvaneTavolin.so\n\n") +
              kExitCodes);
   app.require_subcommand(1);
+  // Paths such as /tmp/scenario.json are arguments, not Windows-style /options.
+  app.allow_windows_style_options(false);
   bool json = false, quiet = false;
 
   std::string scenario_path, module_path = DefaultModulePath(), out_dir;
@@ -203,7 +226,9 @@ int main(int argc, char **argv) {
   run->footer(
       std::string(
           "Steps: apply, press, set, key, render, mask, delete_mask, draw, click, drag, png, "
-          "sheet.\n"
+          "sheet.\n") +
+      (kPicturesAvailable ? "" : "This build writes no pictures: png and sheet need the Linux build.\n") +
+      std::string(
           "Example scenario:\n"
           "  {\"steps\": [{\"do\": \"apply\"}, {\"do\": \"press\", \"param\": \"Create Mask\"},\n"
           "              {\"do\": \"set\", \"param\": \"Center 1\", \"value\": [400, 300]},\n"

@@ -1,0 +1,15 @@
+// Builds without Cairo (the Windows host) write no pictures; asking for one is a clear error.
+#include "Errors.h"
+#include "Raster.h"
+
+namespace orvane::host {
+
+void WriteWindowPng(Session &, WindowKind, double, const std::string &path) {
+  throw BadInput("cannot write " + path + ": this build of orvane-host writes no pictures (PNG needs the Linux build)");
+}
+
+void WriteContactSheet(Session &, const std::vector<double> &, int, int, const std::string &path) {
+  throw BadInput("cannot write " + path + ": this build of orvane-host writes no pictures (PNG needs the Linux build)");
+}
+
+}  // namespace orvane::host
