@@ -1,8 +1,9 @@
 # Entry points for people and CI. Each target installs what is missing (Debian packages) first.
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            nlohmann-json3-dev libcli11-dev libcairo2-dev
+            nlohmann-json3-dev libcli11-dev libcairo2-dev python3-fonttools
 # The macOS cross build: clang and libc++'s headers, lld 16 for Mach-O (14 writes wrong
-# __eh_frame addresses), LLVM's tools, and a native compiler for the property list generator.
+# __eh_frame addresses), LLVM's objdump and nm for the bundle's test, and a native compiler
+# for the property list generator.
 MACOS_PACKAGES := cmake ninja-build g++ clang-14 libc++-14-dev lld-16 llvm-14
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -33,8 +34,9 @@ build-release: deps
 	cmake --preset release
 	cmake --build --preset release
 
-# Builds the Debug + ASan/UBSan configuration and runs every test.
-test: build-dev
+# Builds the Debug + ASan/UBSan configuration and the macOS bundle, and runs every test,
+# the bundle's included.
+test: build-dev macos
 	ctest --preset dev
 
 # Builds the release configuration and plays the demo session in the headless host.
