@@ -1,6 +1,6 @@
-/* Darwin's <math.h> for x86-64, as far as libc++'s <cmath> needs it: the C99 functions in their
-   three precisions (libc++ wraps each one in overloads), the classification macros (here on the
-   compiler's builtins) and Darwin's FP_* values. */
+/* Darwin's <math.h> for x86-64, as far as libc++'s <cmath> and the plug-in need it: the C99
+   functions in their three precisions (libc++ wraps each one in overloads) and the classification
+   macros that it and libc++ use, here on the compiler's builtins. */
 #ifndef __MATH_H__
 #define __MATH_H__
 
@@ -8,34 +8,9 @@
 extern "C" {
 #endif
 
-typedef float float_t;
-typedef double double_t;
-
-#define HUGE_VAL __builtin_huge_val()
-#define HUGE_VALF __builtin_huge_valf()
-#define HUGE_VALL __builtin_huge_vall()
-#define INFINITY __builtin_inff()
-#define NAN __builtin_nanf("")
-
-#define FP_NAN 1
-#define FP_INFINITE 2
-#define FP_ZERO 3
-#define FP_NORMAL 4
-#define FP_SUBNORMAL 5
-
-#define fpclassify(x) \
-  __builtin_fpclassify(FP_NAN, FP_INFINITE, FP_NORMAL, FP_SUBNORMAL, FP_ZERO, (x))
 #define isfinite(x) __builtin_isfinite(x)
 #define isinf(x) __builtin_isinf(x)
 #define isnan(x) __builtin_isnan(x)
-#define isnormal(x) __builtin_isnormal(x)
-#define signbit(x) __builtin_signbit(x)
-#define isgreater(x, y) __builtin_isgreater((x), (y))
-#define isgreaterequal(x, y) __builtin_isgreaterequal((x), (y))
-#define isless(x, y) __builtin_isless((x), (y))
-#define islessequal(x, y) __builtin_islessequal((x), (y))
-#define islessgreater(x, y) __builtin_islessgreater((x), (y))
-#define isunordered(x, y) __builtin_isunordered((x), (y))
 
 /* Each function in double, float (f) and long double (l). */
 #define __MATH_X(n)  \

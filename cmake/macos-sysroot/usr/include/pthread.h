@@ -34,10 +34,6 @@ typedef struct {
 typedef struct {
   long __sig;
   char __opaque[8];
-} pthread_condattr_t;
-typedef struct {
-  long __sig;
-  char __opaque[8];
 } pthread_once_t;
 
 /* clang-format off */
@@ -51,7 +47,6 @@ int pthread_create(pthread_t *, const pthread_attr_t *, void *(*)(void *), void 
 int pthread_detach(pthread_t);
 int pthread_join(pthread_t, void **);
 pthread_t pthread_self(void);
-int pthread_equal(pthread_t, pthread_t);
 int pthread_once(pthread_once_t *, void (*)(void));
 int pthread_key_create(pthread_key_t *, void (*)(void *));
 void *pthread_getspecific(pthread_key_t);

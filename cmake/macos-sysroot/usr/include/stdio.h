@@ -4,21 +4,15 @@
 #define _STDIO_H_
 
 #define __need_size_t
-#define __need_NULL
 #include <stddef.h>
-#include <stdarg.h>
 
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 typedef struct __sFILE FILE;
-typedef long long fpos_t;
-
-#define EOF (-1)
 
 int snprintf(char *, size_t, const char *, ...) __attribute__((__format__(__printf__, 3, 4)));
-int vsnprintf(char *, size_t, const char *, va_list) __attribute__((__format__(__printf__, 3, 0)));
 
 #ifdef __cplusplus
 }

@@ -3,7 +3,6 @@
 #define _STRING_H_
 
 #define __need_size_t
-#define __need_NULL
 #include <stddef.h>
 
 #ifdef __cplusplus
@@ -16,8 +15,6 @@ void *memcpy(void *, const void *, size_t);
 void *memmove(void *, const void *, size_t);
 void *memset(void *, int, size_t);
 char *strchr(const char *, int);
-int strcmp(const char *, const char *);
-size_t strlen(const char *);
 char *strpbrk(const char *, const char *);
 char *strrchr(const char *, int);
 char *strstr(const char *, const char *);

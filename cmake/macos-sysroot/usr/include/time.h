@@ -3,7 +3,6 @@
 #define _TIME_H_
 
 #define __need_size_t
-#define __need_NULL
 #include <stddef.h>
 
 #ifdef __cplusplus
@@ -11,7 +10,6 @@ extern "C" {
 #endif
 
 typedef long time_t;
-typedef unsigned long clock_t;
 
 struct timespec {
   time_t tv_sec;

@@ -5,7 +5,6 @@
 
 #define __need_size_t
 #define __need_wchar_t
-#define __need_NULL
 #include <stddef.h>
 
 #ifdef __cplusplus
@@ -17,21 +16,12 @@ typedef union {
   long long _mbstateL;
 } __mbstate_t;
 typedef __mbstate_t mbstate_t;
-typedef int wint_t;
-
-#define WEOF ((wint_t)-1)
 
 wchar_t *wcschr(const wchar_t *, wchar_t);
-int wcscmp(const wchar_t *, const wchar_t *);
-size_t wcslen(const wchar_t *);
 wchar_t *wcspbrk(const wchar_t *, const wchar_t *);
 wchar_t *wcsrchr(const wchar_t *, wchar_t);
 wchar_t *wcsstr(const wchar_t *, const wchar_t *);
 wchar_t *wmemchr(const wchar_t *, wchar_t, size_t);
-int wmemcmp(const wchar_t *, const wchar_t *, size_t);
-wchar_t *wmemcpy(wchar_t *, const wchar_t *, size_t);
-wchar_t *wmemmove(wchar_t *, const wchar_t *, size_t);
-wchar_t *wmemset(wchar_t *, wchar_t, size_t);
 
 #ifdef __cplusplus
 }
