@@ -54,6 +54,7 @@ bool HandleTable::Release(const void *key, HandleKind kind, const char *function
   HandleObject *object = Lookup(key, kind, function, true);
   if (!object) return false;
   object->live = false;
+  object->Drop();
   return true;
 }
 

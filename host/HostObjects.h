@@ -27,6 +27,7 @@ struct StreamObject : HandleObject {
 // The outline behind an AEGP_MaskOutlineValH: a copy the module edits until it sets it back.
 struct OutlineObject : HandleObject {
   Outline outline;
+  void Drop() override { std::vector<AEGP_MaskVertex>().swap(outline.vertices); }
 };
 
 struct KeyframeBatchObject : HandleObject {
@@ -39,6 +40,7 @@ struct KeyframeBatchObject : HandleObject {
     Outline outline;
   };
   std::vector<Pending> keys;
+  void Drop() override { std::vector<Pending>().swap(keys); }
 };
 
 // The layer and composition handles are tokens for the project's one layer and composition.

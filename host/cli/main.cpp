@@ -117,6 +117,8 @@ int RunCommand(const std::string &scenario_path, const std::string &module_path,
   Json scenario = LoadScenarioFile(scenario_path);
   Module module(module_path);
   Session session(module);
+  // A run reports counts, not the call-by-call trace, which a long bake would make huge.
+  session.trace().SetRecording(false);
   if (!quiet) session.on_info = ProgressDisplay();
   ScenarioRunner runner(session, scenario);
   if (!out_dir.empty()) {
