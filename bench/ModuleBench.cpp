@@ -11,6 +11,7 @@
 
 #include "Params.h"
 #include "Session.h"
+#include "Suites.h"
 
 using namespace orvane::host;
 
@@ -60,7 +61,8 @@ void LiveUpdate(benchmark::State &state) {
   const std::size_t before = s->trace().calls();
   for (auto _ : state) {
     output = PF_PreRenderOutput{};
-    if (s->SendWithParams(PF_Cmd_SMART_PRE_RENDER, &extra, nullptr, nullptr, s->context())) state.SkipWithError("pre-render failed");
+    if (s->SendWithParams(PF_Cmd_SMART_PRE_RENDER, &extra, nullptr, nullptr, s->context()))
+      state.SkipWithError("pre-render failed");
   }
   state.counters["host_calls"] = double(s->trace().calls() - before) / double(state.iterations());
 }
@@ -106,18 +108,21 @@ void Bake(benchmark::State &state) {
     state.PauseTiming();
     std::size_t keys = 0;
     for (const Mask &m : s->project().layer.masks) keys += m.outline.keys.size();
-    if (keys != std::size_t(masks) * std::size_t(frames)) state.SkipWithError("wrong number of keys");
+    if (keys != std::size_t(masks) * std::size_t(frames))
+      state.SkipWithError("wrong number of keys");
     s.reset();
     state.ResumeTiming();
   }
-  state.counters["per_key"] = benchmark::Counter(double(masks) * frames, benchmark::Counter::kIsIterationInvariantRate |
-                                                                            benchmark::Counter::kInvert);
+  state.counters["per_key"] =
+      benchmark::Counter(double(masks) * frames, benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
   state.counters["peak_MiB"] = PeakMiB();
 }
 
 void BakeSizes(benchmark::internal::Benchmark *b) {
   for (int masks : {1, 50}) {
-    for (int frames : Smoke() ? std::vector<int>{30} : std::vector<int>{30, 1800, 18000}) b->Args({masks, frames});
+    for (int frames : Smoke() ? std::vector<int>{30} : std::vector<int>{30, 1800, 18000})
+      b->Args({masks, frames});
   }
 }
 BENCHMARK(Bake)->Apply(BakeSizes)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -137,7 +142,8 @@ void Render(benchmark::State &state) {
   InstallRenderCallbacks(cb);
   PF_SmartRenderExtra extra{&input, &cb};
   for (auto _ : state) {
-    if (s->SendWithParams(PF_Cmd_SMART_RENDER, &extra, nullptr, nullptr, s->context())) state.SkipWithError("render failed");
+    if (s->SendWithParams(PF_Cmd_SMART_RENDER, &extra, nullptr, nullptr, s->context()))
+      state.SkipWithError("render failed");
   }
   const Image &out = s->render_state().output;
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(out.data.size()));

@@ -18,9 +18,15 @@ bool CallTrace::IsRelease(const char *function) {
 
 bool CallTrace::CanFail(const char *function) {
   // The coordinate callbacks report errors that callers have no use for; they are traced only.
-  static const char *const kInfallible[] = {"sprintf",        "strcpy",        "fabs",
-                                            "layer_to_comp",  "comp_to_layer", "source_to_frame",
-                                            "frame_to_source"};
+  static const char *const kInfallible[] = {"sprintf",
+                                            "strcpy",
+                                            "fabs",
+                                            "layer_to_comp",
+                                            "comp_to_layer",
+                                            "source_to_frame",
+                                            "frame_to_source",
+                                            "host_unlock_handle",
+                                            "host_dispose_handle"};
   for (const char *name : kInfallible) {
     if (std::strcmp(function, name) == 0) return false;
   }
@@ -51,7 +57,7 @@ void CallTrace::Reset() {
 
 PF_Err CallTrace::PlannedError(const char *function) {
   if (fail_at_ && calls_ == fail_at_) return fail_at_err_;
-  if (faults_.empty()) return PF_Err_NONE;
+  if (faults_.empty()) return PF_Err_NONE;  // the common case costs one test
   auto it = faults_.find(function);
   if (it == faults_.end()) return PF_Err_NONE;
   FunctionFault &fault = it->second;

@@ -22,7 +22,8 @@ class CallTrace {
   // Called first by every host function; a non-zero result is the error the call must return.
   PF_Err Enter(const char *function) {
     ++calls_;
-    PF_Err err = CanFail(function) ? PlannedError(function) : PF_Err_NONE;
+    PF_Err err = PlannedError(function);
+    if (err && !CanFail(function)) err = PF_Err_NONE;
     if (recording_) entries_.push_back({function, err});
     if (err) ++injected_;
     return err;
@@ -31,7 +32,8 @@ class CallTrace {
   void SetRecording(bool on) { recording_ = on; }
   // Calls that give something back or close what was opened: they may follow a failure.
   static bool IsRelease(const char *function);
-  // Formatting, maths and coordinate callbacks are traced but never made to fail.
+  // Formatting, maths and coordinate callbacks, and the handle calls that return nothing, are
+  // traced but never made to fail: they have no way to report it.
   static bool CanFail(const char *function);
   // Make the nth call (1-based) of `function` fail; nth = 0 makes every call of it fail.
   void FailFunction(const std::string &function, std::size_t nth, PF_Err err);

@@ -33,21 +33,19 @@ HandleObject *HandleTable::Find(const void *key) const {
 HandleObject *HandleTable::Lookup(const void *key, HandleKind kind, const char *function,
                                   bool releasing) {
   HandleObject *object = Find(key);
-  std::string what = std::string(function) + ": ";
+  // The message is built only for a misuse; the common case is one lookup and three tests.
+  if (object && object->magic == HandleObject::kMagic && object->kind == kind && object->live)
+    return object;
+  const std::string what = std::string(function) + ": ";
   if (!object || object->magic != HandleObject::kMagic) {
     if (key) problems_.push_back(what + "foreign " + KindName(kind));
-    return nullptr;
-  }
-  if (object->kind != kind) {
+  } else if (object->kind != kind) {
     problems_.push_back(what + KindName(object->kind) + " passed as " + KindName(kind));
-    return nullptr;
-  }
-  if (!object->live) {
+  } else {
     problems_.push_back(what + KindName(kind) +
                         (releasing ? " released twice" : " used after release"));
-    return nullptr;
   }
-  return object;
+  return nullptr;
 }
 
 bool HandleTable::Release(const void *key, HandleKind kind, const char *function) {

@@ -5,17 +5,51 @@
 
 namespace orvane::host {
 
-Image::Image(A_long w, A_long h, int bits) : width(w), height(h), depth(bits) {
+namespace {
+constexpr uint32_t kTaggedNaN = 0x7FC0BEEF;
+}
+
+Image::Image(A_long w, A_long h, int bits, A_long guard_pixels)
+    : width(w), height(h), depth(bits), guard(guard_pixels) {
   // Rows are padded to 16 bytes, so code that assumes width * pixel size is caught.
-  rowbytes = A_long((std::size_t(w) * std::size_t(PixelBytes()) + 15) / 16 * 16);
-  data.assign(std::size_t(rowbytes) * std::size_t(h), 0);
+  rowbytes = A_long((std::size_t(w + 2 * guard) * std::size_t(PixelBytes()) + 15) / 16 * 16);
+  data.assign(std::size_t(rowbytes) * std::size_t(h + 2 * guard), 0);
+}
+
+void Image::FillSentinel() {
+  if (depth != 32) {
+    std::fill(data.begin(), data.end(), uint8_t(0xA5));
+    return;
+  }
+  for (std::size_t i = 0; i + 4 <= data.size(); i += 4) std::memcpy(&data[i], &kTaggedNaN, 4);
+}
+
+bool Image::GuardIntact() const {
+  auto sentinel = [&](std::size_t at) {
+    if (depth != 32) return data[at] == 0xA5;
+    uint32_t v;
+    std::memcpy(&v, &data[at - at % 4], 4);
+    return v == kTaggedNaN;
+  };
+  const std::size_t px = std::size_t(PixelBytes());
+  for (A_long y = -guard; y < height + guard; ++y) {
+    const bool guard_row = y < 0 || y >= height;
+    for (A_long x = -guard; x < width + guard; ++x) {
+      if (!guard_row && x >= 0 && x < width) continue;
+      const std::size_t at = Offset(x, y);
+      for (std::size_t b = 0; b < px; ++b) {
+        if (!sentinel(at + b)) return false;
+      }
+    }
+  }
+  return true;
 }
 
 PF_EffectWorld Image::World() {
   PF_EffectWorld world{};
   world.world_flags = PF_WorldFlag_WRITEABLE | (depth == 16 ? PF_WorldFlag_DEEP : 0) |
                       (depth == 32 ? PF_WorldFlag_FLOAT : 0);
-  world.data = data.data();
+  world.data = data.data() + Offset(0, 0);
   world.rowbytes = rowbytes;
   world.width = width;
   world.height = height;

@@ -16,13 +16,23 @@ struct Image {
   A_long rowbytes = 0;
   std::vector<uint8_t> data;
 
+  A_long guard = 0;  // pixels of margin kept around the image, never handed to the module
+
   Image() = default;
-  Image(A_long w, A_long h, int bits);
+  Image(A_long w, A_long h, int bits, A_long guard_pixels = 0);
   int PixelBytes() const { return depth == 8 ? 4 : depth == 16 ? 8 : 16; }
-  uint8_t *Row(A_long y) { return data.data() + std::size_t(y) * std::size_t(rowbytes); }
-  const uint8_t *Row(A_long y) const {
-    return data.data() + std::size_t(y) * std::size_t(rowbytes);
+  std::size_t Offset(A_long x, A_long y) const {
+    return std::size_t(y + guard) * std::size_t(rowbytes) +
+           std::size_t(x + guard) * std::size_t(PixelBytes());
   }
+  // Row y of the image proper (the guard band lies around it).
+  uint8_t *Row(A_long y) { return data.data() + Offset(0, y); }
+  const uint8_t *Row(A_long y) const { return data.data() + Offset(0, y); }
+  // Fills every byte, guard band included, with a value no real image holds: 0xA5 bytes for 8
+  // and 16 bits, a NaN with a tag in its payload for 32 bits.
+  void FillSentinel();
+  // Whether the guard band still holds the sentinel.
+  bool GuardIntact() const;
   // A view of this buffer as the record the module receives.
   PF_EffectWorld World();
   // The pixel as 8-bit ARGB, whatever the depth.

@@ -81,6 +81,11 @@ void Session::PrepareInData(const CommandContext &context) {
 
 Session::ParamArray Session::BuildParams(const CommandContext &context) {
   ParamArray array;
+  FillParams(array, context);
+  return array;
+}
+
+void Session::FillParams(ParamArray &array, const CommandContext &context) {
   auto &params = project_.effect.params;
   array.defs.resize(params.size());
   double dx =
@@ -99,8 +104,8 @@ Session::ParamArray Session::BuildParams(const CommandContext &context) {
       array.defs[i].u.bd.u.nameptr = params[i].text.c_str();
     if (params[i].has_stream()) WriteValue(array.defs[i], params[i].stream.At(t), dx, dy);
   }
-  for (auto &def : array.defs) array.ptrs.push_back(&def);
-  return array;
+  array.ptrs.resize(array.defs.size());
+  for (std::size_t i = 0; i < array.defs.size(); ++i) array.ptrs[i] = &array.defs[i];
 }
 
 void Session::TakeOverChanged(ParamArray &array, const CommandContext &context) {
@@ -115,7 +120,9 @@ void Session::TakeOverChanged(ParamArray &array, const CommandContext &context) 
 
 PF_Err Session::Send(PF_Cmd cmd, void *extra, PF_OutData *out, const CommandContext *context) {
   CommandContext ctx = context ? *context : this->context();
-  ParamArray array = BuildParams(ctx);
+  // The array's storage is kept between commands; a command is never sent from inside another.
+  ParamArray &array = scratch_params_;
+  FillParams(array, ctx);
   PF_Err err =
       SendWithParams(cmd, extra, array.ptrs.empty() ? nullptr : array.ptrs.data(), out, ctx);
   if (cmd == PF_Cmd_USER_CHANGED_PARAM || cmd == PF_Cmd_EVENT) TakeOverChanged(array, ctx);
@@ -134,7 +141,7 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
   CommandRecord record;
   record.cmd = cmd;
   record.first_call = trace_.calls();
-  auto before = suites_.uses();
+  (void)suites_.TakeImbalance();
   try {
     record.err = module_.entry()(cmd, &in_data_, out_data, params, &output, extra);
   } catch (...) {
@@ -148,15 +155,11 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
     record.message.assign(out_data->return_msg,
                           strnlen(out_data->return_msg, sizeof out_data->return_msg));
   }
-  for (const auto &[key, use] : suites_.uses()) {
-    auto it = before.find(key);
-    int acquired = use.acquired - (it == before.end() ? 0 : it->second.acquired);
-    int released = use.released - (it == before.end() ? 0 : it->second.released);
-    if (acquired != released) {
-      record.problems.push_back("suite \"" + key.first + "\" " + std::to_string(key.second) +
-                                " acquired " + std::to_string(acquired) + " times, released " +
-                                std::to_string(released));
-    }
+  for (const auto &[key, n] : suites_.TakeImbalance()) {
+    record.problems.push_back("suite \"" + key.first + "\" " + std::to_string(key.second) +
+                              (n > 0 ? " acquired " : " released ") +
+                              std::to_string(n > 0 ? n : -n) +
+                              (n > 0 ? " more times than released" : " more times than acquired"));
   }
   FinishCommand(record);
   g_current = outer;
@@ -207,11 +210,15 @@ PF_Err Session::Apply() {
   if (!global_setup_done_) {
     if (PF_Err err = GlobalSetup()) return err;
   }
+  if (PF_Err err = ParamsSetup()) return err;
+  return Send(PF_Cmd_UPDATE_PARAMS_UI);
+}
+
+PF_Err Session::ParamsSetup() {
   EffectInstance &effect = project_.effect;
   effect = EffectInstance();
   EffectParam input;
   input.def.param_type = PF_Param_LAYER;
-  input.name = "";
   effect.params.push_back(input);
 
   PF_OutData out{};
@@ -221,11 +228,10 @@ PF_Err Session::Apply() {
     problems_.push_back("parameter setup reported " + std::to_string(out.num_params) +
                         " parameters but added " + std::to_string(effect.params.size()));
   }
-  for (EffectParam &param : effect.params) {
+  for (EffectParam &param : effect.params)
     param.stream.value = DefaultValue(param.def, project_.layer);
-  }
   effect.applied = true;
-  return Send(PF_Cmd_UPDATE_PARAMS_UI);
+  return PF_Err_NONE;
 }
 
 RenderResult Session::Render(const CommandContext &context, int depth) {
@@ -258,7 +264,10 @@ RenderResult Session::Render(const CommandContext &context, int depth) {
   if (pattern.width != w || pattern.height != h || pattern.depth != depth)
     pattern = TestPattern(w, h, depth);
   render_.input = pattern;
-  render_.output = Image(w, h, depth);
+  // The output starts as a sentinel inside a guard band, so a render that leaves pixels unwritten
+  // or writes outside its buffer shows.
+  render_.output = Image(w, h, depth, 2);
+  render_.output.FillSentinel();
   PF_SmartRenderInput in{};
   in.output_request = pre_in.output_request;
   in.bitdepth = A_short(depth);
@@ -269,6 +278,8 @@ RenderResult Session::Render(const CommandContext &context, int depth) {
   result.render_err = SendWithParams(PF_Cmd_SMART_RENDER, &extra, nullptr, &render_out, context);
   result.rendered = result.render_err == PF_Err_NONE;
   result.output_equals_input = SamePixels(render_.input, render_.output);
+  result.output_guard_intact = render_.output.GuardIntact();
+  result.input_unchanged = SamePixels(render_.input, pattern);
   return result;
 }
 

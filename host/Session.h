@@ -49,6 +49,8 @@ struct RenderResult {
   PF_Err render_err = 0;
   bool rendered = false;
   bool output_equals_input = false;
+  bool output_guard_intact = true;  // nothing written around the output
+  bool input_unchanged = true;      // the layer's pixels as they were handed over
   PF_LRect result_rect{};
   PF_LRect max_result_rect{};
 };
@@ -88,6 +90,8 @@ class Session {
   PF_Err GlobalSetdown();
   // Applies the effect: global setup if not yet done, parameter setup, the UI update.
   PF_Err Apply();
+  // Parameter setup alone, on a fresh effect instance, with every parameter at its default.
+  PF_Err ParamsSetup();
   std::string AboutText();
   // Smart pre-render and smart render at a context, at a bit depth of 8, 16 or 32.
   RenderResult Render(const CommandContext &context, int depth = 8);
@@ -139,6 +143,7 @@ class Session {
     std::vector<PF_ParamDef *> ptrs;
   };
   ParamArray BuildParams(const CommandContext &context);
+  void FillParams(ParamArray &array, const CommandContext &context);
   // Takes over values the module marked PF_ChangeFlag_CHANGED_VALUE in a parameter array.
   void TakeOverChanged(ParamArray &array, const CommandContext &context);
 
@@ -165,6 +170,7 @@ class Session {
   std::vector<AEGP_PluginID> issued_ids_;
   std::vector<CommandRecord> commands_;
   RenderState render_;
+  ParamArray scratch_params_;
   View view_;
   std::vector<DrawOp> drawing_;
   bool drawing_open_ = false;

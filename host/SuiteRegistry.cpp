@@ -34,7 +34,7 @@ SPErr SuiteRegistry::Acquire(const char *name, int version, const void **suite) 
     return kSuiteNotFound;
   }
   ++use.acquired;
-  events_.push_back({true, key});
+  ++balance_[key];
   if (suite) *suite = it->second;
   return 0;
 }
@@ -43,8 +43,17 @@ SPErr SuiteRegistry::Release(const char *name, int version) {
   SuiteKey key{name ? name : "", version};
   SuiteUse &use = uses_[key];
   ++use.released;
-  events_.push_back({false, key});
+  --balance_[key];
   return use.released > use.acquired ? kSuiteNotFound : 0;
+}
+
+std::map<SuiteKey, int> SuiteRegistry::TakeImbalance() {
+  std::map<SuiteKey, int> out;
+  for (const auto &[key, n] : balance_) {
+    if (n) out[key] = n;
+  }
+  balance_.clear();
+  return out;
 }
 
 std::vector<SuiteKey> SuiteRegistry::Outstanding() const {

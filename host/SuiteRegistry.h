@@ -22,12 +22,6 @@ struct SuiteUse {
   bool refused = false;  // asked for but withheld or unknown
 };
 
-// One acquire or release, in the order they came, for checking the order of releases.
-struct SuiteEvent {
-  bool acquire;
-  SuiteKey suite;
-};
-
 class SuiteRegistry {
  public:
   // Error returned for a suite the host does not provide ('S!Fd').
@@ -46,8 +40,9 @@ class SuiteRegistry {
 
   // Per-suite counts of every suite provided or asked for.
   const std::map<SuiteKey, SuiteUse> &uses() const { return uses_; }
-  const std::vector<SuiteEvent> &events() const { return events_; }
-  void ClearEvents() { events_.clear(); }
+  // Suites acquired and released unequally often since the last call, with the difference;
+  // read after each command.
+  std::map<SuiteKey, int> TakeImbalance();
   // Suites acquired more often than released (per suite), for the end of a command.
   std::vector<SuiteKey> Outstanding() const;
   bool IsProvided(const std::string &name, int version) const;
@@ -58,7 +53,7 @@ class SuiteRegistry {
   std::map<SuiteKey, const void *> tables_;
   std::map<SuiteKey, SuiteUse> uses_;
   std::set<SuiteKey> withheld_;
-  std::vector<SuiteEvent> events_;
+  std::map<SuiteKey, int> balance_;  // acquires less releases, per suite, in this command
   SPBasicSuite basic_{};
 };
 
