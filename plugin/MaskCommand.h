@@ -25,19 +25,24 @@ struct MaskCommand {
   A_Time now;
   ErrorChain err;
 
-  // Releases through the suites the command holds, for use with Own().
+  // Releases for use with Own(). Each acquires its suite when the holder is made, before the
+  // call that obtains the handle: a suite the host lacks then stops the command while there is
+  // still nothing to give back, instead of stranding a handle it could not release.
   auto DisposeStream() {
-    return [this](AEGP_StreamRefH h) { return suites.StreamSuite9()->AEGP_DisposeStream(h); };
+    const AEGP_StreamSuite9 *suite = suites.StreamSuite9();
+    return [suite](AEGP_StreamRefH h) { return suite->AEGP_DisposeStream(h); };
   }
   auto DisposeStreamValue() {
-    return
-        [this](AEGP_StreamValue2 *v) { return suites.StreamSuite9()->AEGP_DisposeStreamValue(v); };
+    const AEGP_StreamSuite9 *suite = suites.StreamSuite9();
+    return [suite](AEGP_StreamValue2 *v) { return suite->AEGP_DisposeStreamValue(v); };
   }
   auto DisposeMask5() {
-    return [this](AEGP_MaskRefH h) { return suites.LayerMaskSuite5()->AEGP_DisposeMask(h); };
+    const AEGP_LayerMaskSuite5 *suite = suites.LayerMaskSuite5();
+    return [suite](AEGP_MaskRefH h) { return suite->AEGP_DisposeMask(h); };
   }
   auto DisposeMask6() {
-    return [this](AEGP_MaskRefH h) { return suites.LayerMaskSuite6()->AEGP_DisposeMask(h); };
+    const AEGP_LayerMaskSuite6 *suite = suites.LayerMaskSuite6();
+    return [suite](AEGP_MaskRefH h) { return suite->AEGP_DisposeMask(h); };
   }
 };
 

@@ -92,8 +92,9 @@ PF_Err UserChangedParam(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *p
   MaskCommand c(in_data);
   auto &s = c.suites;
   ChangeTarget t;
+  const AEGP_EffectSuite3 *effects = s.EffectSuite3();
   auto effect = Own<AEGP_EffectRefH>(
-      c.err, [&](AEGP_EffectRefH h) { return s.EffectSuite3()->AEGP_DisposeEffect(h); });
+      c.err, [effects](AEGP_EffectRefH h) { return effects->AEGP_DisposeEffect(h); });
   c.err.Do(
       [&] { return s.PFInterfaceSuite1()->AEGP_GetEffectLayer(in_data->effect_ref, &t.layer); });
   c.err.Do([&] { return s.LayerSuite13()->AEGP_GetLayerParentComp(t.layer, &t.comp); });

@@ -30,6 +30,12 @@ PF_Err UpdateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *par
   PF_Err err = PF_Err_NONE;
   const AEGP_PluginID plugin_id = PluginIdOf(in_data);
   AEGP_SuiteHandler suites(in_data->pica_basicP);
+  // Every suite this needs is asked for before any handle is obtained, so a suite the host lacks
+  // cannot leave a stream or the effect reference behind.
+  suites.PFInterfaceSuite1();
+  suites.StreamSuite9();
+  suites.DynamicStreamSuite5();
+  suites.EffectSuite2();
   AEGP_EffectRefH effect = nullptr;
   err = suites.PFInterfaceSuite1()->AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref,
                                                                &effect);

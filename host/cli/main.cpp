@@ -18,6 +18,7 @@
 #include "Errors.h"
 #include "PropertyListReader.h"
 #include "Scenario.h"
+#include "Validator.h"
 
 namespace fs = std::filesystem;
 using namespace orvane::host;
@@ -201,6 +202,32 @@ int InfoCommand(const std::string &module_path, bool json) {
   return kExitOk;
 }
 
+int ValidateCommand(const std::string &module_path, const ValidateOptions &options, bool json) {
+  std::vector<CheckResult> results = Validate(module_path, options);
+  Json report = ToJson(results);
+  report["module"] = module_path;
+  const Json &summary = report["summary"];
+  const bool ok = summary["failed"] == 0 && summary["crashed"] == 0;
+  if (json) {
+    std::cout << report.dump(2) << "\n";
+    return ok ? kExitOk : kExitModuleFailed;
+  }
+  for (const Json &check : report["checks"]) {
+    std::string outcome = check["outcome"].get<std::string>();
+    for (char &c : outcome) c = char(std::toupper(static_cast<unsigned char>(c)));
+    std::printf("%-8s %-17s %s", outcome.c_str(), check["id"].get<std::string>().c_str(),
+                check["description"].get<std::string>().c_str());
+    if (!check["figures"].empty()) std::printf("  %s", check["figures"].dump().c_str());
+    std::printf("\n");
+    for (const Json &failure : check["failures"])
+      std::printf("         - %s\n", failure.get<std::string>().c_str());
+  }
+  std::printf("%d checks: %d passed, %d failed, %d crashed\n", int(report["checks"].size()),
+              summary["passed"].get<int>(), summary["failed"].get<int>(),
+              summary["crashed"].get<int>());
+  return ok ? kExitOk : kExitModuleFailed;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -229,7 +256,9 @@ int main(int argc, char **argv) {
       std::string(
           "Steps: apply, press, set, key, render, mask, delete_mask, draw, click, drag, png, "
           "sheet.\n") +
-      (kPicturesAvailable ? "" : "This build writes no pictures: png and sheet need the Linux build.\n") +
+      (kPicturesAvailable
+           ? ""
+           : "This build writes no pictures: png and sheet need the Linux build.\n") +
       std::string(
           "Example scenario:\n"
           "  {\"steps\": [{\"do\": \"apply\"}, {\"do\": \"press\", \"param\": \"Create Mask\"},\n"
@@ -244,11 +273,29 @@ int main(int argc, char **argv) {
   info->add_flag("--json", json, "Print as JSON");
   info->footer("Example:\n  orvane-host info build/release/bin/OrvaneTavolin.so --json");
 
+  std::string validate_module;
+  ValidateOptions validate_options;
+  CLI::App *validate = app.add_subcommand(
+      "validate", "Check a module: property list, parameters, suites, faults, render.");
+  validate->add_option("module", validate_module, "Effect module")->required();
+  validate->add_flag("--json", json, "Print the report as JSON");
+  validate->add_option("--seed", validate_options.seed,
+                       "Seed for the checks that draw random values");
+  validate->add_option("--reproduce", validate_options.only, "Run only the check with this id");
+  validate->add_flag("--in-process", validate_options.in_process,
+                     "Run the checks in this process instead of one child process each");
+  validate->footer(std::string(
+      "Each check runs in a child process of its own, so a crash, a signal or a time-out is\n"
+      "reported as that check's outcome (\"crashed\"), never as a pass. Exit code 0 when every\n"
+      "check passed, 1 otherwise.\nExample:\n  orvane-host validate "
+      "build/release/bin/OrvaneTavolin.so"));
+
   // CLI11 would only say that a command is missing; a mistyped one deserves its own name.
   const std::string first = argc > 1 ? argv[1] : "";
-  if (!first.empty() && first[0] != '-' && first != "run" && first != "info") {
+  if (!first.empty() && first[0] != '-' && first != "run" && first != "info" &&
+      first != "validate") {
     std::cerr << "orvane-host: unknown command \"" << argv[1]
-              << "\" (commands: run, info; see --help)\n";
+              << "\" (commands: run, info, validate; see --help)\n";
     return kExitBadInput;
   }
   try {
@@ -257,6 +304,7 @@ int main(int argc, char **argv) {
     return app.exit(e) == 0 ? kExitOk : kExitBadInput;
   }
   try {
+    if (*validate) return ValidateCommand(validate_module, validate_options, json);
     if (*run) return RunCommand(scenario_path, module_path, out_dir, json, quiet);
     if (*info) return InfoCommand(info_module, json);
   } catch (const BadInput &e) {
