@@ -1,5 +1,5 @@
 # Entry points for people and CI. Each target installs what is missing (Debian packages) first.
-PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev valgrind \
             nlohmann-json3-dev libcli11-dev libcairo2-dev python3-fonttools
 # The macOS cross build: clang and libc++'s headers, lld 16 for Mach-O (14 writes wrong
 # __eh_frame addresses), LLVM's objdump and nm for the bundle's test, and a native compiler
@@ -7,9 +7,11 @@ PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchm
 MACOS_PACKAGES := cmake ninja-build g++ clang-14 libc++-14-dev lld-16 llvm-14
 # The Windows cross build and its proof under Wine (pefile reads the DLL in the tests).
 WINDOWS_PACKAGES := cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 python3-pefile
+# The fuzz target: clang with its sanitizer and libFuzzer runtimes.
+FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps deps-macos deps-windows test demo bench macos windows build-dev build-release clean format
+.PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows build-dev build-release clean format
 
 # $(call install-missing,PACKAGES)
 define install-missing
@@ -31,6 +33,13 @@ deps-macos:
 deps-windows:
 	$(call install-missing,$(WINDOWS_PACKAGES))
 
+deps-fuzz: deps
+	$(call install-missing,$(FUZZ_PACKAGES))
+
+build-fuzz: deps-fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
 build-dev: deps
 	cmake --preset dev
 	cmake --build --preset dev
@@ -39,12 +48,14 @@ build-release: deps
 	cmake --preset release
 	cmake --build --preset release
 
-# Builds the Debug + ASan/UBSan configuration and both cross deliverables, and runs every test:
-# the Linux suites, the macOS bundle's checks, and the Windows module under Wine (compared with
-# the results of this build's Linux host).
-test: build-dev macos windows
+# Builds every configuration and runs every test: the Linux suites under ASan/UBSan, the macOS
+# bundle's checks, the Windows module under Wine (compared with this build's Linux host), the
+# end-to-end sessions under valgrind on the release build, and a short seeded fuzz run.
+test: build-dev macos windows build-release build-fuzz
 	ctest --preset dev
 	ctest --preset windows
+	ctest --preset release -L valgrind
+	ctest --preset fuzz
 
 # Builds the release configuration and plays the demo session in the headless host.
 demo: build-release
@@ -68,6 +79,13 @@ windows: deps-windows
 	rm -rf dist/windows
 	mkdir -p dist/windows
 	cp build/windows/bin/OrvaneTavolin.aex build/windows/bin/orvane-host.exe dist/windows/
+
+# A long fuzz run (FUZZ_SECONDS, ten minutes by default); new inputs stay in build/fuzz/.
+FUZZ_SECONDS ?= 600
+fuzz: build-fuzz
+	mkdir -p build/fuzz/fuzz-corpus
+	build/fuzz/bin/orvane_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  -artifact_prefix=build/fuzz/ build/fuzz/fuzz-corpus tests/fuzz/corpus
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
