@@ -19,4 +19,50 @@ PathToMaskMap BuildPathMap(MaskCommand &c, AEGP_LayerH layer, MaskSuite suite) {
   return map;
 }
 
+namespace {
+
+std::function<A_Err(AEGP_MaskRefH)> MaskRelease(MaskCommand &c, MaskSuite suite) {
+  if (suite == MaskSuite::V5) return c.DisposeMask5();
+  return c.DisposeMask6();
+}
+
+}  // namespace
+
+LinkedOutline::LinkedOutline(MaskCommand &c, MaskSuite suite)
+    : c_(c),
+      suite_(suite),
+      mask_(c.err, MaskRelease(c, suite)),
+      stream_(c.err, c.DisposeStream()),
+      value_(c.err, c.DisposeStreamValue()) {}
+
+void LinkedOutline::OpenMask(AEGP_LayerH layer, A_long index) {
+  c_.err.Do([&] {
+    return suite_ == MaskSuite::V5
+               ? c_.suites.LayerMaskSuite5()->AEGP_GetLayerMaskByIndex(layer, index, mask_.out())
+               : c_.suites.LayerMaskSuite6()->AEGP_GetLayerMaskByIndex(layer, index, mask_.out());
+  });
+}
+
+void LinkedOutline::ReadOutline(A_Boolean pre_expression) {
+  auto &s = c_.suites;
+  c_.err.Do([&] {
+    return s.StreamSuite9()->AEGP_GetNewMaskStream(c_.plugin_id, mask_.get(),
+                                                   AEGP_MaskStream_OUTLINE, stream_.out());
+  });
+  c_.err.Do([&] {
+    return s.StreamSuite9()->AEGP_GetNewStreamValue(c_.plugin_id, stream_.get(),
+                                                    AEGP_LTimeMode_LayerTime, &c_.now,
+                                                    pre_expression, value_.out());
+  });
+  c_.err.Do(
+      [&] { return s.MaskOutlineSuite3()->AEGP_GetMaskOutlineNumSegments(outline(), &segments); });
+  c_.err.Do([&] { return s.MaskOutlineSuite3()->AEGP_IsMaskOutlineOpen(outline(), &open); });
+}
+
+void LinkedOutline::Release() {
+  value_.reset();
+  stream_.reset();
+  mask_.reset();
+}
+
 }  // namespace Orvane

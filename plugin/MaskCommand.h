@@ -3,6 +3,7 @@
 #ifndef ORVANE_PLUGIN_MASKCOMMAND_H
 #define ORVANE_PLUGIN_MASKCOMMAND_H
 
+#include <functional>
 #include <map>
 
 #include "AEGP_SuiteHandler.h"
@@ -53,6 +54,36 @@ enum class MaskSuite { V5, V6 };
 
 // Built afresh per command from the layer's masks through the path query.
 PathToMaskMap BuildPathMap(MaskCommand &c, AEGP_LayerH layer, MaskSuite suite);
+
+// A linked mask's outline at the current time: the mask reference, its outline stream and the
+// stream's value, obtained in that order and released in the reverse order whatever happens.
+class LinkedOutline {
+ public:
+  LinkedOutline(MaskCommand &c, MaskSuite suite);
+  // The mask at `index` of the layer's masks.
+  void OpenMask(AEGP_LayerH layer, A_long index);
+  // Its outline at the current time, with the segment count and the open flag.
+  void ReadOutline(A_Boolean pre_expression);
+  // Releases the value, the stream and the mask now rather than at the end of the scope.
+  void Release();
+
+  AEGP_MaskRefH mask() const { return mask_.get(); }
+  AEGP_StreamRefH stream() const { return stream_.get(); }
+  AEGP_StreamValue2 &value() { return value_.get(); }
+  AEGP_MaskOutlineValH outline() { return value_.get().val.mask; }
+  // Only a closed four-vertex outline is a rectangle this effect owns.
+  bool IsRectangle() const { return segments == 4 && !open; }
+
+  A_long segments = 0;
+  A_Boolean open = TRUE;
+
+ private:
+  MaskCommand &c_;
+  MaskSuite suite_;
+  Owned<AEGP_MaskRefH, std::function<A_Err(AEGP_MaskRefH)>> mask_;
+  Owned<AEGP_StreamRefH, std::function<A_Err(AEGP_StreamRefH)>> stream_;
+  OwnedValue<std::function<A_Err(AEGP_StreamValue2 *)>> value_;
+};
 
 // Writes one field of an effect parameter's stream value at the current time.
 template <typename Change>

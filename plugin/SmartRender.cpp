@@ -65,28 +65,12 @@ void MoveMasks(MaskCommand &c, AEGP_LayerH layer, const CheckedOutParams &params
     auto linked = map.find(path);
     if (path == 0 || linked == map.end()) continue;
 
-    auto mask = Own<AEGP_MaskRefH>(c.err, c.DisposeMask5());
-    auto stream = Own<AEGP_StreamRefH>(c.err, c.DisposeStream());
-    auto value = OwnValue(c.err, c.DisposeStreamValue());
-    c.err.Do([&] {
-      return s.LayerMaskSuite5()->AEGP_GetLayerMaskByIndex(layer, linked->second, mask.out());
-    });
-    c.err.Do([&] {
-      return s.StreamSuite9()->AEGP_GetNewMaskStream(c.plugin_id, mask.get(),
-                                                     AEGP_MaskStream_OUTLINE, stream.out());
-    });
-    c.err.Do([&] {
-      return s.StreamSuite9()->AEGP_GetNewStreamValue(
-          c.plugin_id, stream.get(), AEGP_LTimeMode_LayerTime, &c.now, TRUE, value.out());
-    });
-    AEGP_MaskOutlineValH outline = value.get().val.mask;
-    A_long segments = 0;
-    A_Boolean open = TRUE;
-    c.err.Do(
-        [&] { return s.MaskOutlineSuite3()->AEGP_GetMaskOutlineNumSegments(outline, &segments); });
-    c.err.Do([&] { return s.MaskOutlineSuite3()->AEGP_IsMaskOutlineOpen(outline, &open); });
+    LinkedOutline linked_outline(c, MaskSuite::V5);
+    linked_outline.OpenMask(layer, linked->second);
+    linked_outline.ReadOutline(TRUE);
     // Only a closed four-vertex outline is a rectangle this effect owns; others keep their shape.
-    if (segments != 4 || open) continue;
+    if (!linked_outline.IsRectangle()) continue;
+    const AEGP_MaskOutlineValH outline = linked_outline.outline();
 
     const PF_ParamDef &center = params[PARAM_CENTER(j)];
     // Points come scaled to the render's resolution; mask vertices are full-resolution pixels.
@@ -109,7 +93,8 @@ void MoveMasks(MaskCommand &c, AEGP_LayerH layer, const CheckedOutParams &params
       });
     }
     c.err.Do([&] {
-      return s.StreamSuite9()->AEGP_SetStreamValue(c.plugin_id, stream.get(), &value.get());
+      return s.StreamSuite9()->AEGP_SetStreamValue(c.plugin_id, linked_outline.stream(),
+                                                   &linked_outline.value());
     });
   }
   undo.End();
