@@ -1,5 +1,6 @@
 // Custom UI events: drawing the linked masks with their corner handles, grabbing a handle on
 // mouse-down and resizing the grabbed slot's rectangle on every drag event.
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -56,6 +57,17 @@ class DrawbotSuites {
   PF_Err err_;
 };
 
+// A vertex coordinate as whole pixels: plus a half, truncated toward zero, saturated.
+A_long RoundedInt(double v) {
+  const double r = std::trunc(v + 0.5);
+  if (r >= 2147483647.0) return 2147483647;
+  if (r <= -2147483648.0) return A_long(-2147483647 - 1);
+  return A_long(r);
+}
+
+// One axis of the hit distance, truncated to whole pixels; anything beyond reach counts alike.
+long long CappedDistance(double d) { return d < 1e9 ? (long long)(d) : 1000000000LL; }
+
 // Layer point to window frame pixels, as floats for Drawbot.
 DRAWBOT_PointF32 FramePoint(PF_InData *in_data, PF_EventExtra *extra, double x, double y) {
   PF_FixedPoint p{DoubleToFixed(x), DoubleToFixed(y)};
@@ -81,32 +93,18 @@ void DrawMask(MaskCommand &c, PF_EventExtra *extra, const DRAWBOT_Suites &db,
               A_long mask_index) {
   auto &s = c.suites;
   PF_InData *in_data = c.in_data;
-  auto mask = Own<AEGP_MaskRefH>(c.err, c.DisposeMask6());
-  auto stream = Own<AEGP_StreamRefH>(c.err, c.DisposeStream());
-  auto value = OwnValue(c.err, c.DisposeStreamValue());
+  LinkedOutline mask(c, MaskSuite::V6);
   AEGP_ColorVal mask_color{};
-  c.err.Do(
-      [&] { return s.LayerMaskSuite6()->AEGP_GetLayerMaskByIndex(layer, mask_index, mask.out()); });
-  c.err.Do([&] { return s.LayerMaskSuite6()->AEGP_GetMaskColor(mask.get(), &mask_color); });
+  mask.OpenMask(layer, mask_index);
+  c.err.Do([&] { return s.LayerMaskSuite6()->AEGP_GetMaskColor(mask.mask(), &mask_color); });
   DRAWBOT_ColorRGBA color{float(mask_color.redF), float(mask_color.greenF), float(mask_color.blueF),
                           kOutlineAlpha};
   // Once something has failed nothing more is drawn, so no pen or path is asked for either.
   DRAWBOT_PenP pen;
   if (c.err.ok()) pen.New(db.supplier_suiteP, supplier, &color, kOutlinePenSize);
-  c.err.Do([&] {
-    return s.StreamSuite9()->AEGP_GetNewMaskStream(c.plugin_id, mask.get(), AEGP_MaskStream_OUTLINE,
-                                                   stream.out());
-  });
-  c.err.Do([&] {
-    return s.StreamSuite9()->AEGP_GetNewStreamValue(
-        c.plugin_id, stream.get(), AEGP_LTimeMode_LayerTime, &c.now, FALSE, value.out());
-  });
-  const AEGP_MaskOutlineValH outline = value.get().val.mask;
-  A_long segments = 0;
-  A_Boolean open = TRUE;
-  c.err.Do(
-      [&] { return s.MaskOutlineSuite3()->AEGP_GetMaskOutlineNumSegments(outline, &segments); });
-  c.err.Do([&] { return s.MaskOutlineSuite3()->AEGP_IsMaskOutlineOpen(outline, &open); });
+  mask.ReadOutline(FALSE);
+  const AEGP_MaskOutlineValH outline = mask.outline();
+  const A_long segments = mask.segments;
   DRAWBOT_PathP path;
   if (c.err.ok()) path.New(db.supplier_suiteP, supplier);
 
@@ -131,7 +129,7 @@ void DrawMask(MaskCommand &c, PF_EventExtra *extra, const DRAWBOT_Suites &db,
   }
   c.err.Do([&] { return db.surface_suiteP->StrokePath(surface, pen.get(), path.get()); });
 
-  if (segments == 4 && !open) {
+  if (mask.IsRectangle()) {
     color.alpha = kHandleAlpha;
     DRAWBOT_RectF32 rect{0, 0, kHandleSize, kHandleSize};
     for (const auto &handle : handles) {
@@ -142,9 +140,7 @@ void DrawMask(MaskCommand &c, PF_EventExtra *extra, const DRAWBOT_Suites &db,
       c.err.Do([&] { return db.surface_suiteP->PaintRect(surface, &color, &rect); });
     }
   }
-  value.reset();
-  stream.reset();
-  mask.reset();
+  mask.Release();
   // Letting the path and pen go can fail too; that is the event's failure.
   path.Release();
   pen.Release();
@@ -194,27 +190,11 @@ bool DoClickHandles(PF_InData *in_data, PF_ParamDef *params[], PointConversion t
     const PF_PathID id = params[PARAM_MASK_PATH(k)]->u.path_d.path_id;
     auto linked = map.find(id);
     if (id == 0 || linked == map.end()) continue;
-    auto mask = Own<AEGP_MaskRefH>(c.err, c.DisposeMask6());
-    auto stream = Own<AEGP_StreamRefH>(c.err, c.DisposeStream());
-    auto value = OwnValue(c.err, c.DisposeStreamValue());
-    c.err.Do([&] {
-      return s.LayerMaskSuite6()->AEGP_GetLayerMaskByIndex(layer, linked->second, mask.out());
-    });
-    c.err.Do([&] {
-      return s.StreamSuite9()->AEGP_GetNewMaskStream(c.plugin_id, mask.get(),
-                                                     AEGP_MaskStream_OUTLINE, stream.out());
-    });
-    c.err.Do([&] {
-      return s.StreamSuite9()->AEGP_GetNewStreamValue(
-          c.plugin_id, stream.get(), AEGP_LTimeMode_LayerTime, &c.now, FALSE, value.out());
-    });
-    const AEGP_MaskOutlineValH outline = value.get().val.mask;
-    A_long segments = 0;
-    A_Boolean open = TRUE;
-    c.err.Do(
-        [&] { return s.MaskOutlineSuite3()->AEGP_GetMaskOutlineNumSegments(outline, &segments); });
-    c.err.Do([&] { return s.MaskOutlineSuite3()->AEGP_IsMaskOutlineOpen(outline, &open); });
-    if (segments != 4 || open) continue;
+    LinkedOutline mask(c, MaskSuite::V6);
+    mask.OpenMask(layer, linked->second);
+    mask.ReadOutline(FALSE);
+    if (!mask.IsRectangle()) continue;
+    const AEGP_MaskOutlineValH outline = mask.outline();
     for (AEGP_VertexIndex j = 0; j < 4 && !hit; ++j) {
       AEGP_MaskVertex vertex{};
       c.err.Do([&] {
@@ -222,16 +202,21 @@ bool DoClickHandles(PF_InData *in_data, PF_ParamDef *params[], PointConversion t
       });
       // A vertex that could not be read is nowhere, so it cannot be under the mouse.
       if (!c.err.ok()) break;
-      PF_Point point{A_long(vertex.x + 0.5), A_long(vertex.y + 0.5)};
+      // Nor is a vertex that is not a finite number (a rectangle of NaN or infinite size).
+      if (!std::isfinite(vertex.x) || !std::isfinite(vertex.y)) continue;
+      PF_Point point{RoundedInt(vertex.x), RoundedInt(vertex.y)};
       PF_FixedPoint fixed{};
       to_frame(in_data, extra, &point, &point, &fixed);
-      A_long distance;
+      // Differences are formed in 64 bits and capped, so a point at the edge of the integer range
+      // is simply far away.
+      long long distance;
       if (in_data->appl_id == kPremiereAppId) {
-        distance = std::labs(long(point.h) - mouse.h) + std::labs(long(point.v) - mouse.v);
+        distance = std::llabs(static_cast<long long>(point.h) - mouse.h) +
+                   std::llabs(static_cast<long long>(point.v) - mouse.v);
       } else {
         const PF_ANSISuite1 *ansi = s.ANSISuite1();
-        distance = A_long(ansi->fabs(double(point.h) - mouse.h)) +
-                   A_long(ansi->fabs(double(point.v) - mouse.v));
+        distance = CappedDistance(ansi->fabs(double(point.h) - mouse.h)) +
+                   CappedDistance(ansi->fabs(double(point.v) - mouse.v));
       }
       if (distance < kHitDistance) {
         hit = true;

@@ -290,7 +290,12 @@ TEST(MaskFaults, AMissingSuiteReturns516WithEverythingReleased) {
   for (auto [name, version] : {std::pair<const char *, int>{"AEGP Layer Mask Suite", 6},
                                {"AEGP Stream Suite", 9},
                                {"AEGP Utility Suite", 11},
-                               {"AEGP Layer Suite", 13}}) {
+                               {"AEGP Layer Suite", 13},
+                               // The suites that release the effect reference and the mask: when
+                               // missing they must stop the command before there is anything to
+                               // release.
+                               {"AEGP Effect Suite", 3},
+                               {"AEGP Layer Mask Suite", 5}}) {
     SCOPED_TRACE(name);
     host::Session s(module);
     AppliedWithMasks(s, 1);

@@ -45,6 +45,8 @@ TEST(Validator, EachBrokenModuleFailsForItsOwnReason) {
       {"throws", "handle_hygiene", "failed", "an exception escaped the module"},
       {"scribbles_output", "render_sentinels", "failed", "outside the output"},
       {"crashes", "handle_hygiene", "crashed", ""},
+      {"adds_parameter", "parameters", "failed", "registers 310 parameters"},
+      {"no_property_list", "property_list", "failed", "carries no property list"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.fixture);
