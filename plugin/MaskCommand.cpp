@@ -19,21 +19,13 @@ PathToMaskMap BuildPathMap(MaskCommand &c, AEGP_LayerH layer, MaskSuite suite) {
   return map;
 }
 
-namespace {
-
-std::function<A_Err(AEGP_MaskRefH)> MaskRelease(MaskCommand &c, MaskSuite suite) {
-  if (suite == MaskSuite::V5) return c.DisposeMask5();
-  return c.DisposeMask6();
-}
-
-}  // namespace
-
 LinkedOutline::LinkedOutline(MaskCommand &c, MaskSuite suite)
     : c_(c),
       suite_(suite),
-      mask_(c.err, MaskRelease(c, suite)),
-      stream_(c.err, c.DisposeStream()),
-      value_(c.err, c.DisposeStreamValue()) {}
+      mask_(c.err, MaskRelease{suite == MaskSuite::V5 ? c.suites.LayerMaskSuite5() : nullptr,
+                               suite == MaskSuite::V6 ? c.suites.LayerMaskSuite6() : nullptr}),
+      stream_(c.err, StreamRelease{c.suites.StreamSuite9()}),
+      value_(c.err, ValueRelease{c.suites.StreamSuite9()}) {}
 
 void LinkedOutline::OpenMask(AEGP_LayerH layer, A_long index) {
   c_.err.Do([&] {

@@ -3,7 +3,6 @@
 #ifndef ORVANE_PLUGIN_MASKCOMMAND_H
 #define ORVANE_PLUGIN_MASKCOMMAND_H
 
-#include <functional>
 #include <map>
 
 #include "AEGP_SuiteHandler.h"
@@ -78,11 +77,28 @@ class LinkedOutline {
   A_Boolean open = TRUE;
 
  private:
+  // Releases through suites acquired when the outline is made (plain functors: no allocation).
+  struct MaskRelease {
+    const AEGP_LayerMaskSuite5 *v5;
+    const AEGP_LayerMaskSuite6 *v6;
+    A_Err operator()(AEGP_MaskRefH h) const {
+      return v5 ? v5->AEGP_DisposeMask(h) : v6->AEGP_DisposeMask(h);
+    }
+  };
+  struct StreamRelease {
+    const AEGP_StreamSuite9 *suite;
+    A_Err operator()(AEGP_StreamRefH h) const { return suite->AEGP_DisposeStream(h); }
+  };
+  struct ValueRelease {
+    const AEGP_StreamSuite9 *suite;
+    A_Err operator()(AEGP_StreamValue2 *v) const { return suite->AEGP_DisposeStreamValue(v); }
+  };
+
   MaskCommand &c_;
   MaskSuite suite_;
-  Owned<AEGP_MaskRefH, std::function<A_Err(AEGP_MaskRefH)>> mask_;
-  Owned<AEGP_StreamRefH, std::function<A_Err(AEGP_StreamRefH)>> stream_;
-  OwnedValue<std::function<A_Err(AEGP_StreamValue2 *)>> value_;
+  Owned<AEGP_MaskRefH, MaskRelease> mask_;
+  Owned<AEGP_StreamRefH, StreamRelease> stream_;
+  OwnedValue<ValueRelease> value_;
 };
 
 // Writes one field of an effect parameter's stream value at the current time.

@@ -59,14 +59,16 @@ class DrawbotSuites {
 
 // A vertex coordinate as whole pixels: plus a half, truncated toward zero, saturated.
 A_long RoundedInt(double v) {
-  const double r = std::trunc(v + 0.5);
+  const double r = v + 0.5;
   if (r >= 2147483647.0) return 2147483647;
   if (r <= -2147483648.0) return A_long(-2147483647 - 1);
-  return A_long(r);
+  return A_long(r);  // the conversion truncates toward zero
 }
 
+long long Abs64(long long v) { return v < 0 ? -v : v; }
+
 // One axis of the hit distance, truncated to whole pixels; anything beyond reach counts alike.
-long long CappedDistance(double d) { return d < 1e9 ? (long long)(d) : 1000000000LL; }
+long long CappedDistance(double d) { return d < 1e9 ? static_cast<long long>(d) : 1000000000LL; }
 
 // Layer point to window frame pixels, as floats for Drawbot.
 DRAWBOT_PointF32 FramePoint(PF_InData *in_data, PF_EventExtra *extra, double x, double y) {
@@ -211,8 +213,8 @@ bool DoClickHandles(PF_InData *in_data, PF_ParamDef *params[], PointConversion t
       // is simply far away.
       long long distance;
       if (in_data->appl_id == kPremiereAppId) {
-        distance = std::llabs(static_cast<long long>(point.h) - mouse.h) +
-                   std::llabs(static_cast<long long>(point.v) - mouse.v);
+        distance = Abs64(static_cast<long long>(point.h) - mouse.h) +
+                   Abs64(static_cast<long long>(point.v) - mouse.v);
       } else {
         const PF_ANSISuite1 *ansi = s.ANSISuite1();
         distance = CappedDistance(ansi->fabs(double(point.h) - mouse.h)) +
