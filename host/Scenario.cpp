@@ -314,7 +314,8 @@ Json ParseScenario(const std::string &text, const std::string &origin) {
 Json LoadScenarioFile(const std::string &path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) throw BadInput(path + ": no such file");
-  if ((st.st_mode & S_IFMT) == S_IFDIR) throw BadInput(path + ": is a directory, not a scenario file");
+  if ((st.st_mode & S_IFMT) == S_IFDIR)
+    throw BadInput(path + ": is a directory, not a scenario file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw BadInput(path + ": cannot be read");
   std::stringstream text;
@@ -559,34 +560,32 @@ void ScenarioRunner::DoDrag(const Json &step, StepRecord &record) {
   record.changes.push_back(taken ? "handle dragged" : "no handle at the first point");
 }
 
-void ScenarioRunner::DoPng(const Json &step, StepRecord &record) {
-  WindowKind window = Window(step);
+std::string ScenarioRunner::OutputPath(const Json &step, const char *what) const {
   if (!step.contains("file") || !step.at("file").is_string() ||
       step.at("file").get<std::string>().empty()) {
-    throw BadInput("\"png\" needs a \"file\" name");
+    throw BadInput(std::string("\"") + what + "\" needs a \"file\" name");
   }
   const std::string name = step.at("file").get<std::string>();
+  // Pictures go into the output folder and nowhere else.
   if (name.find("..") != std::string::npos || name.front() == '/') {
     throw BadInput("\"file\" must be a name inside the output folder");
   }
+  return out_dir_.empty() ? name : out_dir_ + "/" + name;
+}
+
+void ScenarioRunner::DoPng(const Json &step, StepRecord &record) {
+  WindowKind window = Window(step);
+  const std::string path = OutputPath(step, "png");
   Project &project = session_.project();
   project.time = Seconds(step, "time", project.time);
   session_.Draw(window, project.time);
-  const std::string path = out_dir_.empty() ? name : out_dir_ + "/" + name;
   WriteWindowPng(session_, window, project.time, path);
   files_.push_back(path);
   record.changes.push_back("wrote " + path);
 }
 
 void ScenarioRunner::DoSheet(const Json &step, StepRecord &record) {
-  if (!step.contains("file") || !step.at("file").is_string() ||
-      step.at("file").get<std::string>().empty()) {
-    throw BadInput("\"sheet\" needs a \"file\" name");
-  }
-  const std::string name = step.at("file").get<std::string>();
-  if (name.find("..") != std::string::npos || name.front() == '/') {
-    throw BadInput("\"file\" must be a name inside the output folder");
-  }
+  const std::string path = OutputPath(step, "sheet");
   const Composition &comp = session_.project().comp;
   const int every = int(Number(step, "every", 10, "\"every\""));
   const int columns = int(Number(step, "columns", 6, "\"columns\""));
@@ -599,7 +598,6 @@ void ScenarioRunner::DoSheet(const Json &step, StepRecord &record) {
   const long frames = std::max(1L, std::lround(comp.work_duration * comp.fps));
   for (long i = 0; i < frames && times.size() < 400; i += every)
     times.push_back(comp.work_start + i / comp.fps);
-  const std::string path = out_dir_.empty() ? name : out_dir_ + "/" + name;
   WriteContactSheet(session_, times, columns, width, path);
   files_.push_back(path);
   record.changes.push_back("wrote " + path + " (" + std::to_string(times.size()) + " frames)");

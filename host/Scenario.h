@@ -60,6 +60,8 @@ class ScenarioRunner {
   void DoPng(const Json &step, StepRecord &record);
   void DoSheet(const Json &step, StepRecord &record);
   WindowKind Window(const Json &step) const;
+  // Where a picture step's "file" goes, checked to stay inside the output folder.
+  std::string OutputPath(const Json &step, const char *what) const;
 
   // The applied effect's parameter named in the step's "param" (BadInput otherwise).
   int ParamIndex(const Json &step) const;
