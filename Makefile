@@ -11,7 +11,8 @@ WINDOWS_PACKAGES := cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 pyth
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows build-dev build-release clean format
+.PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows \
+        build-macos build-windows build-dev build-release clean format
 
 # $(call install-missing,PACKAGES)
 define install-missing
@@ -49,9 +50,10 @@ build-release: deps
 	cmake --build --preset release
 
 # Builds every configuration and runs every test: the Linux suites under ASan/UBSan, the macOS
-# bundle's checks, the Windows module under Wine (compared with this build's Linux host), the
-# end-to-end sessions under valgrind on the release build, and a short seeded fuzz run.
-test: build-dev macos windows build-release build-fuzz
+# bundle's checks, the sdk/ names and the switch to the vendor's headers, the Windows module under
+# Wine (compared with this build's Linux host), the end-to-end sessions under valgrind on the
+# release build, and a short seeded fuzz run. Stand-in builds only: nothing goes into dist/.
+test: build-dev build-macos build-windows build-release build-fuzz
 	ctest --preset dev
 	ctest --preset windows
 	ctest --preset release -L valgrind
@@ -61,24 +63,43 @@ test: build-dev macos windows build-release build-fuzz
 demo: build-release
 	build/release/bin/orvane-host run examples/demo.json --out out/demo
 
-# Cross-builds the macOS bundle into dist/macos/OrvaneTavolin.plugin.
-macos: deps-macos
-	cmake --preset macos
-	cmake --build --preset macos
-	rm -rf dist/macos
-	cmake --install build/macos --prefix dist/macos
-
 # Runs the benchmarks on the release build and prints their figures.
 bench: build-release
 	build/release/bin/orvane_bench --benchmark_counters_tabular=true
 
-# Cross-builds the Windows module and host into dist/windows/.
-windows: deps-windows
+# make windows / make macos: without ORVANE_SDK_DIR, the stand-in cross builds (sdk/), whose modules
+# stay in build/ and are for orvane-host only; with ORVANE_SDK_DIR=<folder of the vendor's SDK>,
+# the application builds, installed into dist/windows/ or dist/macos/ and nowhere else.
+STAND_IN_NOTE = stand-in build (sdk/), for orvane-host only: never copy it into the application
+build-windows: deps-windows
 	cmake --preset windows
 	cmake --build --preset windows
+	@echo "build/windows/bin/OrvaneTavolin.aex: $(STAND_IN_NOTE)."
+
+build-macos: deps-macos
+	cmake --preset macos
+	cmake --build --preset macos
+	@echo "build/macos/bin/OrvaneTavolin.plugin: $(STAND_IN_NOTE)."
+
+ifeq ($(strip $(ORVANE_SDK_DIR)),)
+windows: build-windows
+macos: build-macos
+else
+SDK_DIR := $(abspath $(ORVANE_SDK_DIR))
+windows: deps-windows
+	cmake --preset windows-app -DORVANE_SDK_DIR="$(SDK_DIR)"
+	cmake --build --preset windows-app
 	rm -rf dist/windows
-	mkdir -p dist/windows
-	cp build/windows/bin/OrvaneTavolin.aex build/windows/bin/orvane-host.exe dist/windows/
+	cmake --install build/windows-app
+	@echo "dist/windows/OrvaneTavolin.aex: built against $(SDK_DIR), for the application."
+
+macos: deps-macos
+	cmake --preset macos-app -DORVANE_SDK_DIR="$(SDK_DIR)"
+	cmake --build --preset macos-app
+	rm -rf dist/macos
+	cmake --install build/macos-app
+	@echo "dist/macos/OrvaneTavolin.plugin: built against $(SDK_DIR), for the application."
+endif
 
 # A long fuzz run (FUZZ_SECONDS, ten minutes by default); new inputs stay in build/fuzz/.
 FUZZ_SECONDS ?= 600

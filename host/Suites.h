@@ -7,6 +7,14 @@
 #include "AE_EffectUI.h"
 #include "SuiteRegistry.h"
 
+// TRUE and FALSE for A_Boolean values: sdk/ declares host API names only, so its users supply these.
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
 namespace orvane::host {
 
 void InstallCallbacks(PF_InData &in_data, PF_UtilCallbacks &utils);

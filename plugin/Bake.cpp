@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "AE_EffectCB.h"
+#include "BooleanValues.h"
 #include "CreateRect.h"
 #include "MaskCommands.h"
 #include "Params.h"

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "AEGP_SuiteHandler.h"
+#include "BooleanValues.h"
 #include "GlobalData.h"
 #include "HostCall.h"
 

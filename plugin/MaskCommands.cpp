@@ -1,6 +1,7 @@
 // UserChangedParam and two of its reactions: the create command and the colour update.
 #include "MaskCommands.h"
 
+#include "BooleanValues.h"
 #include "Handlers.h"
 #include "Params.h"
 

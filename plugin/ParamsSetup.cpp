@@ -4,6 +4,7 @@
 
 #include "AE_EffectCB.h"
 #include "AE_EffectUI.h"
+#include "BooleanValues.h"
 #include "Handlers.h"
 #include "Params.h"
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "AE_EffectCB.h"
+#include "BooleanValues.h"
 #include "CreateRect.h"
 #include "Handlers.h"
 #include "MaskCommand.h"

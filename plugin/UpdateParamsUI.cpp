@@ -1,5 +1,6 @@
 // Shows the controls of slots 1..Number and hides the rest, through the streams' hidden flag.
 #include "AEGP_SuiteHandler.h"
+#include "BooleanValues.h"
 #include "GlobalData.h"
 #include "Handlers.h"
 #include "Params.h"

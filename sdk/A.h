@@ -1,6 +1,5 @@
 /* Basic scalar and time types shared by every host interface. */
-#ifndef ORVANE_SDK_A_H
-#define ORVANE_SDK_A_H
+#pragma once
 
 #include <stdint.h>
 
@@ -31,12 +30,3 @@ typedef struct {
 typedef struct {
   A_FpLong x, y;
 } A_FloatPoint;
-
-#ifndef TRUE
-#define TRUE 1
-#endif
-#ifndef FALSE
-#define FALSE 0
-#endif
-
-#endif

@@ -1,6 +1,5 @@
 /* Advanced application suite: the Info panel. */
-#ifndef ORVANE_SDK_AE_ADVEFFECTSUITES_H
-#define ORVANE_SDK_AE_ADVEFFECTSUITES_H
+#pragma once
 
 #include "AE_Effect.h"
 
@@ -17,6 +16,4 @@ typedef struct PF_AdvAppSuite2 {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,6 +1,5 @@
 /* Effect protocol: commands, error codes, parameter definitions and the command blocks. */
-#ifndef ORVANE_SDK_AE_EFFECT_H
-#define ORVANE_SDK_AE_EFFECT_H
+#pragma once
 
 #include "A.h"
 #include "SPBasic.h"
@@ -330,6 +329,4 @@ typedef struct {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

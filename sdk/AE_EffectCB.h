@@ -1,6 +1,5 @@
 /* Utility callbacks the host hands over with every command (PF_InData::utils). */
-#ifndef ORVANE_SDK_AE_EFFECTCB_H
-#define ORVANE_SDK_AE_EFFECTCB_H
+#pragma once
 
 #include "AE_Effect.h"
 
@@ -21,10 +20,7 @@ typedef struct _PF_UtilCallbacks {
 } PF_UtilCallbacks;
 
 #define PF_STRCPY(DST, SRC) in_data->utils->ansi.strcpy(DST, SRC)
-#define PF_SPRINTF in_data->utils->ansi.sprintf
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,6 +1,5 @@
 /* Callback suites reached through the basic suite: handle memory and the ANSI maths. */
-#ifndef ORVANE_SDK_AE_EFFECTCBSUITES_H
-#define ORVANE_SDK_AE_EFFECTCBSUITES_H
+#pragma once
 
 #include "AE_Effect.h"
 
@@ -28,6 +27,4 @@ typedef struct PF_ANSISuite1 {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,6 +1,5 @@
 /* Effect suites and records of the smart render protocol and the path query. */
-#ifndef ORVANE_SDK_AE_EFFECTSUITES_H
-#define ORVANE_SDK_AE_EFFECTSUITES_H
+#pragma once
 
 #include "AE_Effect.h"
 
@@ -85,6 +84,4 @@ typedef struct {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,6 +1,5 @@
 /* Custom UI: registration, events in the host's windows and the drawing reference. */
-#ifndef ORVANE_SDK_AE_EFFECTUI_H
-#define ORVANE_SDK_AE_EFFECTUI_H
+#pragma once
 
 #include "AE_Effect.h"
 #include "DrawbotSuite.h"
@@ -101,6 +100,4 @@ typedef struct PF_EffectCustomUISuite1 {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

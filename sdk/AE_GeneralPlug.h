@@ -1,6 +1,5 @@
 /* AEGP: project access suites (layers, masks, streams, keyframes, compositions, undo). */
-#ifndef ORVANE_SDK_AE_GENERALPLUG_H
-#define ORVANE_SDK_AE_GENERALPLUG_H
+#pragma once
 
 #include "AE_Effect.h"
 
@@ -196,6 +195,4 @@ typedef struct AEGP_CompSuite18 {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,6 +1,5 @@
 /* Drawbot: the host's drawing interface for custom UI in its windows. */
-#ifndef ORVANE_SDK_DRAWBOTSUITE_H
-#define ORVANE_SDK_DRAWBOTSUITE_H
+#pragma once
 
 #include "AE_Effect.h"
 
@@ -69,6 +68,4 @@ typedef struct {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,6 +1,5 @@
 /* The host's basic suite: the one table through which every other suite is acquired. */
-#ifndef ORVANE_SDK_SPBASIC_H
-#define ORVANE_SDK_SPBASIC_H
+#pragma once
 
 #include "A.h"
 
@@ -10,5 +9,3 @@ typedef struct SPBasicSuite {
   SPErr (*AcquireSuite)(const char *name, int32_t version, const void **suite);
   SPErr (*ReleaseSuite)(const char *name, int32_t version);
 } SPBasicSuite;
-
-#endif

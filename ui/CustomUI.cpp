@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "AEFX_SuiteHelper.h"
+#include "BooleanValues.h"
 #include "ControlUI.h"
 #include "CreateRect.h"
 #include "DrawbotRefs.h"

@@ -11,7 +11,7 @@ pinned down property by property by the unit tests, so the big-endian list is ch
 it rather than against a second copy of the expected values.
 
 `bundle` exits with 77 (reported by CTest as skipped) when the bundle has not been built: it
-comes from the cross build, `make macos`.
+comes from the stand-in cross build, `make macos`.
 """
 
 import argparse
@@ -381,7 +381,7 @@ def check_unwind(test, m):
 
 
 class Bundle(PropertyListChecks, unittest.TestCase):
-    """dist/macos/OrvaneTavolin.plugin as the cross build leaves it."""
+    """build/macos/bin/OrvaneTavolin.plugin as the stand-in cross build leaves it."""
 
     @classmethod
     def setUpClass(cls):
