@@ -1,4 +1,6 @@
 // The project dump: the JSON sections of the command-line contract.
+#include <ostream>
+
 #include "ParamJson.h"
 #include "Scenario.h"
 
@@ -46,26 +48,33 @@ Json Vertices(const Outline &outline) {
   return out;
 }
 
+Json KeyJson(const Project &project, const Keyframe<Outline> &key) {
+  return {{"tick", key.at.value},
+          {"scale", key.at.scale},
+          {"time", key.time + project.layer.start},
+          {"vertices", Vertices(key.value)}};
+}
+
+// A mask without its keyframes, which come last and may be many.
+Json MaskJson(const Project &project, std::size_t i) {
+  const Mask &mask = project.layer.masks[i];
+  const Outline now = mask.outline.At(project.LayerTime(project.time));
+  return {{"index", i},
+          {"id", mask.id},
+          {"color", {mask.color.alphaF, mask.color.redF, mask.color.greenF, mask.color.blueF}},
+          {"closed", !now.open},
+          {"vertices", Vertices(now)}};
+}
+
 Json Masks(const Project &project) {
   Json out = Json::array();
-  const double t = project.LayerTime(project.time);
   for (std::size_t i = 0; i < project.layer.masks.size(); ++i) {
-    const Mask &mask = project.layer.masks[i];
-    const Outline now = mask.outline.At(t);
+    Json mask = MaskJson(project, i);
     Json keys = Json::array();
-    for (const auto &key : mask.outline.keys) {
-      keys.push_back({{"tick", key.at.value},
-                      {"scale", key.at.scale},
-                      {"time", key.time + project.layer.start},
-                      {"vertices", Vertices(key.value)}});
-    }
-    out.push_back(
-        {{"index", i},
-         {"id", mask.id},
-         {"color", {mask.color.alphaF, mask.color.redF, mask.color.greenF, mask.color.blueF}},
-         {"closed", !now.open},
-         {"vertices", Vertices(now)},
-         {"keyframes", keys}});
+    for (const auto &key : project.layer.masks[i].outline.keys)
+      keys.push_back(KeyJson(project, key));
+    mask["keyframes"] = keys;
+    out.push_back(mask);
   }
   return out;
 }
@@ -83,6 +92,14 @@ Json Drawing(const std::vector<DrawOp> &ops) {
       for (const auto &p : op.path) path.push_back({p.x, p.y});
       out.push_back({{"op", "stroke"}, {"color", color}, {"size", op.size}, {"path", path}});
     }
+  }
+  return out;
+}
+
+Json Steps(const std::vector<StepRecord> &steps) {
+  Json out = Json::array();
+  for (const StepRecord &step : steps) {
+    out.push_back({{"do", step.what}, {"commands", Commands(step.commands)}});
   }
   return out;
 }
@@ -106,11 +123,7 @@ Json Host(Session &session) {
 
 Json DumpProject(Session &session, const std::vector<StepRecord> &steps) {
   Json out = Json::object();
-  Json step_list = Json::array();
-  for (const StepRecord &step : steps) {
-    step_list.push_back({{"do", step.what}, {"commands", Commands(step.commands)}});
-  }
-  out["steps"] = step_list;
+  out["steps"] = Steps(steps);
   out["params"] = Params(session);
   out["masks"] = Masks(session.project());
   out["undo"] = session.project().undo.entries;
@@ -118,6 +131,92 @@ Json DumpProject(Session &session, const std::vector<StepRecord> &steps) {
   out["draw"] = Drawing(session.drawing());
   out["host"] = Host(session);
   return out;
+}
+
+namespace {
+
+// The writer gives the same text as DumpProject(...).dump(2), but holds only one keyframe's
+// JSON at a time: an hour's bake of 50 masks has 5.4 million of them.
+class Writer {
+ public:
+  explicit Writer(std::ostream &out) : out_(out) {}
+  // A value at a nesting depth: its lines after the first are indented to that depth.
+  void Value(const Json &v, int depth) { Text(v.dump(2), depth); }
+  void Text(const std::string &text, int depth) {
+    std::size_t from = 0;
+    for (std::size_t nl; (nl = text.find('\n', from)) != std::string::npos; from = nl + 1) {
+      out_.write(text.data() + from, std::streamsize(nl + 1 - from));
+      Pad(depth);
+    }
+    out_.write(text.data() + from, std::streamsize(text.size() - from));
+  }
+  // An array whose elements are made one at a time.
+  template <typename Element>
+  void Array(std::size_t count, int depth, Element element) {
+    if (count == 0) {
+      out_ << "[]";
+      return;
+    }
+    out_ << "[\n";
+    for (std::size_t i = 0; i < count; ++i) {
+      Pad(depth + 1);
+      element(i);
+      out_ << (i + 1 < count ? ",\n" : "\n");
+    }
+    Pad(depth);
+    out_ << "]";
+  }
+  void Key(const char *key, int depth) {
+    Pad(depth);
+    out_ << '"' << key << "\": ";
+  }
+  void Pad(int depth) {
+    for (int i = 0; i < depth; ++i) out_ << "  ";
+  }
+
+ private:
+  std::ostream &out_;
+};
+
+}  // namespace
+
+void WriteProject(std::ostream &out, Session &session, const std::vector<StepRecord> &steps) {
+  const Project &project = session.project();
+  Writer w(out);
+  out << "{\n";
+  w.Key("steps", 1);
+  w.Value(Steps(steps), 1);
+  out << ",\n";
+  w.Key("params", 1);
+  w.Value(Params(session), 1);
+  out << ",\n";
+  w.Key("masks", 1);
+  w.Array(project.layer.masks.size(), 1, [&](std::size_t i) {
+    // The mask's own fields, then its keyframes one by one, then its closing brace.
+    std::string head = MaskJson(project, i).dump(2);
+    head.resize(head.size() - 2);  // "\n}"
+    w.Text(head, 2);
+    out << ",\n";
+    w.Key("keyframes", 3);
+    const auto &keys = project.layer.masks[i].outline.keys;
+    w.Array(keys.size(), 3, [&](std::size_t k) { w.Value(KeyJson(project, keys[k]), 4); });
+    out << "\n";
+    w.Pad(2);
+    out << "}";
+  });
+  out << ",\n";
+  w.Key("undo", 1);
+  w.Value(project.undo.entries, 1);
+  out << ",\n";
+  w.Key("info", 1);
+  w.Array(project.info.size(), 1, [&](std::size_t i) { w.Value(project.info[i], 2); });
+  out << ",\n";
+  w.Key("draw", 1);
+  w.Value(Drawing(session.drawing()), 1);
+  out << ",\n";
+  w.Key("host", 1);
+  w.Value(Host(session), 1);
+  out << "\n}\n";
 }
 
 }  // namespace orvane::host
