@@ -1,12 +1,22 @@
-// Benchmarks of the real module driven through the headless host, with tracing off: the live
-// update, the draw event, the hit test, the bake and the pass-through render.
+// Benchmarks of the real module driven through the headless host, with tracing off, in the order
+// of the table in README.md: the command-line host's hour-long bake, the bake at every length, the
+// pass-through render against memcpy, the hit test, the live update and the draw event.
 #include <benchmark/benchmark.h>
 
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "Params.h"
@@ -33,7 +43,6 @@ double PeakMiB() {
 // A session with the effect applied and `masks` slots, each linked to a rectangle of its own.
 std::unique_ptr<Session> WithMasks(int masks, double work_seconds = 1.0) {
   auto s = std::make_unique<Session>(TheModule());
-  s->trace().SetRecording(false);
   s->project().comp.work_duration = work_seconds;
   s->project().comp.duration = std::max(10.0, work_seconds);
   if (s->Apply()) std::abort();
@@ -49,6 +58,160 @@ std::unique_ptr<Session> WithMasks(int masks, double work_seconds = 1.0) {
   s->Render(s->context());  // the masks take their rectangles
   return s;
 }
+
+// orvane-host run of the hour-long, 50-mask bake in examples/, with --out, as a user runs it:
+// the whole process's wall time and peak resident memory.
+void CommandLineBakeHour(benchmark::State &state) {
+  namespace fs = std::filesystem;
+  std::string scenario = std::string(ORVANE_EXAMPLES) + "/bake-hour.json";
+  const fs::path out =
+      fs::temp_directory_path() / ("orvane-bench-hour-" + std::to_string(getpid()));
+  if (Smoke()) {
+    // The same scenario over a second of composition.
+    std::ifstream in(scenario);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string short_scenario = text.str();
+    for (std::size_t at; (at = short_scenario.find("3600")) != std::string::npos;)
+      short_scenario.replace(at, 4, "1");
+    fs::create_directories(out);
+    scenario = (out / "bake-second.json").string();
+    std::ofstream(scenario) << short_scenario;
+  }
+  double seconds = 0, peak = 0;
+  for (auto _ : state) {
+    const std::string out_dir = (out / "run").string();
+    const char *argv[] = {ORVANE_HOST_EXE, "run",     scenario.c_str(), "--out",
+                          out_dir.c_str(), "--quiet", nullptr};
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, ORVANE_HOST_EXE, nullptr, nullptr, const_cast<char **>(argv), environ)) {
+      state.SkipWithError("cannot start orvane-host");
+      break;
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    peak = double(usage.ru_maxrss) / 1024.0;
+    state.SetIterationTime(seconds);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("orvane-host failed");
+  }
+  std::error_code ec;
+  fs::remove_all(out, ec);
+  state.counters["process_s"] = seconds;
+  state.counters["process_peak_MiB"] = peak;
+}
+BENCHMARK(CommandLineBakeHour)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+
+// The bake of `masks` masks over `frames` frames at 30 fps: one key per mask and frame.
+void Bake(benchmark::State &state) {
+  const int masks = int(state.range(0));
+  const int frames = int(state.range(1));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto s = WithMasks(masks, frames / 30.0);
+    PF_UserChangedParamExtra extra{PARAM_BAKE_MASKS};
+    state.ResumeTiming();
+    if (s->Send(PF_Cmd_USER_CHANGED_PARAM, &extra)) state.SkipWithError("bake failed");
+    state.PauseTiming();
+    std::size_t keys = 0;
+    for (const Mask &m : s->project().layer.masks) keys += m.outline.keys.size();
+    if (keys != std::size_t(masks) * std::size_t(frames))
+      state.SkipWithError("wrong number of keys");
+    s.reset();
+    state.ResumeTiming();
+  }
+  state.counters["per_key"] =
+      benchmark::Counter(double(masks) * frames, benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
+  state.counters["peak_MiB"] = PeakMiB();
+}
+
+void BakeSizes(benchmark::internal::Benchmark *b) {
+  for (int masks : {50, 1}) {
+    // 108,000 frames is an hour at 30 fps: 5.4 million keys with 50 masks.
+    for (int frames : Smoke() ? std::vector<int>{30} : std::vector<int>{30, 1800, 18000, 108000}) {
+      if (frames < 108000 || masks == 50) b->Args({masks, frames});
+    }
+  }
+}
+BENCHMARK(Bake)->Apply(BakeSizes)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The pass-through render of a UHD frame, against a plain memcpy of the same bytes.
+void Render(benchmark::State &state) {
+  const int depth = int(state.range(0));
+  auto s = std::make_unique<Session>(TheModule());
+  s->project().layer.width = Smoke() ? 384 : 3840;
+  s->project().layer.height = Smoke() ? 216 : 2160;
+  if (s->Apply()) std::abort();
+  s->Render(s->context(), depth);  // checks out the layer and makes the buffers
+  PF_SmartRenderInput input{};
+  input.bitdepth = A_short(depth);
+  PF_SmartRenderCallbacks cb{};
+  InstallRenderCallbacks(cb);
+  PF_SmartRenderExtra extra{&input, &cb};
+  for (auto _ : state) {
+    if (s->SendWithParams(PF_Cmd_SMART_RENDER, &extra, nullptr, nullptr, s->context()))
+      state.SkipWithError("render failed");
+  }
+  const Image &out = s->render_state().output;
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(out.data.size()));
+}
+BENCHMARK(Render)->Arg(8)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond);
+
+// The copy the render does, row by row between the same two buffers the module is given (the
+// layer's pixels and the output inside its guard band), without the module: what the machine
+// allows for this pattern of memory access.
+void RowCopy(benchmark::State &state) {
+  const int depth = int(state.range(0));
+  auto s = std::make_unique<Session>(TheModule());
+  s->project().layer.width = Smoke() ? 384 : 3840;
+  s->project().layer.height = Smoke() ? 216 : 2160;
+  if (s->Apply()) std::abort();
+  s->Render(s->context(), depth);
+  Image &in = s->render_state().input;
+  Image &out = s->render_state().output;
+  const std::size_t row = std::size_t(in.width) * std::size_t(in.PixelBytes());
+  for (auto _ : state) {
+    for (A_long y = 0; y < in.height; ++y) std::memcpy(out.Row(y), in.Row(y), row);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(row) * in.height);
+}
+BENCHMARK(RowCopy)->Arg(8)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond);
+
+void Memcpy(benchmark::State &state) {
+  const int depth = int(state.range(0));
+  const std::size_t pixels = Smoke() ? 384u * 216u : 3840u * 2160u;
+  const std::size_t bytes = pixels * std::size_t(depth == 8 ? 4 : depth == 16 ? 8 : 16);
+  std::vector<uint8_t> from(bytes, 1), to(bytes);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
+}
+BENCHMARK(Memcpy)->Arg(8)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond);
+
+// Mouse-down with 50 masks: on the last slot's last handle (every handle before it is tested) or
+// nowhere near one.
+void HitTest(benchmark::State &state) {
+  auto s = WithMasks(50);
+  const bool hit = state.range(0) == 1;
+  const auto &last = s->project().layer.masks.back().outline.value.vertices.back();
+  PF_Point point = hit ? PF_Point{A_long(last.x), A_long(last.y)} : PF_Point{1900, 1070};
+  for (auto _ : state) {
+    PF_EventExtra extra{};
+    extra.e_type = PF_Event_DO_CLICK;
+    extra.u.do_click.screen_point = point;
+    EventResult r = s->SendEvent(WindowKind::Comp, extra, 0);
+    if (r.handled != hit) state.SkipWithError("unexpected hit result");
+  }
+  state.SetLabel(hit ? "hit on the last handle" : "miss");
+}
+BENCHMARK(HitTest)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 void LiveUpdate(benchmark::State &state) {
   auto s = WithMasks(int(state.range(0)));
@@ -76,94 +239,6 @@ void DrawEvent(benchmark::State &state) {
   state.counters["operations"] = double(s->drawing().size());
 }
 BENCHMARK(DrawEvent)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMicrosecond);
-
-// Mouse-down with 50 masks: on the last slot's last handle (every handle before it is tested) or
-// nowhere near one.
-void HitTest(benchmark::State &state) {
-  auto s = WithMasks(50);
-  const bool hit = state.range(0) == 1;
-  const auto &last = s->project().layer.masks.back().outline.value.vertices.back();
-  PF_Point point = hit ? PF_Point{A_long(last.x), A_long(last.y)} : PF_Point{1900, 1070};
-  for (auto _ : state) {
-    PF_EventExtra extra{};
-    extra.e_type = PF_Event_DO_CLICK;
-    extra.u.do_click.screen_point = point;
-    EventResult r = s->SendEvent(WindowKind::Comp, extra, 0);
-    if (r.handled != hit) state.SkipWithError("unexpected hit result");
-  }
-  state.SetLabel(hit ? "hit on the last handle" : "miss");
-}
-BENCHMARK(HitTest)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
-
-// The bake of `masks` masks over `frames` frames at 30 fps: one key per mask and frame.
-void Bake(benchmark::State &state) {
-  const int masks = int(state.range(0));
-  const int frames = int(state.range(1));
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto s = WithMasks(masks, frames / 30.0);
-    PF_UserChangedParamExtra extra{PARAM_BAKE_MASKS};
-    state.ResumeTiming();
-    if (s->Send(PF_Cmd_USER_CHANGED_PARAM, &extra)) state.SkipWithError("bake failed");
-    state.PauseTiming();
-    std::size_t keys = 0;
-    for (const Mask &m : s->project().layer.masks) keys += m.outline.keys.size();
-    if (keys != std::size_t(masks) * std::size_t(frames))
-      state.SkipWithError("wrong number of keys");
-    s.reset();
-    state.ResumeTiming();
-  }
-  state.counters["per_key"] =
-      benchmark::Counter(double(masks) * frames, benchmark::Counter::kIsIterationInvariantRate |
-                                                     benchmark::Counter::kInvert);
-  state.counters["peak_MiB"] = PeakMiB();
-}
-
-void BakeSizes(benchmark::internal::Benchmark *b) {
-  for (int masks : {1, 50}) {
-    for (int frames : Smoke() ? std::vector<int>{30} : std::vector<int>{30, 1800, 18000})
-      b->Args({masks, frames});
-  }
-}
-BENCHMARK(Bake)->Apply(BakeSizes)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-// The pass-through render of a UHD frame, against a plain memcpy of the same bytes.
-void Render(benchmark::State &state) {
-  const int depth = int(state.range(0));
-  auto s = std::make_unique<Session>(TheModule());
-  s->trace().SetRecording(false);
-  s->project().layer.width = Smoke() ? 384 : 3840;
-  s->project().layer.height = Smoke() ? 216 : 2160;
-  if (s->Apply()) std::abort();
-  s->Render(s->context(), depth);  // checks out the layer and makes the buffers
-  PF_SmartRenderInput input{};
-  input.bitdepth = A_short(depth);
-  PF_SmartRenderCallbacks cb{};
-  InstallRenderCallbacks(cb);
-  PF_SmartRenderExtra extra{&input, &cb};
-  for (auto _ : state) {
-    if (s->SendWithParams(PF_Cmd_SMART_RENDER, &extra, nullptr, nullptr, s->context()))
-      state.SkipWithError("render failed");
-  }
-  const Image &out = s->render_state().output;
-  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(out.data.size()));
-}
-BENCHMARK(Render)->Arg(8)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond);
-
-void Memcpy(benchmark::State &state) {
-  const int depth = int(state.range(0));
-  const std::size_t pixels = Smoke() ? 384u * 216u : 3840u * 2160u;
-  const std::size_t bytes = pixels * std::size_t(depth == 8 ? 4 : depth == 16 ? 8 : 16);
-  std::vector<uint8_t> from(bytes, 1), to(bytes);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), bytes);
-    benchmark::DoNotOptimize(to.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
-}
-BENCHMARK(Memcpy)->Arg(8)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond);
-
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -13,7 +13,7 @@ namespace orvane::host {
 namespace {
 
 PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) {
-  ORVANE_HOST_ENTER("add_param");
+  ORVANE_HOST_ENTER("add_param", index, def ? def->name : nullptr, def ? def->param_type : 0);
   Session &s = Session::Current();
   if (!s.IsEffectRef(effect_ref) || !def) return PF_Err_BAD_CALLBACK_PARAM;
   auto &params = s.project().effect.params;
@@ -34,7 +34,7 @@ PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) 
 }
 
 PF_Err RegisterUI(PF_ProgPtr effect_ref, PF_CustomUIInfo *info) {
-  ORVANE_HOST_ENTER("register_ui");
+  ORVANE_HOST_ENTER("register_ui", info ? info->events : 0);
   Session &s = Session::Current();
   if (!s.IsEffectRef(effect_ref) || !info) return PF_Err_BAD_CALLBACK_PARAM;
   s.project().effect.ui = *info;
@@ -44,9 +44,9 @@ PF_Err RegisterUI(PF_ProgPtr effect_ref, PF_CustomUIInfo *info) {
 
 double Factor(PF_RationalScale r) { return r.den && r.num > 0 ? double(r.num) / r.den : 1.0; }
 
-PF_Err CheckoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_time, A_long,
+PF_Err CheckoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_time, A_long time_step,
                      A_u_long time_scale, PF_ParamDef *param) {
-  ORVANE_HOST_ENTER("checkout_param");
+  ORVANE_HOST_ENTER("checkout_param", index, what_time, time_step, time_scale);
   Session &s = Session::Current();
   auto &params = s.project().effect.params;
   if (!s.IsEffectRef(effect_ref) || !param || time_scale == 0) return PF_Err_BAD_CALLBACK_PARAM;
@@ -81,7 +81,7 @@ PF_Err CheckinParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
 PF_Err CheckoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout_id,
                      const PF_RenderRequest *req, A_long, A_long, A_u_long,
                      PF_CheckoutResult *result) {
-  ORVANE_HOST_ENTER("checkout_layer");
+  ORVANE_HOST_ENTER("checkout_layer", index, checkout_id, In(req ? &req->rect : nullptr));
   Session &s = Session::Current();
   if (!s.IsEffectRef(effect_ref) || !req || !result) return PF_Err_BAD_CALLBACK_PARAM;
   // The effect has one layer input, its own layer at index 0.
@@ -98,7 +98,7 @@ PF_Err CheckoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout
 }
 
 PF_Err CheckoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectWorld **pixels) {
-  ORVANE_HOST_ENTER("checkout_layer_pixels");
+  ORVANE_HOST_ENTER("checkout_layer_pixels", checkout_id);
   Session &s = Session::Current();
   if (!s.IsEffectRef(effect_ref) || !pixels) return PF_Err_BAD_CALLBACK_PARAM;
   RenderState &r = s.render_state();
@@ -109,8 +109,8 @@ PF_Err CheckoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectW
   return PF_Err_NONE;
 }
 
-PF_Err CheckinLayerPixels(PF_ProgPtr effect_ref, A_long) {
-  ORVANE_HOST_ENTER("checkin_layer_pixels");
+PF_Err CheckinLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id) {
+  ORVANE_HOST_ENTER("checkin_layer_pixels", checkout_id);
   return Session::Current().IsEffectRef(effect_ref) ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM;
 }
 
@@ -132,7 +132,7 @@ int PixelBytesOf(const PF_EffectWorld &w) {
 // Copies whole rows with memcpy; without rectangles the whole source goes to the destination.
 PF_Err Copy(PF_ProgPtr effect_ref, PF_EffectWorld *src, PF_EffectWorld *dst, PF_Rect *src_r,
             PF_Rect *dst_r) {
-  ORVANE_HOST_ENTER("copy");
+  ORVANE_HOST_ENTER("copy", In(src_r), In(dst_r));
   if (!Session::Current().IsEffectRef(effect_ref) || !src || !dst || !src->data || !dst->data) {
     return PF_Err_BAD_CALLBACK_PARAM;
   }
@@ -161,19 +161,21 @@ PF_Err Copy(PF_ProgPtr effect_ref, PF_EffectWorld *src, PF_EffectWorld *dst, PF_
 }  // namespace
 
 void InstallCallbacks(PF_InData &in_data, PF_UtilCallbacks &utils) {
-  in_data.inter.add_param = AddParam;
-  in_data.inter.register_ui = RegisterUI;
-  in_data.inter.checkout_param = CheckoutParam;
-  in_data.inter.checkin_param = CheckinParam;
-  utils.copy = Copy;
+  in_data.inter.add_param = Traced<AddParam>;
+  in_data.inter.register_ui = Traced<RegisterUI>;
+  in_data.inter.checkout_param = Traced<CheckoutParam>;
+  in_data.inter.checkin_param = Traced<CheckinParam>;
+  utils.copy = Traced<Copy>;
 }
 
-void InstallRenderCallbacks(PF_PreRenderCallbacks &cb) { cb.checkout_layer = CheckoutLayer; }
+void InstallRenderCallbacks(PF_PreRenderCallbacks &cb) {
+  cb.checkout_layer = Traced<CheckoutLayer>;
+}
 
 void InstallRenderCallbacks(PF_SmartRenderCallbacks &cb) {
-  cb.checkout_layer_pixels = CheckoutLayerPixels;
-  cb.checkin_layer_pixels = CheckinLayerPixels;
-  cb.checkout_output = CheckoutOutput;
+  cb.checkout_layer_pixels = Traced<CheckoutLayerPixels>;
+  cb.checkin_layer_pixels = Traced<CheckinLayerPixels>;
+  cb.checkout_output = Traced<CheckoutOutput>;
 }
 
 void ProvideSuites(SuiteRegistry &registry) {

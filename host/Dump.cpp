@@ -1,4 +1,8 @@
 // The project dump: the JSON sections of the command-line contract.
+#include <cmath>
+#include <ostream>
+#include <string>
+
 #include "ParamJson.h"
 #include "Scenario.h"
 
@@ -46,26 +50,33 @@ Json Vertices(const Outline &outline) {
   return out;
 }
 
+Json KeyJson(const Project &project, const Keyframe<Outline> &key) {
+  return {{"tick", key.at.value},
+          {"scale", key.at.scale},
+          {"time", key.time + project.layer.start},
+          {"vertices", Vertices(key.value)}};
+}
+
+// A mask without its keyframes, which come last and may be many.
+Json MaskJson(const Project &project, std::size_t i) {
+  const Mask &mask = project.layer.masks[i];
+  const Outline now = mask.outline.At(project.LayerTime(project.time));
+  return {{"index", i},
+          {"id", mask.id},
+          {"color", {mask.color.alphaF, mask.color.redF, mask.color.greenF, mask.color.blueF}},
+          {"closed", !now.open},
+          {"vertices", Vertices(now)}};
+}
+
 Json Masks(const Project &project) {
   Json out = Json::array();
-  const double t = project.LayerTime(project.time);
   for (std::size_t i = 0; i < project.layer.masks.size(); ++i) {
-    const Mask &mask = project.layer.masks[i];
-    const Outline now = mask.outline.At(t);
+    Json mask = MaskJson(project, i);
     Json keys = Json::array();
-    for (const auto &key : mask.outline.keys) {
-      keys.push_back({{"tick", key.at.value},
-                      {"scale", key.at.scale},
-                      {"time", key.time + project.layer.start},
-                      {"vertices", Vertices(key.value)}});
-    }
-    out.push_back(
-        {{"index", i},
-         {"id", mask.id},
-         {"color", {mask.color.alphaF, mask.color.redF, mask.color.greenF, mask.color.blueF}},
-         {"closed", !now.open},
-         {"vertices", Vertices(now)},
-         {"keyframes", keys}});
+    for (const auto &key : project.layer.masks[i].outline.keys)
+      keys.push_back(KeyJson(project, key));
+    mask["keyframes"] = keys;
+    out.push_back(mask);
   }
   return out;
 }
@@ -83,6 +94,14 @@ Json Drawing(const std::vector<DrawOp> &ops) {
       for (const auto &p : op.path) path.push_back({p.x, p.y});
       out.push_back({{"op", "stroke"}, {"color", color}, {"size", op.size}, {"path", path}});
     }
+  }
+  return out;
+}
+
+Json Steps(const std::vector<StepRecord> &steps) {
+  Json out = Json::array();
+  for (const StepRecord &step : steps) {
+    out.push_back({{"do", step.what}, {"commands", Commands(step.commands)}});
   }
   return out;
 }
@@ -106,11 +125,7 @@ Json Host(Session &session) {
 
 Json DumpProject(Session &session, const std::vector<StepRecord> &steps) {
   Json out = Json::object();
-  Json step_list = Json::array();
-  for (const StepRecord &step : steps) {
-    step_list.push_back({{"do", step.what}, {"commands", Commands(step.commands)}});
-  }
-  out["steps"] = step_list;
+  out["steps"] = Steps(steps);
   out["params"] = Params(session);
   out["masks"] = Masks(session.project());
   out["undo"] = session.project().undo.entries;
@@ -118,6 +133,151 @@ Json DumpProject(Session &session, const std::vector<StepRecord> &steps) {
   out["draw"] = Drawing(session.drawing());
   out["host"] = Host(session);
   return out;
+}
+
+namespace {
+
+// A number as the JSON library writes it (its own shortest round-trip form; null when not finite).
+void PutNumber(std::string &out, double v) {
+  if (!std::isfinite(v)) {
+    out += "null";
+    return;
+  }
+  char buffer[64];
+  char *end = ::nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, v);
+  out.append(buffer, end);
+}
+
+void PutPad(std::string &out, int depth) { out.append(std::size_t(depth) * 2, ' '); }
+
+// The text of KeyJson(project, key).dump(2) at a nesting depth, without building the JSON value:
+// the hour-long bake writes 5.4 million of them.
+void KeyText(std::string &out, const Project &project, const Keyframe<Outline> &key, int depth) {
+  out += "{\n";
+  PutPad(out, depth + 1);
+  out += "\"tick\": " + std::to_string(key.at.value) + ",\n";
+  PutPad(out, depth + 1);
+  out += "\"scale\": " + std::to_string(key.at.scale) + ",\n";
+  PutPad(out, depth + 1);
+  out += "\"time\": ";
+  PutNumber(out, key.time + project.layer.start);
+  out += ",\n";
+  PutPad(out, depth + 1);
+  out += "\"vertices\": ";
+  const auto &vertices = key.value.vertices;
+  if (vertices.empty()) out += "[]";
+  for (std::size_t i = 0; i < vertices.size(); ++i) {
+    const AEGP_MaskVertex &v = vertices[i];
+    const bool tangents = v.tan_in_x || v.tan_in_y || v.tan_out_x || v.tan_out_y;
+    const double numbers[] = {v.x, v.y, v.tan_in_x, v.tan_in_y, v.tan_out_x, v.tan_out_y};
+    out += i == 0 ? "[\n" : ",\n";
+    PutPad(out, depth + 2);
+    out += "[\n";
+    for (int n = 0; n < (tangents ? 6 : 2); ++n) {
+      PutPad(out, depth + 3);
+      PutNumber(out, numbers[n]);
+      out += n + 1 < (tangents ? 6 : 2) ? ",\n" : "\n";
+    }
+    PutPad(out, depth + 2);
+    out += "]";
+  }
+  if (!vertices.empty()) {
+    out += "\n";
+    PutPad(out, depth + 1);
+    out += "]";
+  }
+  out += "\n";
+  PutPad(out, depth);
+  out += "}";
+}
+
+// The writer gives the same text as DumpProject(...).dump(2), but holds only one keyframe's
+// JSON at a time: an hour's bake of 50 masks has 5.4 million of them.
+class Writer {
+ public:
+  explicit Writer(std::ostream &out) : out_(out) {}
+  // A value at a nesting depth: its lines after the first are indented to that depth.
+  void Value(const Json &v, int depth) { Text(v.dump(2), depth); }
+  void Text(const std::string &text, int depth) {
+    std::size_t from = 0;
+    for (std::size_t nl; (nl = text.find('\n', from)) != std::string::npos; from = nl + 1) {
+      out_.write(text.data() + from, std::streamsize(nl + 1 - from));
+      Pad(depth);
+    }
+    out_.write(text.data() + from, std::streamsize(text.size() - from));
+  }
+  // An array whose elements are made one at a time.
+  template <typename Element>
+  void Array(std::size_t count, int depth, Element element) {
+    if (count == 0) {
+      out_ << "[]";
+      return;
+    }
+    out_ << "[\n";
+    for (std::size_t i = 0; i < count; ++i) {
+      Pad(depth + 1);
+      element(i);
+      out_ << (i + 1 < count ? ",\n" : "\n");
+    }
+    Pad(depth);
+    out_ << "]";
+  }
+  void Key(const char *key, int depth) {
+    Pad(depth);
+    out_ << '"' << key << "\": ";
+  }
+  void Pad(int depth) {
+    for (int i = 0; i < depth; ++i) out_ << "  ";
+  }
+
+ private:
+  std::ostream &out_;
+};
+
+}  // namespace
+
+void WriteProject(std::ostream &out, Session &session, const std::vector<StepRecord> &steps) {
+  const Project &project = session.project();
+  Writer w(out);
+  out << "{\n";
+  w.Key("steps", 1);
+  w.Value(Steps(steps), 1);
+  out << ",\n";
+  w.Key("params", 1);
+  w.Value(Params(session), 1);
+  out << ",\n";
+  w.Key("masks", 1);
+  w.Array(project.layer.masks.size(), 1, [&](std::size_t i) {
+    // The mask's own fields, then its keyframes one by one, then its closing brace.
+    std::string head = MaskJson(project, i).dump(2);
+    head.resize(head.size() - 2);  // "\n}"
+    w.Text(head, 2);
+    out << ",\n";
+    w.Key("keyframes", 3);
+    const auto &keys = project.layer.masks[i].outline.keys;
+    std::string text;
+    w.Array(keys.size(), 3, [&](std::size_t k) {
+      text.clear();
+      KeyText(text, project, keys[k], 4);
+      out.write(text.data(), std::streamsize(text.size()));
+    });
+    out << "\n";
+    w.Pad(2);
+    out << "}";
+  });
+  out << ",\n";
+  w.Key("undo", 1);
+  w.Value(project.undo.entries, 1);
+  out << ",\n";
+  w.Key("info", 1);
+  w.Array(project.info.size(), 1, [&](std::size_t i) { w.Value(project.info[i], 2); });
+  out << ",\n";
+  w.Key("draw", 1);
+  w.Value(Drawing(session.drawing()), 1);
+  out << ",\n";
+  w.Key("host", 1);
+  w.Value(Host(session), 1);
+  out << "\n}\n";
 }
 
 }  // namespace orvane::host

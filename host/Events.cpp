@@ -17,16 +17,16 @@ Point2 Unfix(const PF_FixedPoint *p) { return {FromFixed(p->x), FromFixed(p->y)}
 void Refix(PF_FixedPoint *p, Point2 q) { *p = PF_FixedPoint{ToFixed(q.x), ToFixed(q.y)}; }
 
 // The layer's transform is static in this host, so the time the callbacks get changes nothing.
-PF_Err LayerToCompCb(void *refcon, PF_ContextH, A_long, A_long, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("layer_to_comp");
+PF_Err LayerToCompCb(void *refcon, PF_ContextH, A_long time, A_long time_scale, PF_FixedPoint *pt) {
+  ORVANE_HOST_ENTER("layer_to_comp", time, time_scale, In(pt));
   Session *s = SessionOf(refcon);
   if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, LayerToComp(s->project().layer.transform, Unfix(pt)));
   return PF_Err_NONE;
 }
 
-PF_Err CompToLayerCb(void *refcon, PF_ContextH, A_long, A_long, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("comp_to_layer");
+PF_Err CompToLayerCb(void *refcon, PF_ContextH, A_long time, A_long time_scale, PF_FixedPoint *pt) {
+  ORVANE_HOST_ENTER("comp_to_layer", time, time_scale, In(pt));
   Session *s = SessionOf(refcon);
   if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, CompToLayer(s->project().layer.transform, Unfix(pt)));
@@ -34,7 +34,7 @@ PF_Err CompToLayerCb(void *refcon, PF_ContextH, A_long, A_long, PF_FixedPoint *p
 }
 
 PF_Err SourceToFrameCb(void *refcon, PF_ContextH, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("source_to_frame");
+  ORVANE_HOST_ENTER("source_to_frame", In(pt));
   Session *s = SessionOf(refcon);
   if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, ToFrame(s->view(), Unfix(pt)));
@@ -42,7 +42,7 @@ PF_Err SourceToFrameCb(void *refcon, PF_ContextH, PF_FixedPoint *pt) {
 }
 
 PF_Err FrameToSourceCb(void *refcon, PF_ContextH, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("frame_to_source");
+  ORVANE_HOST_ENTER("frame_to_source", In(pt));
   Session *s = SessionOf(refcon);
   if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, FromFrame(s->view(), Unfix(pt)));
@@ -53,10 +53,10 @@ PF_Err FrameToSourceCb(void *refcon, PF_ContextH, PF_FixedPoint *pt) {
 
 void InstallEventCallbacks(PF_EventCallbacks &cbs, void *refcon) {
   cbs.refcon = refcon;
-  cbs.layer_to_comp = LayerToCompCb;
-  cbs.comp_to_layer = CompToLayerCb;
-  cbs.source_to_frame = SourceToFrameCb;
-  cbs.frame_to_source = FrameToSourceCb;
+  cbs.layer_to_comp = Traced<LayerToCompCb>;
+  cbs.comp_to_layer = Traced<CompToLayerCb>;
+  cbs.source_to_frame = Traced<SourceToFrameCb>;
+  cbs.frame_to_source = Traced<FrameToSourceCb>;
 }
 
 EventResult Session::SendEvent(WindowKind window, PF_EventExtra &extra, double time) {

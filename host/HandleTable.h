@@ -1,10 +1,18 @@
 // Every handle the host gives the module is an object registered here. The table answers
 // whether a pointer the module hands back is one of ours, alive and of the expected kind, and
 // after each command which handles were leaked, released twice or used after release.
+//
+// Handles other than memory handles are not addresses: each names a slot of the table, the
+// kind it was made as and the slot's generation when it was made. Releasing a handle frees its
+// object and moves the slot to its next generation, so a late use or a second release is still
+// recognised without keeping anything per released handle, and memory stays bounded however
+// many handles a command makes and gives back. Memory handles are real addresses (the module
+// reads the block through them) and are kept as objects until the end of the command.
 #ifndef ORVANE_HOST_HANDLETABLE_H
 #define ORVANE_HOST_HANDLETABLE_H
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -26,32 +34,38 @@ enum class HandleKind {
 const char *KindName(HandleKind kind);
 
 struct HandleObject {
-  static constexpr uint32_t kMagic = 0x4F52564E;  // "ORVN"
-  uint32_t magic = kMagic;
   HandleKind kind = HandleKind::Memory;
   bool live = true;
   uint64_t serial = 0;
+  void *key = nullptr;  // the value the module sees
   virtual ~HandleObject() = default;
-  // Things obtained through this handle that must be given back too (e.g. stream values).
+  // Things obtained through this handle that must be given back too (e.g. stream values); a
+  // released handle with some still out stays until the end of the command to count them.
   virtual int outstanding() const { return 0; }
-  // Frees what the handle holds once it is released; the object itself stays until the end of
-  // the command so that a second release or a late use is still recognised.
+  // Frees what the handle holds once it is released.
   virtual void Drop() {}
+  template <typename H>
+  H handle() const {
+    return reinterpret_cast<H>(key);
+  }
 };
 
 class HandleTable {
  public:
-  // Registers a new handle object; `key` is the pointer value the module will see.
+  static_assert(sizeof(void *) == 8, "handles carry a slot and a generation in 64 bits");
+
+  // Registers a new handle object; its `key` is the pointer value the module will see.
   template <typename T, typename... Args>
   T *Make(HandleKind kind, Args &&...args) {
     auto object = std::make_unique<T>(std::forward<Args>(args)...);
     object->kind = kind;
     object->serial = ++serial_;
     T *raw = object.get();
-    objects_.emplace(raw, std::move(object));
+    Register(std::move(object));
     return raw;
   }
-  // Registers an extra key (e.g. PF_Handle, the address of a master pointer) for an object.
+  // Registers an extra key (e.g. PF_Handle, the address of a master pointer) for a memory
+  // handle object.
   void Alias(const void *key, HandleObject *object) { aliases_[key] = object; }
 
   // The live object behind `key` if it is ours and of `kind`; otherwise null, and the misuse
@@ -60,7 +74,8 @@ class HandleTable {
   T *Get(const void *key, HandleKind kind, const char *function) {
     return static_cast<T *>(Lookup(key, kind, function, false));
   }
-  // The object behind `key` even after its release (until the end of the command), or null.
+  // The object behind `key` even after its release while it still counts something given out
+  // through it (until the end of the command), or null.
   template <typename T>
   T *Peek(const void *key, HandleKind kind) const {
     HandleObject *object = Find(key);
@@ -77,13 +92,32 @@ class HandleTable {
   // Misuse recorded since the last call (double release, foreign handle, use after release).
   std::vector<std::string> TakeProblems();
   std::size_t live_count(HandleKind kind) const;
+  // How a handle is shown in a trace: its kind and serial, or what is wrong with it.
+  std::string Tag(const void *key) const;
+  // Slots in use or free: the most handles held at once, not the number ever made.
+  std::size_t slot_count() const { return slots_.size(); }
 
  private:
+  struct Slot {
+    uint32_t generation = 0;
+    std::unique_ptr<HandleObject> object;  // null when the slot is free
+  };
+  struct Decoded {
+    bool ours = false;
+    HandleKind kind = HandleKind::Memory;
+    uint32_t generation = 0;
+    uint32_t slot = 0;
+  };
+  static Decoded Decode(const void *key);
+  void Register(std::unique_ptr<HandleObject> object);
+  void FreeSlot(uint32_t slot);
   HandleObject *Lookup(const void *key, HandleKind kind, const char *function, bool releasing);
   HandleObject *Find(const void *key) const;
 
   uint64_t serial_ = 0;
-  std::unordered_map<const void *, std::unique_ptr<HandleObject>> objects_;
+  std::vector<Slot> slots_;
+  std::deque<uint32_t> free_;  // reused oldest first, so a generation comes round late
+  std::unordered_map<const void *, std::unique_ptr<HandleObject>> memory_;
   std::unordered_map<const void *, HandleObject *> aliases_;
   std::vector<std::string> problems_;
 };

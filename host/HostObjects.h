@@ -30,17 +30,18 @@ struct OutlineObject : HandleObject {
   void Drop() override { std::vector<AEGP_MaskVertex>().swap(outline.vertices); }
 };
 
+// A batch keeps what it needs of its stream, which the module may dispose of before the batch.
 struct KeyframeBatchObject : HandleObject {
-  StreamObject *stream = nullptr;
+  StreamObject::Target target = StreamObject::Target::EffectParam;
   AEGP_MaskIDVal mask_id = 0;
-  struct Pending {
-    double time;
-    A_Time at;
-    bool set = false;
-    Outline outline;
-  };
-  std::vector<Pending> keys;
-  void Drop() override { std::vector<Pending>().swap(keys); }
+  // The keys added so far, in the compact form the mask keeps them in; `set` says which have
+  // been given a value.
+  KeyList<Outline> keys;
+  std::vector<bool> set;
+  void Drop() override {
+    keys = KeyList<Outline>();
+    std::vector<bool>().swap(set);
+  }
 };
 
 // The layer and composition handles are tokens for the project's one layer and composition.

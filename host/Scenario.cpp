@@ -377,6 +377,7 @@ void ScenarioRunner::Run() {
     if (step.contains("param") && step.at("param").is_string())
       record.what += " " + step.at("param").get<std::string>();
     std::size_t first = session_.commands().size();
+    session_.trace().SetStep(i + 1);
     const Snapshot before(session_.project());
     try {
       (this->*handler->second)(step, record);

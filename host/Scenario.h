@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,8 @@ std::string ErrorName(PF_Err err);
 
 // The project as JSON: the sections of the command-line contract.
 Json DumpProject(Session &session, const std::vector<StepRecord> &steps);
+// The same text as DumpProject(...).dump(2) and a newline, written as it is produced.
+void WriteProject(std::ostream &out, Session &session, const std::vector<StepRecord> &steps);
 
 }  // namespace orvane::host
 

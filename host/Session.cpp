@@ -17,17 +17,20 @@ namespace {
 Session *g_current = nullptr;
 
 A_long HostSprintf(A_char *buffer, const A_char *format, ...) {
-  ORVANE_HOST_ENTER("sprintf");
+  CallTrace &trace = Session::Current().trace();
+  trace.Enter("sprintf", format);
   va_list args;
   va_start(args, format);
   // Every buffer the module formats into is a host message or line of 256 characters.
   int n = std::vsnprintf(buffer, PF_MAX_EFFECT_MSG_LEN + 1, format, args);
   va_end(args);
+  // The result shown is the text, which says more than its length.
+  trace.Leave(n >= 0 ? static_cast<const char *>(buffer) : nullptr);
   return n;
 }
 
 A_char *HostStrcpy(A_char *dest, const A_char *src) {
-  if (Session::Current().trace().Enter("strcpy")) return dest;
+  if (Session::Current().trace().Enter("strcpy", src)) return dest;
   return std::strcpy(dest, src);
 }
 
@@ -37,15 +40,18 @@ A_FpLong HostFabs(A_FpLong v) { return std::fabs(v); }
 
 Session &Session::Current() { return *g_current; }
 
+CallTrace &CurrentTrace() { return g_current->trace(); }
+
 Session::Session(Module &module)
     : module_(module), effect_ref_(reinterpret_cast<PF_ProgPtr>(&effect_token_)) {
   previous_ = g_current;
   g_current = this;
   utils_.ansi.sprintf = HostSprintf;
-  utils_.ansi.strcpy = HostStrcpy;
+  utils_.ansi.strcpy = Traced<HostStrcpy>;
   utils_.ansi.fabs = HostFabs;
   InstallCallbacks(in_data_, utils_);
   ProvideSuites(suites_);
+  trace_.SetHandles(&handles_);
 }
 
 Session::~Session() { g_current = previous_; }
@@ -141,6 +147,7 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
   CommandRecord record;
   record.cmd = cmd;
   record.first_call = trace_.calls();
+  trace_.SetCommand(commands_.size());
   (void)suites_.TakeImbalance();
   try {
     record.err = module_.entry()(cmd, &in_data_, out_data, params, &output, extra);

@@ -5,11 +5,16 @@
 namespace orvane::host {
 namespace {
 
+// Suites are counted here rather than as host calls; a trace shows them in the order they come.
 SPErr AcquireSuite(const char *name, int32_t version, const void **suite) {
-  return Session::Current().suites().Acquire(name, version, suite);
+  SPErr err = Session::Current().suites().Acquire(name, version, suite);
+  Session::Current().trace().Note("AcquireSuite", name, version, err);
+  return err;
 }
 SPErr ReleaseSuite(const char *name, int32_t version) {
-  return Session::Current().suites().Release(name, version);
+  SPErr err = Session::Current().suites().Release(name, version);
+  Session::Current().trace().Note("ReleaseSuite", name, version, err);
+  return err;
 }
 
 }  // namespace

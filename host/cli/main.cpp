@@ -114,12 +114,18 @@ void PrintSteps(const std::vector<StepRecord> &steps) {
 }
 
 int RunCommand(const std::string &scenario_path, const std::string &module_path,
-               const std::string &out_dir, bool json, bool quiet) {
+               const std::string &out_dir, const std::string &trace_path, bool json, bool quiet) {
   Json scenario = LoadScenarioFile(scenario_path);
   Module module(module_path);
   Session session(module);
-  // A run reports counts, not the call-by-call trace, which a long bake would make huge.
-  session.trace().SetRecording(false);
+  // A run keeps counts; every call with its arguments goes to the trace file, if one was asked
+  // for, as it happens.
+  std::ofstream trace;
+  if (!trace_path.empty()) {
+    trace.open(trace_path);
+    if (!trace) throw BadInput("cannot write the trace file " + trace_path);
+    session.trace().StreamTo(&trace);
+  }
   if (!quiet) session.on_info = ProgressDisplay();
   ScenarioRunner runner(session, scenario);
   if (!out_dir.empty()) {
@@ -129,13 +135,19 @@ int RunCommand(const std::string &scenario_path, const std::string &module_path,
   }
   runner.SetOutputDir(out_dir);
   runner.Run();
+  session.trace().SetStep(0);  // the tear-down belongs to no step
   runner.Finish();
-  Json dump = DumpProject(session, runner.steps());
+  session.trace().StreamTo(nullptr);
+  if (trace.is_open()) {
+    trace.close();
+    if (!trace) throw BadInput("cannot write the trace file " + trace_path);
+  }
   std::vector<std::string> files = runner.files_written();
+  if (!trace_path.empty()) files.push_back(trace_path);
   if (!out_dir.empty()) {
     const std::string path = (fs::path(out_dir) / "project.json").string();
     std::ofstream out(path);
-    out << dump.dump(2) << "\n";
+    WriteProject(out, session, runner.steps());
     if (!out) throw BadInput("cannot write " + path);
     files.push_back(path);
   }
@@ -145,7 +157,7 @@ int RunCommand(const std::string &scenario_path, const std::string &module_path,
   }
   const bool failed = failed_commands > 0 || !session.problems().empty();
   if (json) {
-    std::cout << dump.dump(2) << "\n";
+    WriteProject(std::cout, session, runner.steps());
   } else if (!quiet) {
     PrintSteps(runner.steps());
     std::size_t keys = 0;
@@ -252,6 +264,10 @@ int main(int argc, char **argv) {
                   "Folder for project.json and the pictures the scenario asks for");
   run->add_flag("--json", json, "Print the project dump as JSON instead of the step table");
   run->add_flag("-q,--quiet", quiet, "Print nothing but errors; the exit code tells the outcome");
+  std::string trace_path;
+  run->add_option("--trace", trace_path,
+                  "Write every host call with its arguments and result to this file, one JSON "
+                  "object a line");
   run->footer(
       std::string(
           "Steps: apply, press, set, key, render, mask, delete_mask, draw, click, drag, png, "
@@ -305,7 +321,7 @@ int main(int argc, char **argv) {
   }
   try {
     if (*validate) return ValidateCommand(validate_module, validate_options, json);
-    if (*run) return RunCommand(scenario_path, module_path, out_dir, json, quiet);
+    if (*run) return RunCommand(scenario_path, module_path, out_dir, trace_path, json, quiet);
     if (*info) return InfoCommand(info_module, json);
   } catch (const BadInput &e) {
     std::cerr << "orvane-host: " << e.what() << "\n";

@@ -30,7 +30,7 @@ bool Valid(bool ok, const char *function, const char *what) {
 }
 
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef *ref) {
-  ORVANE_HOST_ENTER("PF_GetDrawingReference");
+  ORVANE_HOST_ENTER("PF_GetDrawingReference", context);
   if (!ref) return PF_Err_BAD_CALLBACK_PARAM;
   *ref = nullptr;
   const bool known = context == S().context_handle(WindowKind::Comp) ||
@@ -41,10 +41,10 @@ PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef *ref) {
   return PF_Err_NONE;
 }
 
-const PF_EffectCustomUISuite1 kCustomUISuite1 = {GetDrawingReference};
+const PF_EffectCustomUISuite1 kCustomUISuite1 = {Traced<GetDrawingReference>};
 
 PF_Err GetSupplier(DRAWBOT_DrawRef ref, DRAWBOT_SupplierRef *supplier) {
-  ORVANE_HOST_ENTER("GetSupplier");
+  ORVANE_HOST_ENTER("GetSupplier", ref);
   if (!Valid(ref == DrawingToken() && S().drawing_open(), "GetSupplier", "no drawing under way") ||
       !supplier) {
     return PF_Err_BAD_CALLBACK_PARAM;
@@ -54,7 +54,7 @@ PF_Err GetSupplier(DRAWBOT_DrawRef ref, DRAWBOT_SupplierRef *supplier) {
 }
 
 PF_Err GetSurface(DRAWBOT_DrawRef ref, DRAWBOT_SurfaceRef *surface) {
-  ORVANE_HOST_ENTER("GetSurface");
+  ORVANE_HOST_ENTER("GetSurface", ref);
   if (!Valid(ref == DrawingToken() && S().drawing_open(), "GetSurface", "no drawing under way") ||
       !surface) {
     return PF_Err_BAD_CALLBACK_PARAM;
@@ -63,35 +63,38 @@ PF_Err GetSurface(DRAWBOT_DrawRef ref, DRAWBOT_SurfaceRef *surface) {
   return PF_Err_NONE;
 }
 
-const DRAWBOT_DrawbotSuite1 kDrawSuite1 = {GetSupplier, GetSurface};
+const DRAWBOT_DrawbotSuite1 kDrawSuite1 = {Traced<GetSupplier>, Traced<GetSurface>};
 
 PF_Err NewPen(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA *color, float size,
               DRAWBOT_PenRef *pen) {
-  ORVANE_HOST_ENTER("NewPen");
+  ORVANE_HOST_ENTER("NewPen", supplier, In(color), size);
   if (!Valid(supplier == SupplierToken(), "NewPen", "unknown supplier") || !color || !pen) {
     return PF_Err_BAD_CALLBACK_PARAM;
   }
   auto *object = S().handles().Make<PenObject>(HandleKind::DrawObject);
   object->color = *color;
   object->size = size;
-  *pen = reinterpret_cast<DRAWBOT_PenRef>(object);
+  *pen = object->handle<DRAWBOT_PenRef>();
   return PF_Err_NONE;
 }
 
 PF_Err NewPath(DRAWBOT_SupplierRef supplier, DRAWBOT_PathRef *path) {
-  ORVANE_HOST_ENTER("NewPath");
+  ORVANE_HOST_ENTER("NewPath", supplier);
   if (!Valid(supplier == SupplierToken(), "NewPath", "unknown supplier") || !path)
     return PF_Err_BAD_CALLBACK_PARAM;
-  *path = reinterpret_cast<DRAWBOT_PathRef>(S().handles().Make<PathObject>(HandleKind::DrawObject));
+  *path = S().handles().Make<PathObject>(HandleKind::DrawObject)->handle<DRAWBOT_PathRef>();
   return PF_Err_NONE;
 }
 
 PF_Err ReleaseObject(DRAWBOT_ObjectRef object) {
-  ORVANE_HOST_RELEASE("ReleaseObject", ReleaseResult(S().handles().Release(
-                                           object, HandleKind::DrawObject, "ReleaseObject")));
+  ORVANE_HOST_RELEASE(
+      "ReleaseObject",
+      ReleaseResult(S().handles().Release(object, HandleKind::DrawObject, "ReleaseObject")),
+      H(object));
 }
 
-const DRAWBOT_SupplierSuite1 kSupplierSuite1 = {NewPen, NewPath, ReleaseObject};
+const DRAWBOT_SupplierSuite1 kSupplierSuite1 = {Traced<NewPen>, Traced<NewPath>,
+                                                Traced<ReleaseObject>};
 
 template <typename T>
 T *ObjectOf(const void *ref, const char *function) {
@@ -102,7 +105,7 @@ T *ObjectOf(const void *ref, const char *function) {
 }
 
 PF_Err StrokePath(DRAWBOT_SurfaceRef surface, DRAWBOT_PenRef pen_ref, DRAWBOT_PathRef path_ref) {
-  ORVANE_HOST_ENTER("StrokePath");
+  ORVANE_HOST_ENTER("StrokePath", surface, H(pen_ref), H(path_ref));
   PenObject *pen = ObjectOf<PenObject>(pen_ref, "StrokePath");
   PathObject *path = ObjectOf<PathObject>(path_ref, "StrokePath");
   if (!Valid(surface == SurfaceToken() && S().drawing_open(), "StrokePath",
@@ -121,7 +124,7 @@ PF_Err StrokePath(DRAWBOT_SurfaceRef surface, DRAWBOT_PenRef pen_ref, DRAWBOT_Pa
 
 PF_Err PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA *color,
                  const DRAWBOT_RectF32 *rect) {
-  ORVANE_HOST_ENTER("PaintRect");
+  ORVANE_HOST_ENTER("PaintRect", surface, In(color), In(rect));
   if (!Valid(surface == SurfaceToken() && S().drawing_open(), "PaintRect",
              "no drawing under way") ||
       !color || !rect) {
@@ -135,10 +138,10 @@ PF_Err PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA *color,
   return PF_Err_NONE;
 }
 
-const DRAWBOT_SurfaceSuite1 kSurfaceSuite1 = {StrokePath, PaintRect};
+const DRAWBOT_SurfaceSuite1 kSurfaceSuite1 = {Traced<StrokePath>, Traced<PaintRect>};
 
 PF_Err MoveTo(DRAWBOT_PathRef path_ref, float x, float y) {
-  ORVANE_HOST_ENTER("MoveTo");
+  ORVANE_HOST_ENTER("MoveTo", H(path_ref), x, y);
   PathObject *path = ObjectOf<PathObject>(path_ref, "MoveTo");
   if (!path) return PF_Err_BAD_CALLBACK_PARAM;
   path->points.push_back(DRAWBOT_PointF32{x, y});
@@ -147,14 +150,14 @@ PF_Err MoveTo(DRAWBOT_PathRef path_ref, float x, float y) {
 
 PF_Err BezierTo(DRAWBOT_PathRef path_ref, const DRAWBOT_PointF32 *p1, const DRAWBOT_PointF32 *p2,
                 const DRAWBOT_PointF32 *p3) {
-  ORVANE_HOST_ENTER("BezierTo");
+  ORVANE_HOST_ENTER("BezierTo", H(path_ref), In(p1), In(p2), In(p3));
   PathObject *path = ObjectOf<PathObject>(path_ref, "BezierTo");
   if (!path || !p1 || !p2 || !p3) return PF_Err_BAD_CALLBACK_PARAM;
   path->points.insert(path->points.end(), {*p1, *p2, *p3});
   return PF_Err_NONE;
 }
 
-const DRAWBOT_PathSuite1 kPathSuite1 = {MoveTo, BezierTo};
+const DRAWBOT_PathSuite1 kPathSuite1 = {Traced<MoveTo>, Traced<BezierTo>};
 
 }  // namespace
 

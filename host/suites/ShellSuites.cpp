@@ -25,7 +25,7 @@ MemoryBlock *Block(PF_Handle h, const char *function) {
 
 PF_Handle NewHandle(A_u_long size) {
   Session &s = Session::Current();
-  if (s.trace().Enter("host_new_handle")) return nullptr;
+  if (s.trace().Enter("host_new_handle", size)) return nullptr;
   auto *m = s.handles().Make<MemoryBlock>(HandleKind::Memory);
   m->block = std::make_unique<char[]>(size ? size : 1);
   m->size = size;
@@ -36,7 +36,7 @@ PF_Handle NewHandle(A_u_long size) {
 }
 
 void *LockHandle(PF_Handle h) {
-  if (Session::Current().trace().Enter("host_lock_handle")) return nullptr;
+  if (Session::Current().trace().Enter("host_lock_handle", H(h))) return nullptr;
   MemoryBlock *m = Block(h, "host_lock_handle");
   if (!m) return nullptr;
   ++m->locks;
@@ -44,35 +44,35 @@ void *LockHandle(PF_Handle h) {
 }
 
 void UnlockHandle(PF_Handle h) {
-  Session::Current().trace().Enter("host_unlock_handle");
+  Session::Current().trace().Enter("host_unlock_handle", H(h));
   if (MemoryBlock *m = Block(h, "host_unlock_handle"); m && m->locks > 0) --m->locks;
 }
 
 void DisposeHandle(PF_Handle h) {
-  Session::Current().trace().Enter("host_dispose_handle");
+  Session::Current().trace().Enter("host_dispose_handle", H(h));
   Session::Current().handles().Release(h, HandleKind::Memory, "host_dispose_handle");
 }
 
 A_u_long GetHandleSize(PF_Handle h) {
-  Session::Current().trace().Enter("host_get_handle_size");
+  Session::Current().trace().Enter("host_get_handle_size", H(h));
   MemoryBlock *m = Block(h, "host_get_handle_size");
   return m ? m->size : 0;
 }
 
-const PF_HandleSuite2 kHandleSuite2 = {NewHandle, LockHandle, UnlockHandle, DisposeHandle,
-                                       GetHandleSize};
+const PF_HandleSuite2 kHandleSuite2 = {Traced<NewHandle>, Traced<LockHandle>, Traced<UnlockHandle>,
+                                       Traced<DisposeHandle>, Traced<GetHandleSize>};
 
-A_Err RegisterWithAEGP(AEGP_GlobalRefcon, const A_char *, AEGP_PluginID *plugin_id) {
-  ORVANE_HOST_ENTER("AEGP_RegisterWithAEGP");
+A_Err RegisterWithAEGP(AEGP_GlobalRefcon, const A_char *name, AEGP_PluginID *plugin_id) {
+  ORVANE_HOST_ENTER("AEGP_RegisterWithAEGP", name);
   if (!plugin_id) return PF_Err_BAD_CALLBACK_PARAM;
   *plugin_id = Session::Current().IssuePluginId();
   return A_Err_NONE;
 }
 
-const AEGP_UtilitySuite7 kUtilitySuite7 = {RegisterWithAEGP};
+const AEGP_UtilitySuite7 kUtilitySuite7 = {Traced<RegisterWithAEGP>};
 
 A_Err StartUndoGroup(const A_char *name) {
-  ORVANE_HOST_ENTER("AEGP_StartUndoGroup");
+  ORVANE_HOST_ENTER("AEGP_StartUndoGroup", name);
   UndoHistory &undo = Session::Current().project().undo;
   if (!undo.open.empty())
     undo.problems.push_back(std::string("undo group nested in \"") + undo.open.back() + "\"");
@@ -94,14 +94,14 @@ A_Err CloseUndoGroup() {
 
 A_Err EndUndoGroup() { ORVANE_HOST_RELEASE("AEGP_EndUndoGroup", CloseUndoGroup()); }
 
-const AEGP_UtilitySuite11 kUtilitySuite11 = {StartUndoGroup, EndUndoGroup};
+const AEGP_UtilitySuite11 kUtilitySuite11 = {Traced<StartUndoGroup>, Traced<EndUndoGroup>};
 
 A_FpLong Fabs(A_FpLong v) {
-  Session::Current().trace().Enter("fabs");
+  Session::Current().trace().Enter("fabs", v);
   return std::fabs(v);
 }
 
-const PF_ANSISuite1 kANSISuite1 = {Fabs};
+const PF_ANSISuite1 kANSISuite1 = {Traced<Fabs>};
 
 }  // namespace
 

@@ -96,7 +96,7 @@ StreamValue FromStreamVal(const EffectParam &param, const AEGP_StreamVal2 &val) 
 
 A_Err GetNewEffectStreamByIndex(AEGP_PluginID plugin_id, AEGP_EffectRefH effect,
                                 PF_ParamIndex index, AEGP_StreamRefH *stream) {
-  ORVANE_HOST_ENTER("AEGP_GetNewEffectStreamByIndex");
+  ORVANE_HOST_ENTER("AEGP_GetNewEffectStreamByIndex", plugin_id, H(effect), index);
   const char *fn = "AEGP_GetNewEffectStreamByIndex";
   if (!KnownPlugin(S(), plugin_id, fn) ||
       !S().handles().Get<EffectObject>(effect, HandleKind::Effect, fn) || !stream) {
@@ -110,13 +110,13 @@ A_Err GetNewEffectStreamByIndex(AEGP_PluginID plugin_id, AEGP_EffectRefH effect,
   auto *object = S().handles().Make<StreamObject>(HandleKind::Stream);
   object->target = StreamObject::Target::EffectParam;
   object->param_index = index;
-  *stream = reinterpret_cast<AEGP_StreamRefH>(object);
+  *stream = object->handle<AEGP_StreamRefH>();
   return A_Err_NONE;
 }
 
 A_Err GetNewMaskStream(AEGP_PluginID plugin_id, AEGP_MaskRefH mask_ref, AEGP_MaskStream which,
                        AEGP_StreamRefH *stream) {
-  ORVANE_HOST_ENTER("AEGP_GetNewMaskStream");
+  ORVANE_HOST_ENTER("AEGP_GetNewMaskStream", plugin_id, H(mask_ref), which);
   const char *fn = "AEGP_GetNewMaskStream";
   if (!KnownPlugin(S(), plugin_id, fn) || !stream) return PF_Err_BAD_CALLBACK_PARAM;
   Mask *mask = MaskOf(S(), mask_ref, fn);
@@ -126,18 +126,21 @@ A_Err GetNewMaskStream(AEGP_PluginID plugin_id, AEGP_MaskRefH mask_ref, AEGP_Mas
   auto *object = S().handles().Make<StreamObject>(HandleKind::Stream);
   object->target = StreamObject::Target::MaskOutline;
   object->mask_id = mask->id;
-  *stream = reinterpret_cast<AEGP_StreamRefH>(object);
+  *stream = object->handle<AEGP_StreamRefH>();
   return A_Err_NONE;
 }
 
 A_Err DisposeStream(AEGP_StreamRefH stream) {
-  ORVANE_HOST_RELEASE("AEGP_DisposeStream", ReleaseResult(S().handles().Release(
-                                                stream, HandleKind::Stream, "AEGP_DisposeStream")));
+  ORVANE_HOST_RELEASE(
+      "AEGP_DisposeStream",
+      ReleaseResult(S().handles().Release(stream, HandleKind::Stream, "AEGP_DisposeStream")),
+      H(stream));
 }
 
 A_Err GetNewStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_LTimeMode mode,
-                        const A_Time *time, A_Boolean, AEGP_StreamValue2 *value) {
-  ORVANE_HOST_ENTER("AEGP_GetNewStreamValue");
+                        const A_Time *time, A_Boolean pre_expression, AEGP_StreamValue2 *value) {
+  ORVANE_HOST_ENTER("AEGP_GetNewStreamValue", plugin_id, H(stream_h), mode, In(time),
+                    pre_expression);
   const char *fn = "AEGP_GetNewStreamValue";
   StreamObject *stream = StreamOf(stream_h, fn);
   double t = 0;
@@ -150,7 +153,7 @@ A_Err GetNewStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_
     auto *outline = S().handles().Make<OutlineObject>(HandleKind::StreamValue);
     outline->outline = mask->outline.At(t);
     value->val = AEGP_StreamVal2{};
-    value->val.mask = reinterpret_cast<AEGP_MaskOutlineValH>(outline);
+    value->val.mask = outline->handle<AEGP_MaskOutlineValH>();
   } else {
     return PF_Err_BAD_CALLBACK_PARAM;  // the mask behind the stream is gone
   }
@@ -175,11 +178,12 @@ A_Err ReleaseStreamValue(AEGP_StreamValue2 *value) {
 }
 
 A_Err DisposeStreamValue(AEGP_StreamValue2 *value) {
-  ORVANE_HOST_RELEASE("AEGP_DisposeStreamValue", ReleaseStreamValue(value));
+  ORVANE_HOST_RELEASE("AEGP_DisposeStreamValue", ReleaseStreamValue(value),
+                      H(value ? value->streamH : nullptr));
 }
 
 A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_StreamValue2 *value) {
-  ORVANE_HOST_ENTER("AEGP_SetStreamValue");
+  ORVANE_HOST_ENTER("AEGP_SetStreamValue", plugin_id, H(stream_h));
   const char *fn = "AEGP_SetStreamValue";
   StreamObject *stream = StreamOf(stream_h, fn);
   if (!KnownPlugin(S(), plugin_id, fn) || !stream || !value) return PF_Err_BAD_CALLBACK_PARAM;
@@ -195,12 +199,12 @@ A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_Str
 }
 
 const AEGP_StreamSuite9 kStreamSuite9 = {
-    GetNewEffectStreamByIndex, GetNewMaskStream,   DisposeStream,
-    GetNewStreamValue,         DisposeStreamValue, SetStreamValue};
+    Traced<GetNewEffectStreamByIndex>, Traced<GetNewMaskStream>,   Traced<DisposeStream>,
+    Traced<GetNewStreamValue>,         Traced<DisposeStreamValue>, Traced<SetStreamValue>};
 
-A_Err SetDynamicStreamFlag(AEGP_StreamRefH stream_h, AEGP_DynStreamFlags flag, A_Boolean,
+A_Err SetDynamicStreamFlag(AEGP_StreamRefH stream_h, AEGP_DynStreamFlags flag, A_Boolean undoable,
                            A_Boolean set) {
-  ORVANE_HOST_ENTER("AEGP_SetDynamicStreamFlag");
+  ORVANE_HOST_ENTER("AEGP_SetDynamicStreamFlag", H(stream_h), flag, undoable, set);
   StreamObject *stream = StreamOf(stream_h, "AEGP_SetDynamicStreamFlag");
   if (!stream) return PF_Err_BAD_CALLBACK_PARAM;
   EffectParam *param = ParamOf(stream);
@@ -208,12 +212,12 @@ A_Err SetDynamicStreamFlag(AEGP_StreamRefH stream_h, AEGP_DynStreamFlags flag, A
   return A_Err_NONE;
 }
 
-const AEGP_DynamicStreamSuite5 kDynamicStreamSuite5 = {SetDynamicStreamFlag};
+const AEGP_DynamicStreamSuite5 kDynamicStreamSuite5 = {Traced<SetDynamicStreamFlag>};
 
 // ---- mask outlines ----
 
 A_Err IsMaskOutlineOpen(AEGP_MaskOutlineValH h, A_Boolean *open) {
-  ORVANE_HOST_ENTER("AEGP_IsMaskOutlineOpen");
+  ORVANE_HOST_ENTER("AEGP_IsMaskOutlineOpen", H(h));
   OutlineObject *o = OutlineOf(h, "AEGP_IsMaskOutlineOpen");
   if (!o || !open) return PF_Err_BAD_CALLBACK_PARAM;
   *open = o->outline.open ? TRUE : FALSE;
@@ -221,7 +225,7 @@ A_Err IsMaskOutlineOpen(AEGP_MaskOutlineValH h, A_Boolean *open) {
 }
 
 A_Err SetMaskOutlineOpen(AEGP_MaskOutlineValH h, A_Boolean open) {
-  ORVANE_HOST_ENTER("AEGP_SetMaskOutlineOpen");
+  ORVANE_HOST_ENTER("AEGP_SetMaskOutlineOpen", H(h), open);
   OutlineObject *o = OutlineOf(h, "AEGP_SetMaskOutlineOpen");
   if (!o) return PF_Err_BAD_CALLBACK_PARAM;
   o->outline.open = open != 0;
@@ -229,7 +233,7 @@ A_Err SetMaskOutlineOpen(AEGP_MaskOutlineValH h, A_Boolean open) {
 }
 
 A_Err GetMaskOutlineNumSegments(AEGP_MaskOutlineValH h, A_long *segments) {
-  ORVANE_HOST_ENTER("AEGP_GetMaskOutlineNumSegments");
+  ORVANE_HOST_ENTER("AEGP_GetMaskOutlineNumSegments", H(h));
   OutlineObject *o = OutlineOf(h, "AEGP_GetMaskOutlineNumSegments");
   if (!o || !segments) return PF_Err_BAD_CALLBACK_PARAM;
   *segments = o->outline.Segments();
@@ -246,7 +250,7 @@ AEGP_MaskVertex *VertexAt(OutlineObject *o, AEGP_VertexIndex i) {
 
 A_Err GetMaskOutlineVertexInfo(AEGP_MaskOutlineValH h, AEGP_VertexIndex i,
                                AEGP_MaskVertex *vertex) {
-  ORVANE_HOST_ENTER("AEGP_GetMaskOutlineVertexInfo");
+  ORVANE_HOST_ENTER("AEGP_GetMaskOutlineVertexInfo", H(h), i);
   OutlineObject *o = OutlineOf(h, "AEGP_GetMaskOutlineVertexInfo");
   if (!o || !vertex) return PF_Err_BAD_CALLBACK_PARAM;
   AEGP_MaskVertex *v = VertexAt(o, i);
@@ -257,7 +261,7 @@ A_Err GetMaskOutlineVertexInfo(AEGP_MaskOutlineValH h, AEGP_VertexIndex i,
 
 A_Err SetMaskOutlineVertexInfo(AEGP_MaskOutlineValH h, AEGP_VertexIndex i,
                                const AEGP_MaskVertex *vertex) {
-  ORVANE_HOST_ENTER("AEGP_SetMaskOutlineVertexInfo");
+  ORVANE_HOST_ENTER("AEGP_SetMaskOutlineVertexInfo", H(h), i, In(vertex));
   OutlineObject *o = OutlineOf(h, "AEGP_SetMaskOutlineVertexInfo");
   if (!o || !vertex) return PF_Err_BAD_CALLBACK_PARAM;
   AEGP_MaskVertex *v = VertexAt(o, i);
@@ -267,7 +271,7 @@ A_Err SetMaskOutlineVertexInfo(AEGP_MaskOutlineValH h, AEGP_VertexIndex i,
 }
 
 A_Err CreateVertex(AEGP_MaskOutlineValH h, AEGP_VertexIndex position) {
-  ORVANE_HOST_ENTER("AEGP_CreateVertex");
+  ORVANE_HOST_ENTER("AEGP_CreateVertex", H(h), position);
   OutlineObject *o = OutlineOf(h, "AEGP_CreateVertex");
   if (!o) return PF_Err_BAD_CALLBACK_PARAM;
   auto &v = o->outline.vertices;
@@ -277,8 +281,9 @@ A_Err CreateVertex(AEGP_MaskOutlineValH h, AEGP_VertexIndex position) {
 }
 
 const AEGP_MaskOutlineSuite3 kMaskOutlineSuite3 = {
-    IsMaskOutlineOpen,        SetMaskOutlineOpen,       GetMaskOutlineNumSegments,
-    GetMaskOutlineVertexInfo, SetMaskOutlineVertexInfo, CreateVertex};
+    Traced<IsMaskOutlineOpen>,         Traced<SetMaskOutlineOpen>,
+    Traced<GetMaskOutlineNumSegments>, Traced<GetMaskOutlineVertexInfo>,
+    Traced<SetMaskOutlineVertexInfo>,  Traced<CreateVertex>};
 
 }  // namespace
 

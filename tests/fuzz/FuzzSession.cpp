@@ -126,18 +126,31 @@ void Step(Session &s, FuzzedDataProvider &in) {
   }
 }
 
+// The project as the effect's application leaves it (parameters registered, the UI updated),
+// made once: each input starts from a copy of it, with a fresh session and global setup, which
+// is what every input did for itself before at several times the cost.
+const Project &Applied() {
+  static const Project project = [] {
+    Session s(TheModule());
+    Project &p = s.project();
+    p.comp.width = p.layer.width = 64;
+    p.comp.height = p.layer.height = 36;
+    p.layer.transform = Transform{{32, 18}, {32, 18}, {100, 100}, 0};
+    p.comp.work_duration = 2.0 / 30;
+    if (s.Apply() || s.GlobalSetdown() || !s.problems().empty()) std::abort();
+    return s.project();
+  }();
+  return project;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   FuzzedDataProvider in(data, size);
+  const Project &applied = Applied();
   Session s(TheModule());
-  s.trace().SetRecording(false);
-  Project &p = s.project();
-  p.comp.width = p.layer.width = 64;
-  p.comp.height = p.layer.height = 36;
-  p.layer.transform = Transform{{32, 18}, {32, 18}, {100, 100}, 0};
-  p.comp.work_duration = 2.0 / 30;
-  if (s.Apply()) std::abort();
+  s.project() = applied;
+  if (s.GlobalSetup()) std::abort();
   for (int steps = 0; steps < 24 && in.remaining_bytes() > 0; ++steps) Step(s, in);
   s.GlobalSetdown();
   if (!s.problems().empty()) {

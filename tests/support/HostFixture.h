@@ -21,7 +21,11 @@ class HostTest : public ::testing::Test {
     static host::Module loaded(ORVANE_MODULE_PATH);
     return loaded;
   }
-  void SetUp() override { session_ = std::make_unique<host::Session>(module()); }
+  void SetUp() override {
+    session_ = std::make_unique<host::Session>(module());
+    // End-to-end tests look at the calls a command made.
+    session_->trace().SetRecording(true);
+  }
   void TearDown() override { session_.reset(); }
 
   host::Session &session() { return *session_; }

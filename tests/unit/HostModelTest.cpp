@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "CallTrace.h"
 #include "HandleTable.h"
@@ -18,30 +21,76 @@ namespace {
 using namespace orvane::host;
 
 struct Payload : HandleObject {
+  static inline int drops = 0;
   std::vector<int> data = std::vector<int>(100, 7);
-  void Drop() override { std::vector<int>().swap(data); }
+  void Drop() override {
+    ++drops;
+    std::vector<int>().swap(data);
+  }
 };
 
 TEST(HandleTable, ReportsEveryKindOfMisuse) {
   HandleTable table;
   Payload *p = table.Make<Payload>(HandleKind::Stream);
-  EXPECT_EQ(table.Get<Payload>(p, HandleKind::Stream, "use"), p);
+  const void *h = p->key;  // what the module sees
+  EXPECT_EQ(table.Get<Payload>(h, HandleKind::Stream, "use"), p);
   EXPECT_TRUE(table.TakeProblems().empty());
 
   int foreign = 0;
   EXPECT_EQ(table.Get<Payload>(&foreign, HandleKind::Stream, "F"), nullptr);
-  EXPECT_EQ(table.Get<Payload>(p, HandleKind::Mask, "K"), nullptr);
-  EXPECT_TRUE(table.Release(p, HandleKind::Stream, "R"));
-  EXPECT_TRUE(p->data.empty()) << "a released handle drops what it holds at once";
-  EXPECT_FALSE(table.Release(p, HandleKind::Stream, "R2"));
-  EXPECT_EQ(table.Get<Payload>(p, HandleKind::Stream, "U"), nullptr);
+  EXPECT_EQ(table.Get<Payload>(p, HandleKind::Stream, "A"), nullptr);  // the object is no handle
+  EXPECT_EQ(table.Get<Payload>(h, HandleKind::Mask, "K"), nullptr);
+  const int drops = Payload::drops;
+  EXPECT_TRUE(table.Release(h, HandleKind::Stream, "R"));
+  EXPECT_EQ(Payload::drops, drops + 1) << "a released handle drops what it holds at once";
+  EXPECT_FALSE(table.Release(h, HandleKind::Stream, "R2"));
+  EXPECT_EQ(table.Get<Payload>(h, HandleKind::Stream, "U"), nullptr);
+  EXPECT_EQ(table.Get<Payload>(h, HandleKind::Mask, "K2"), nullptr);
   EXPECT_EQ(table.Get<Payload>(nullptr, HandleKind::Stream, "N"), nullptr);  // null is no misuse
   const std::vector<std::string> problems = table.TakeProblems();
-  ASSERT_EQ(problems.size(), 4u);
+  ASSERT_EQ(problems.size(), 6u);
   EXPECT_EQ(problems[0], "F: foreign stream");
-  EXPECT_EQ(problems[1], "K: stream passed as mask reference");
-  EXPECT_EQ(problems[2], "R2: stream released twice");
-  EXPECT_EQ(problems[3], "U: stream used after release");
+  EXPECT_EQ(problems[1], "A: foreign stream");
+  EXPECT_EQ(problems[2], "K: stream passed as mask reference");
+  EXPECT_EQ(problems[3], "R2: stream released twice");
+  EXPECT_EQ(problems[4], "U: stream used after release");
+  EXPECT_EQ(problems[5], "K2: stream passed as mask reference");
+}
+
+// A million handles made and given back one after another: the table keeps a slot for each
+// handle held at once, not a record for each released one, and still knows the first handle as
+// released, in this command and the next.
+TEST(HandleTable, ReleasedHandlesCostNothingAndAreStillRecognised) {
+  HandleTable table;
+  const void *first = table.Make<Payload>(HandleKind::StreamValue)->key;
+  const void *held = table.Make<Payload>(HandleKind::Stream)->key;
+  ASSERT_TRUE(table.Release(first, HandleKind::StreamValue, "R"));
+  std::vector<const void *> seen;
+  for (int i = 0; i < 1000000; ++i) {
+    const void *h = table.Make<Payload>(HandleKind::StreamValue)->key;
+    if (i % 99991 == 0) seen.push_back(h);
+    ASSERT_TRUE(table.Release(h, HandleKind::StreamValue, "R"));
+  }
+  EXPECT_LT(table.slot_count(), 100u);
+  EXPECT_EQ(table.Get<Payload>(held, HandleKind::Stream, "use"),
+            table.Peek<Payload>(held, HandleKind::Stream));
+  EXPECT_EQ(table.Get<Payload>(first, HandleKind::StreamValue, "late"), nullptr);
+  EXPECT_FALSE(table.Release(seen.back(), HandleKind::StreamValue, "again"));
+  EXPECT_EQ(table.TakeProblems(), (std::vector<std::string>{"late: stream value used after release",
+                                                            "again: stream value released twice"}));
+  EXPECT_EQ(table.EndCommand(), (std::vector<std::string>{"leaked stream"}));
+  for (const void *h : {first, held, seen.front()}) {
+    EXPECT_EQ(table.Get<Payload>(h, HandleKind::StreamValue, "next"), nullptr);
+  }
+  EXPECT_EQ(table.TakeProblems(),
+            (std::vector<std::string>{"next: stream value used after release",
+                                      "next: stream passed as stream value",
+                                      "next: stream value used after release"}));
+  // A handle that no slot has reached yet was never made.
+  const auto bits = reinterpret_cast<uintptr_t>(held) + (uintptr_t(1) << 30);
+  EXPECT_EQ(table.Get<Payload>(reinterpret_cast<const void *>(bits), HandleKind::Stream, "G"),
+            nullptr);
+  EXPECT_EQ(table.TakeProblems(), (std::vector<std::string>{"G: foreign stream"}));
 }
 
 TEST(HandleTable, LeaksAreReportedOnceAndMemoryHandlesOutliveCommands) {
@@ -57,6 +106,7 @@ TEST(HandleTable, LeaksAreReportedOnceAndMemoryHandlesOutliveCommands) {
 
 TEST(CallTrace, PlannedFaultsHitExactlyTheirCalls) {
   CallTrace trace;
+  trace.SetRecording(true);
   trace.FailFunction("f", 2, 7);
   EXPECT_EQ(trace.Enter("f"), 0);
   EXPECT_EQ(trace.Enter("g"), 0);
@@ -87,6 +137,86 @@ TEST(CallTrace, CallsThatCannotReportFailureAreNeverFailed) {
   EXPECT_FALSE(CallTrace::IsRelease("AEGP_GetNewStreamValue"));
 }
 
+// Without a recording or a trace file the trace keeps nothing per call, and the rule that a
+// failed call is followed only by releases is still checked, as the calls happen.
+TEST(CallTrace, KeepsNothingPerCallUnlessAskedAndWatchesWhatFollowsAFailure) {
+  CallTrace trace;
+  for (int i = 0; i < 1000; ++i) {
+    trace.Enter("AEGP_GetNewStreamValue", 7, H(nullptr), A_Time{i, 30});
+    trace.Leave(0);
+  }
+  EXPECT_EQ(trace.calls(), 1000u);
+  EXPECT_TRUE(trace.entries().empty());
+
+  trace.Reset();
+  trace.FailCallAt(2, 5);
+  EXPECT_EQ(trace.Enter("AEGP_GetNewMaskStream"), 0);
+  EXPECT_EQ(trace.Enter("AEGP_GetNewStreamValue"), 5);
+  EXPECT_EQ(trace.Enter("AEGP_DisposeStream"), 0);
+  EXPECT_EQ(trace.called_after_failure(), nullptr);
+  trace.Enter("AEGP_SetStreamValue");
+  trace.Enter("AEGP_CreateVertex");
+  EXPECT_STREQ(trace.function_at_fault(), "AEGP_GetNewStreamValue");
+  EXPECT_STREQ(trace.failed_function(), "AEGP_GetNewStreamValue");
+  EXPECT_STREQ(trace.called_after_failure(), "AEGP_SetStreamValue");
+  EXPECT_TRUE(trace.entries().empty());
+
+  // A failed release may be followed by anything.
+  trace.Reset();
+  trace.FailCallAt(1, 5);
+  EXPECT_EQ(trace.Enter("AEGP_DisposeMask"), 5);
+  trace.Enter("AEGP_GetMaskID");
+  EXPECT_STREQ(trace.function_at_fault(), "AEGP_DisposeMask");
+  EXPECT_EQ(trace.called_after_failure(), nullptr);
+}
+
+TEST(CallTrace, StreamsEachCallWithItsArgumentsAndResultAsAJsonLine) {
+  HandleTable handles;
+  const void *stream = handles.Make<HandleObject>(HandleKind::Stream)->key;
+  CallTrace trace;
+  trace.SetHandles(&handles);
+  std::ostringstream out;
+  trace.StreamTo(&out);
+  trace.SetCommand(3);
+  trace.SetStep(2);
+  trace.Enter("AEGP_StartUndoGroup", "Create \"Masks\"\n");
+  trace.Leave(0);
+  const A_Time at{1001, 24000};
+  trace.FailFunction("AEGP_GetNewStreamValue", 1, PF_Err_OUT_OF_MEMORY);
+  trace.Enter("AEGP_GetNewStreamValue", AEGP_PluginID(7), H(stream), AEGP_LTimeMode_CompTime,
+              In(&at), A_Boolean(FALSE), 0.5, H(nullptr));
+  trace.Leave(PF_Err_OUT_OF_MEMORY);
+  trace.Note("ReleaseSuite", "AEGP Stream Suite", 9, 0);
+  trace.StreamTo(nullptr);
+  trace.Enter("AEGP_EndUndoGroup");  // no longer traced
+  trace.Leave(0);
+
+  std::istringstream lines(out.str());
+  std::vector<nlohmann::json> calls;
+  for (std::string line; std::getline(lines, line);) calls.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0], (nlohmann::json{{"call", 1},
+                                      {"command", 3},
+                                      {"step", 2},
+                                      {"fn", "AEGP_StartUndoGroup"},
+                                      {"args", {"Create \"Masks\"\n"}},
+                                      {"result", 0}}));
+  EXPECT_EQ(calls[1]["call"], 2);
+  EXPECT_EQ(calls[1]["args"], (nlohmann::json{7,
+                                              "stream #1",
+                                              AEGP_LTimeMode_CompTime,
+                                              {{"value", 1001}, {"scale", 24000}},
+                                              0,
+                                              0.5,
+                                              nullptr}));
+  EXPECT_EQ(calls[1]["result"], PF_Err_OUT_OF_MEMORY);
+  EXPECT_EQ(calls[1]["injected"], PF_Err_OUT_OF_MEMORY);
+  EXPECT_EQ(calls[2]["fn"], "ReleaseSuite");
+  EXPECT_EQ(calls[2]["args"], (nlohmann::json{"AEGP Stream Suite", 9}));
+  EXPECT_FALSE(calls[2].contains("call")) << "suites are not counted as host calls";
+  EXPECT_EQ(trace.calls(), 3u);
+}
+
 TEST(Animatable, HoldsOutsideItsKeysAndIsLinearBetween) {
   Animatable<StreamValue> a;
   a.value.v[0] = 5;
@@ -115,6 +245,48 @@ TEST(Animatable, OutlinesOfDifferentShapeHoldTheEarlierKey) {
   const Outline open_square{true, square.vertices};
   EXPECT_EQ(open_square.Segments(), 3);
   EXPECT_EQ(Outline{}.Segments(), 0);
+}
+
+// Outline keys are stored packed; what comes back must be what went in, tangents included, in
+// time order, with a key at the same time replacing the old one.
+TEST(Animatable, OutlineKeysGiveBackWhatWasKeyed) {
+  const Outline square{
+      false, {{0, 0, 0, 0, 0, 0}, {10, 0, 0, 0, 0, 0}, {10, 10, 0, 0, 0, 0}, {0, 10, 0, 0, 0, 0}}};
+  const Outline curved{true, {{1.25, 2, -3, 4, 5, -6.5}, {7, 8, 0, 0, 0, 0}}};
+  Animatable<Outline> a;
+  a.SetKey(2, A_Time{60, 30}, square);
+  a.SetKey(1, A_Time{30, 30}, curved);
+  a.SetKey(3, A_Time{90, 30}, curved);
+  a.SetKey(2, A_Time{61, 30}, curved);  // replaces the square
+  ASSERT_EQ(a.keys.size(), 3u);
+  std::vector<double> times;
+  for (const auto &key : a.keys) {
+    times.push_back(key.time);
+    EXPECT_TRUE(key.value.open);
+    ASSERT_EQ(key.value.vertices.size(), 2u);
+    const AEGP_MaskVertex &v = key.value.vertices[0];
+    EXPECT_EQ((std::vector<double>{v.x, v.y, v.tan_in_x, v.tan_in_y, v.tan_out_x, v.tan_out_y}),
+              (std::vector<double>{1.25, 2, -3, 4, 5, -6.5}));
+  }
+  EXPECT_EQ(times, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(a.keys[1].at.value, 61);
+  a.SetKey(2.5, A_Time{75, 30}, square);
+  EXPECT_EQ(a.At(2.5).vertices.size(), 4u);
+  EXPECT_DOUBLE_EQ(a.At(2.25).vertices[1].x, 7);  // different shapes: the earlier key holds
+  EXPECT_DOUBLE_EQ(a.At(0).vertices[1].x, 7);
+  EXPECT_EQ(a.At(9).vertices.size(), 2u);
+
+  OutlineKeys batch;
+  batch.Append(5, A_Time{150, 30}, Outline());
+  batch.Append(4, A_Time{120, 30}, Outline());
+  batch.Replace(0, square);
+  batch.Replace(1, square);
+  a.keys.SetFrom(batch, 0);
+  a.keys.SetFrom(batch, 1);
+  EXPECT_EQ(a.keys.size(), 6u);
+  EXPECT_EQ(a.keys.back().at.value, 150);
+  EXPECT_EQ(a.keys[4].value.vertices[2].y, 10);
+  EXPECT_FALSE(a.keys[4].value.open);
 }
 
 TEST(ParamValues, FixedPointRoundsAndSaturates) {

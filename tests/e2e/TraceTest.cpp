@@ -1,0 +1,98 @@
+// What the host keeps of the calls a module makes: nothing per call unless asked, every call with
+// its arguments in a trace file when asked, and a project dump written as it is produced that
+// reads exactly as the one built whole.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "HostFixture.h"
+#include "HostProcess.h"
+#include "Scenario.h"
+
+namespace orvane::test {
+namespace {
+
+TEST(Trace, ARunWithoutATraceKeepsNoCallsInMemory) {
+  host::Module module(ORVANE_MODULE_PATH);
+  host::Session s(module);
+  ASSERT_EQ(s.Apply(), PF_Err_NONE);
+  PF_UserChangedParamExtra extra{2};
+  s.Send(PF_Cmd_UPDATE_PARAMS_UI, &extra);
+  EXPECT_GT(s.trace().calls(), 300u);
+  EXPECT_TRUE(s.trace().entries().empty());
+}
+
+// The trace file names the undo group the module opens for "Create Mask", identifies each
+// handle the same way from the call that uses it to the one that gives it back, and shows every
+// suite given back that was taken.
+TEST(Trace, TheTraceFileCarriesEachCallsArguments) {
+  const std::string scenario = WriteTemp("trace.json", R"({"steps": [
+      {"do": "apply"}, {"do": "press", "param": "Create Mask"}]})");
+  const std::string file = ::testing::TempDir() + "trace.jsonl";
+  auto r = RunHost("run " + scenario + " --trace " + file);
+  ASSERT_EQ(r.code, 0) << r.out;
+  std::ifstream in(file);
+  std::vector<nlohmann::json> calls;
+  for (std::string line; std::getline(in, line);) calls.push_back(nlohmann::json::parse(line));
+  ASSERT_GT(calls.size(), 100u);
+
+  std::vector<std::string> undo_groups;
+  std::set<std::string> masks_used;
+  std::map<std::string, int> suites;  // acquired less released, in the press step
+  long last_call = 0;
+  for (const auto &call : calls) {
+    if (call.contains("call")) {
+      EXPECT_EQ(call["call"].get<long>(), last_call + 1) << call.dump();
+      last_call = call["call"];
+    }
+    if (call.value("step", 0) != 2) continue;
+    const std::string fn = call["fn"];
+    if (fn == "AEGP_StartUndoGroup") {
+      undo_groups.push_back(call["args"][0]);
+      EXPECT_EQ(call["result"], 0);
+    }
+    if (fn == "AEGP_GetMaskID" || fn == "AEGP_SetMaskColor" || fn == "AEGP_GetNewMaskStream") {
+      const auto &mask = fn == "AEGP_GetNewMaskStream" ? call["args"][1] : call["args"][0];
+      masks_used.insert(mask.get<std::string>());
+    }
+    if (fn == "AEGP_DisposeMask") {
+      const std::string mask = call["args"][0];
+      EXPECT_EQ(mask.rfind("mask reference #", 0), 0u) << mask;
+      EXPECT_EQ(masks_used.count(mask), 1u) << mask << " given back but never used";
+    }
+    if (fn == "AcquireSuite") ++suites[call["args"].dump()];
+    if (fn == "ReleaseSuite") --suites[call["args"].dump()];
+  }
+  // The press, then the render that follows it with "On" set.
+  EXPECT_EQ(undo_groups, (std::vector<std::string>{"Create Masks", "Move Masks"}));
+  EXPECT_FALSE(masks_used.empty());
+  EXPECT_FALSE(suites.empty());
+  for (const auto &[suite, balance] : suites) EXPECT_EQ(balance, 0) << suite;
+  EXPECT_NE(r.out.find("wrote: " + file), std::string::npos) << r.out;
+}
+
+TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWhole) {
+  host::Module module(ORVANE_MODULE_PATH);
+  for (const char *name : {"/bake.json", "/overlay.json", "/masks.json"}) {
+    SCOPED_TRACE(name);
+    host::Session s(module);
+    host::ScenarioRunner runner(s, host::LoadScenarioFile(std::string(ORVANE_SCENARIOS) + name));
+    runner.SetOutputDir(::testing::TempDir());
+    runner.Run();
+    runner.Finish();
+    std::ostringstream streamed;
+    host::WriteProject(streamed, s, runner.steps());
+    const std::string whole = host::DumpProject(s, runner.steps()).dump(2) + "\n";
+    EXPECT_EQ(streamed.str(), whole);
+    EXPECT_GT(whole.size(), 1000u);
+  }
+}
+
+}  // namespace
+}  // namespace orvane::test
