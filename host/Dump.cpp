@@ -1,6 +1,7 @@
 // The project dump: the JSON sections of the command-line contract.
 #include "ParamJson.h"
 #include "Scenario.h"
+#include "ScenarioModel.h"
 
 namespace orvane::host {
 
@@ -26,10 +27,11 @@ Json Params(Session &session) {
     Json keys = Json::array();
     for (const auto &key : param.stream.keys) {
       keys.push_back(
-          {{"time", key.time + project.layer.start}, {"value", ParamValueJson(param, key.value)}});
+          {{"time", project.CompTime(key.time)}, {"value", ParamValueJson(param, key.value)}});
     }
     Json value = param.has_stream() ? ParamValueJson(param, param.stream.At(t)) : Json(nullptr);
     out[param.name] = {{"value", value}, {"hidden", param.hidden}, {"keyframes", keys}};
+    if (param.expression) out[param.name]["expression"] = ExpressionJson(param);
   }
   return out;
 }
@@ -56,7 +58,7 @@ Json Masks(const Project &project) {
     for (const auto &key : mask.outline.keys) {
       keys.push_back({{"tick", key.at.value},
                       {"scale", key.at.scale},
-                      {"time", key.time + project.layer.start},
+                      {"time", project.CompTime(key.time)},
                       {"vertices", Vertices(key.value)}});
     }
     out.push_back(
@@ -66,6 +68,7 @@ Json Masks(const Project &project) {
          {"closed", !now.open},
          {"vertices", Vertices(now)},
          {"keyframes", keys}});
+    if (mask.expression) out.back()["expression"] = ExpressionJson(*mask.expression);
   }
   return out;
 }
