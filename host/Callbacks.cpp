@@ -56,7 +56,8 @@ PF_Err CheckoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_tim
   if (p.has_stream()) {
     // Points come at the render's resolution, as the application gives them.
     const CommandContext &c = s.current_context();
-    WriteValue(*param, p.stream.At(double(what_time) / time_scale), Factor(c.downsample_x),
+    // With the parameter's expression applied, as the application hands it over.
+    WriteValue(*param, p.At(double(what_time) / time_scale, false), Factor(c.downsample_x),
                Factor(c.downsample_y));
   }
   ++s.open_param_checkouts();

@@ -5,6 +5,7 @@
 
 #include "ParamJson.h"
 #include "Scenario.h"
+#include "ScenarioModel.h"
 
 namespace orvane::host {
 
@@ -30,10 +31,11 @@ Json Params(Session &session) {
     Json keys = Json::array();
     for (const auto &key : param.stream.keys) {
       keys.push_back(
-          {{"time", key.time + project.layer.start}, {"value", ParamValueJson(param, key.value)}});
+          {{"time", project.CompTime(key.time)}, {"value", ParamValueJson(param, key.value)}});
     }
     Json value = param.has_stream() ? ParamValueJson(param, param.stream.At(t)) : Json(nullptr);
     out[param.name] = {{"value", value}, {"hidden", param.hidden}, {"keyframes", keys}};
+    if (param.expression) out[param.name]["expression"] = ExpressionJson(param);
   }
   return out;
 }
@@ -53,7 +55,7 @@ Json Vertices(const Outline &outline) {
 Json KeyJson(const Project &project, const Keyframe<Outline> &key) {
   return {{"tick", key.at.value},
           {"scale", key.at.scale},
-          {"time", key.time + project.layer.start},
+          {"time", project.CompTime(key.time)},
           {"vertices", Vertices(key.value)}};
 }
 
@@ -61,11 +63,13 @@ Json KeyJson(const Project &project, const Keyframe<Outline> &key) {
 Json MaskJson(const Project &project, std::size_t i) {
   const Mask &mask = project.layer.masks[i];
   const Outline now = mask.outline.At(project.LayerTime(project.time));
-  return {{"index", i},
-          {"id", mask.id},
-          {"color", {mask.color.alphaF, mask.color.redF, mask.color.greenF, mask.color.blueF}},
-          {"closed", !now.open},
-          {"vertices", Vertices(now)}};
+  Json out = {{"index", i},
+              {"id", mask.id},
+              {"color", {mask.color.alphaF, mask.color.redF, mask.color.greenF, mask.color.blueF}},
+              {"closed", !now.open},
+              {"vertices", Vertices(now)}};
+  if (mask.expression) out["expression"] = ExpressionJson(*mask.expression);
+  return out;
 }
 
 Json Masks(const Project &project) {
@@ -160,7 +164,7 @@ void KeyText(std::string &out, const Project &project, const Keyframe<Outline> &
   out += "\"scale\": " + std::to_string(key.at.scale) + ",\n";
   PutPad(out, depth + 1);
   out += "\"time\": ";
-  PutNumber(out, key.time + project.layer.start);
+  PutNumber(out, project.CompTime(key.time));
   out += ",\n";
   PutPad(out, depth + 1);
   out += "\"vertices\": ";

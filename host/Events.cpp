@@ -16,20 +16,29 @@ Session *SessionOf(void *refcon) {
 Point2 Unfix(const PF_FixedPoint *p) { return {FromFixed(p->x), FromFixed(p->y)}; }
 void Refix(PF_FixedPoint *p, Point2 q) { *p = PF_FixedPoint{ToFixed(q.x), ToFixed(q.y)}; }
 
-// The layer's transform is static in this host, so the time the callbacks get changes nothing.
-PF_Err LayerToCompCb(void *refcon, PF_ContextH, A_long time, A_long time_scale, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("layer_to_comp", time, time_scale, In(pt));
+// The layer's transform at the time the module gives, in layer time as in_data's current_time:
+// a layer that moves is mapped where it is at that time.
+bool TransformAt(Session &s, A_long time, A_long scale, Transform *t) {
+  if (scale <= 0) return false;
+  *t = s.project().layer.TransformAt(double(time) / double(scale));
+  return true;
+}
+
+PF_Err LayerToCompCb(void *refcon, PF_ContextH, A_long time, A_long scale, PF_FixedPoint *pt) {
+  ORVANE_HOST_ENTER("layer_to_comp", time, scale, In(pt));
   Session *s = SessionOf(refcon);
-  if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
-  Refix(pt, LayerToComp(s->project().layer.transform, Unfix(pt)));
+  Transform t;
+  if (!s || !pt || !TransformAt(*s, time, scale, &t)) return PF_Err_BAD_CALLBACK_PARAM;
+  Refix(pt, LayerToComp(t, Unfix(pt)));
   return PF_Err_NONE;
 }
 
-PF_Err CompToLayerCb(void *refcon, PF_ContextH, A_long time, A_long time_scale, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("comp_to_layer", time, time_scale, In(pt));
+PF_Err CompToLayerCb(void *refcon, PF_ContextH, A_long time, A_long scale, PF_FixedPoint *pt) {
+  ORVANE_HOST_ENTER("comp_to_layer", time, scale, In(pt));
   Session *s = SessionOf(refcon);
-  if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
-  Refix(pt, CompToLayer(s->project().layer.transform, Unfix(pt)));
+  Transform t;
+  if (!s || !pt || !TransformAt(*s, time, scale, &t)) return PF_Err_BAD_CALLBACK_PARAM;
+  Refix(pt, CompToLayer(t, Unfix(pt)));
   return PF_Err_NONE;
 }
 

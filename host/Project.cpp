@@ -109,6 +109,48 @@ void OutlineKeys::SetFrom(const OutlineKeys &other, std::size_t i) {
   shapes_.insert(shapes_.begin() + std::ptrdiff_t(at), Copy(other, other.shapes_[i]));
 }
 
+Outline OutlineExpression::Apply(Outline outline) const {
+  for (std::size_t i = 0; i < outline.vertices.size(); ++i) {
+    if (!uniform && i >= offsets.size()) break;
+    const AEGP_MaskVertex &d = offsets[uniform ? 0 : i];
+    AEGP_MaskVertex &v = outline.vertices[i];
+    v.x += d.x;
+    v.y += d.y;
+    v.tan_in_x += d.tan_in_x;
+    v.tan_in_y += d.tan_in_y;
+    v.tan_out_x += d.tan_out_x;
+    v.tan_out_y += d.tan_out_y;
+  }
+  return outline;
+}
+
+StreamValue EffectParam::At(double t, bool pre_expression) const {
+  StreamValue v = stream.At(t);
+  if (pre_expression || !expression) return v;
+  for (int i = 0; i < 4; ++i) v.v[i] += expression->v[i];
+  // A colour stays a colour whatever its expression adds.
+  if (def.param_type == PF_Param_COLOR) {
+    for (double &c : v.v) c = std::clamp(c, 0.0, 1.0);
+  }
+  return v;
+}
+
+Transform Layer::TransformAt(double layer_time) const {
+  Transform t = transform;
+  const TransformKeys &k = transform_keys;
+  auto pair = [layer_time](const Animatable<StreamValue> &a, double out[2]) {
+    if (a.keys.empty()) return;
+    const StreamValue v = a.At(layer_time);
+    out[0] = v.v[0];
+    out[1] = v.v[1];
+  };
+  pair(k.position, t.position);
+  pair(k.anchor, t.anchor);
+  pair(k.scale, t.scale);
+  if (!k.rotation.keys.empty()) t.rotation = k.rotation.At(layer_time).v[0];
+  return t;
+}
+
 int EffectInstance::FindParam(const std::string &name) const {
   for (std::size_t i = 0; i < params.size(); ++i) {
     if (!name.empty() && params[i].name == name) return int(i);

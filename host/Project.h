@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -180,10 +181,24 @@ struct Animatable {
   }
 };
 
+// An expression on a mask outline, modelled as a fixed offset of each vertex (position and
+// tangents). `uniform` moves every vertex by offsets[0]; otherwise vertex i moves by offsets[i]
+// and vertices beyond the list stay where they are.
+struct OutlineExpression {
+  bool uniform = false;
+  std::vector<AEGP_MaskVertex> offsets;
+  Outline Apply(Outline outline) const;
+};
+
 struct Mask {
   AEGP_MaskIDVal id = 0;
   AEGP_ColorVal color{};
   Animatable<Outline> outline;
+  std::optional<OutlineExpression> expression;
+  // The outline at a layer time: keyframed, or with the expression applied as the user sees it.
+  Outline At(double t, bool pre_expression) const {
+    return expression && !pre_expression ? expression->Apply(outline.At(t)) : outline.At(t);
+  }
 };
 
 struct Composition {
@@ -203,11 +218,20 @@ struct Transform {
   double rotation = 0;           // degrees, clockwise on screen
 };
 
+// Keyframes of the layer's transform, in layer time: position and anchor as x, y in v[0], v[1];
+// scale in percent likewise; rotation in degrees in v[0].
+struct TransformKeys {
+  Animatable<StreamValue> position, anchor, scale, rotation;
+};
+
 struct Layer {
   A_long width = 1920;
   A_long height = 1080;
-  double start = 0;  // composition time at which layer time 0 falls
-  Transform transform;
+  double start = 0;      // composition time at which layer time 0 falls
+  double stretch = 100;  // percent: at 200 the layer's time runs at half the composition's speed
+  Transform transform;   // the static transform; keyframed components override it
+  TransformKeys transform_keys;
+  Transform TransformAt(double layer_time) const;
   std::vector<Mask> masks;
   AEGP_MaskIDVal next_mask_id = 1;
   std::size_t next_color = 0;
@@ -218,7 +242,11 @@ struct EffectParam {
   std::string name;
   std::string text;  // button or checkbox text
   Animatable<StreamValue> stream;
+  // An expression, modelled as a fixed offset added to the keyframed value.
+  std::optional<StreamValue> expression;
   bool hidden = false;
+  // The value at a layer time: keyframed, or with the expression applied as the user sees it.
+  StreamValue At(double t, bool pre_expression) const;
   bool has_stream() const {
     return def.param_type != PF_Param_GROUP_START && def.param_type != PF_Param_GROUP_END &&
            def.param_type != PF_Param_BUTTON && def.param_type != PF_Param_LAYER;
@@ -247,7 +275,12 @@ struct Project {
   std::vector<std::string> info;  // Info panel lines, oldest first
   double time = 0;                // composition time, seconds
 
-  double LayerTime(double comp_time) const { return comp_time - layer.start; }
+  double LayerTime(double comp_time) const {
+    return (comp_time - layer.start) * 100.0 / layer.stretch;
+  }
+  double CompTime(double layer_time) const {
+    return layer.start + layer_time * layer.stretch / 100.0;
+  }
   // Index of the mask with this id, or -1.
   int MaskIndexById(AEGP_MaskIDVal id) const;
 };

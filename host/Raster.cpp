@@ -42,7 +42,8 @@ SurfacePtr LayerSurface(const Layer &layer) {
 }
 
 // Maps layer pixels to the window: the view, and in a composition window the layer transform.
-void LayerToWindowMatrix(cairo_t *cr, const Session &s, WindowKind window, double scale) {
+void LayerToWindowMatrix(cairo_t *cr, const Session &s, WindowKind window, double time,
+                         double scale) {
   const Project &p = s.project();
   const View &v = const_cast<Session &>(s).view();
   cairo_identity_matrix(cr);
@@ -50,7 +51,7 @@ void LayerToWindowMatrix(cairo_t *cr, const Session &s, WindowKind window, doubl
   cairo_translate(cr, v.origin[0], v.origin[1]);
   cairo_scale(cr, v.zoom, v.zoom);
   if (window == WindowKind::Comp) {
-    const Transform &t = p.layer.transform;
+    const Transform t = p.layer.TransformAt(p.LayerTime(time));
     cairo_translate(cr, t.position[0], t.position[1]);
     cairo_rotate(cr, t.rotation * 3.14159265358979323846 / 180.0);
     cairo_scale(cr, t.scale[0] / 100.0, t.scale[1] / 100.0);
@@ -83,17 +84,17 @@ void PaintMaskedLayer(cairo_t *cr, const Session &s, WindowKind window, double t
   SurfacePtr mask = MakeSurface(CAIRO_FORMAT_A8, w, h);
   {
     ContextPtr m(cairo_create(mask.get()), cairo_destroy);
-    LayerToWindowMatrix(m.get(), s, window, scale);
+    LayerToWindowMatrix(m.get(), s, window, time, scale);
     cairo_set_operator(m.get(), CAIRO_OPERATOR_ADD);
     for (const Mask &mask_data : p.layer.masks) {
-      const Outline o = mask_data.outline.At(t);
+      const Outline o = mask_data.At(t, false);
       if (o.open || o.vertices.size() < 2) continue;
       any_closed = true;
       OutlinePath(m.get(), o);
       cairo_fill(m.get());
     }
   }
-  LayerToWindowMatrix(cr, s, window, scale);
+  LayerToWindowMatrix(cr, s, window, time, scale);
   cairo_set_source_surface(cr, layer.get(), 0, 0);
   cairo_identity_matrix(cr);
   if (!any_closed) {

@@ -11,6 +11,7 @@
 #include "HostObjects.h"
 #include "ParamJson.h"
 #include "Raster.h"
+#include "ScenarioModel.h"
 
 namespace orvane::host {
 
@@ -147,10 +148,12 @@ void ConfigureProject(Project &project, const Json &scenario) {
   t.position[1] = c.height / 2.0;
   t.anchor[0] = l.width / 2.0;
   t.anchor[1] = l.height / 2.0;
-  Pair(layer, "position", t.position, "layer");
-  Pair(layer, "anchor", t.anchor, "layer");
-  Pair(layer, "scale", t.scale, "layer");
-  t.rotation = Number(layer, "rotation", 0, "layer");
+  // Keyframed components are read with the other host-model keys below.
+  if (!IsKeyframes(layer, "position")) Pair(layer, "position", t.position, "layer");
+  if (!IsKeyframes(layer, "anchor")) Pair(layer, "anchor", t.anchor, "layer");
+  if (!IsKeyframes(layer, "scale")) Pair(layer, "scale", t.scale, "layer");
+  if (!IsKeyframes(layer, "rotation")) t.rotation = Number(layer, "rotation", 0, "layer");
+  ConfigureLayerAnimation(project, layer);
 }
 
 void ConfigureView(View &view, const Json &scenario) {
@@ -337,6 +340,7 @@ const std::map<std::string, ScenarioRunner::Handler> &ScenarioRunner::Handlers()
       {"drag", &ScenarioRunner::DoDrag},
       {"png", &ScenarioRunner::DoPng},
       {"sheet", &ScenarioRunner::DoSheet},
+      {"expression", &ScenarioRunner::DoExpression},
   };
   return handlers;
 }
@@ -351,6 +355,7 @@ ScenarioRunner::ScenarioRunner(Session &session, Json scenario)
     : session_(session), scenario_(std::move(scenario)) {
   ConfigureProject(session_.project(), scenario_);
   ConfigureView(session_.view(), scenario_);
+  ConfigureHost(session_, scenario_);
   if (scenario_.contains("steps") && !scenario_.at("steps").is_array()) {
     throw BadInput("\"steps\" must be an array of steps");
   }

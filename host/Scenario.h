@@ -60,6 +60,7 @@ class ScenarioRunner {
   void DoDrag(const Json &step, StepRecord &record);
   void DoPng(const Json &step, StepRecord &record);
   void DoSheet(const Json &step, StepRecord &record);
+  void DoExpression(const Json &step, StepRecord &record);  // in ScenarioModel.cpp
   WindowKind Window(const Json &step) const;
   // Where a picture step's "file" goes, checked to stay inside the output folder.
   std::string OutputPath(const Json &step, const char *what) const;

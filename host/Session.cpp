@@ -67,7 +67,7 @@ void Session::PrepareInData(const CommandContext &context) {
   in_data_.utils = &utils_;
   in_data_.effect_ref = effect_ref_;
   in_data_.version = (13u << 16) | 1u;
-  in_data_.appl_id = 0x46585443;  // 'FXTC'
+  in_data_.appl_id = appl_id_;
   in_data_.num_params = A_long(project_.effect.params.size());
   in_data_.time_scale = comp.time_scale;
   // The effect sees layer time, in the composition's time scale.
@@ -108,7 +108,8 @@ void Session::FillParams(ParamArray &array, const CommandContext &context) {
       array.defs[i].u.button_d.u.namesptr = params[i].text.c_str();
     if (params[i].def.param_type == PF_Param_CHECKBOX)
       array.defs[i].u.bd.u.nameptr = params[i].text.c_str();
-    if (params[i].has_stream()) WriteValue(array.defs[i], params[i].stream.At(t), dx, dy);
+    // The application hands parameters over with their expressions applied.
+    if (params[i].has_stream()) WriteValue(array.defs[i], params[i].At(t, false), dx, dy);
   }
   array.ptrs.resize(array.defs.size());
   for (std::size_t i = 0; i < array.defs.size(); ++i) array.ptrs[i] = &array.defs[i];

@@ -147,6 +147,12 @@ class Session {
   // Takes over values the module marked PF_ChangeFlag_CHANGED_VALUE in a parameter array.
   void TakeOverChanged(ParamArray &array, const CommandContext &context);
 
+  // The application the module is told it runs in (in_data->appl_id).
+  static constexpr A_long kAfterEffects = 0x46585443;  // 'FXTC'
+  static constexpr A_long kPremierePro = 0x50724d72;   // 'PrMr'
+  A_long appl_id() const { return appl_id_; }
+  void set_appl_id(A_long id) { appl_id_ = id; }
+
   PF_ProgPtr effect_ref() const { return effect_ref_; }
   bool IsEffectRef(PF_ProgPtr ref) const { return ref == effect_ref_; }
   CommandContext context() const;
@@ -164,6 +170,7 @@ class Session {
   PF_UtilCallbacks utils_{};
   char effect_token_ = 0;
   PF_ProgPtr effect_ref_;
+  A_long appl_id_ = kAfterEffects;
   bool global_setup_done_ = false;
   PF_Handle global_data_ = nullptr;
   AEGP_PluginID next_plugin_id_ = 7;

@@ -5,6 +5,9 @@
 namespace orvane::host {
 namespace {
 
+// What an unknown suite refused with an error "has" as its table: never meant to be called.
+const char kNoTable[64] = {};
+
 // Suites are counted here rather than as host calls; a trace shows them in the order they come.
 SPErr AcquireSuite(const char *name, int32_t version, const void **suite) {
   SPErr err = Session::Current().suites().Acquire(name, version, suite);
@@ -35,8 +38,13 @@ SPErr SuiteRegistry::Acquire(const char *name, int version, const void **suite) 
   auto it = tables_.find(key);
   if (it == tables_.end() || withheld_.count(key)) {
     use.refused = true;
-    if (suite) *suite = nullptr;
-    return kSuiteNotFound;
+    // The table written with an error is a real one, so a module that ignores the error works
+    // on but gives back a suite it was never counted as holding, which the balance shows.
+    const void *written = refusal_ == Refusal::ErrorWithTable && it != tables_.end()
+                              ? it->second
+                              : static_cast<const void *>(&kNoTable);
+    if (suite) *suite = refusal_ == Refusal::ErrorWithTable ? written : nullptr;
+    return refusal_ == Refusal::NullTable ? 0 : kSuiteNotFound;
   }
   ++use.acquired;
   ++balance_[key];

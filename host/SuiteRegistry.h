@@ -22,6 +22,10 @@ struct SuiteUse {
   bool refused = false;  // asked for but withheld or unknown
 };
 
+// The ways a host refuses a suite: an error and no table, success with a null table, or an
+// error with a table written all the same (which a module must not use, nor give back).
+enum class Refusal { ErrorNoTable, NullTable, ErrorWithTable };
+
 class SuiteRegistry {
  public:
   // Error returned for a suite the host does not provide ('S!Fd').
@@ -34,6 +38,9 @@ class SuiteRegistry {
   void Provide(const std::string &name, int version, const void *table);
   void Withhold(const std::string &name, int version) { withheld_.insert({name, version}); }
   void ClearWithheld() { withheld_.clear(); }
+  // How a withheld or unknown suite is refused.
+  void set_refusal(Refusal refusal) { refusal_ = refusal; }
+  Refusal refusal() const { return refusal_; }
 
   SPErr Acquire(const char *name, int version, const void **suite);
   SPErr Release(const char *name, int version);
@@ -53,6 +60,7 @@ class SuiteRegistry {
   std::map<SuiteKey, const void *> tables_;
   std::map<SuiteKey, SuiteUse> uses_;
   std::set<SuiteKey> withheld_;
+  Refusal refusal_ = Refusal::ErrorNoTable;
   std::map<SuiteKey, int> balance_;  // acquires less releases, per suite, in this command
   SPBasicSuite basic_{};
 };

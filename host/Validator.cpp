@@ -187,20 +187,29 @@ void CheckMissingSuites(Module &module, CheckResult &r) {
         if (use.acquired > (it == before.end() ? 0 : it->second.acquired)) asked.push_back(key);
       }
     }
+    // Every way a host may refuse: an error and no table, success with a null table, and an
+    // error with a table written all the same.
+    static const std::pair<Refusal, const char *> kRefusals[] = {
+        {Refusal::ErrorNoTable, "an error"},
+        {Refusal::NullTable, "a null table"},
+        {Refusal::ErrorWithTable, "an error with a table"}};
     for (const SuiteKey &suite : asked) {
-      ++withheld;
-      auto s = FreshSession(module);
-      Replay(*s, i);
-      const std::size_t from = s->commands().size();
-      s->suites().Withhold(suite.first, suite.second);
-      const PF_Err err = c.send(*s);
-      const std::string where =
-          std::string(c.name) + " without \"" + suite.first + "\" " + std::to_string(suite.second);
-      // Drawing reports a missing Drawbot suite through its own helpers and draws nothing.
-      const bool drawbot = suite.first.rfind("DRAWBOT", 0) == 0 && !c.passes_errors_on;
-      if (!drawbot && err != PF_Err_BAD_CALLBACK_PARAM)
-        Fail(r, where + " returned " + std::to_string(err) + ", not 516");
-      ExpectNoProblems(*s, from, where, r);
+      for (const auto &[refusal, how] : kRefusals) {
+        ++withheld;
+        auto s = FreshSession(module);
+        Replay(*s, i);
+        const std::size_t from = s->commands().size();
+        s->suites().set_refusal(refusal);
+        s->suites().Withhold(suite.first, suite.second);
+        const PF_Err err = c.send(*s);
+        const std::string where = std::string(c.name) + " without \"" + suite.first + "\" " +
+                                  std::to_string(suite.second) + " (refused with " + how + ")";
+        // Drawing reports a missing Drawbot suite through its own helpers and draws nothing.
+        const bool drawbot = suite.first.rfind("DRAWBOT", 0) == 0 && !c.passes_errors_on;
+        if (!drawbot && err != PF_Err_BAD_CALLBACK_PARAM)
+          Fail(r, where + " returned " + std::to_string(err) + ", not 516");
+        ExpectNoProblems(*s, from, where, r);
+      }
     }
   }
   r.figures["suites_withheld"] = withheld;
@@ -386,7 +395,8 @@ const std::vector<Check> &Checks() {
       {"handle_hygiene", "the reference session leaks, double-releases and misuses no handle",
        CheckHygiene},
       {"missing_suites",
-       "each suite withheld in turn during each command: 516, everything released",
+       "each suite withheld in turn during each command, refused each way a host may: 516, "
+       "everything released",
        CheckMissingSuites},
       {"fault_sweep",
        "each host call of each command made to fail: the error comes back, nothing after it but "

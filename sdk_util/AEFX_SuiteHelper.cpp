@@ -27,8 +27,9 @@ PF_Err AEFX_AcquireSuite(PF_InData *in_data, PF_OutData *out_data, const char *n
                          const char *error_message, void **suite) {
   if (in_data->pica_basicP) {
     const void *table = nullptr;
-    (void)in_data->pica_basicP->AcquireSuite(name, version, &table);
-    *suite = const_cast<void *>(table);
+    // An error is a refusal even when the host wrote a table: that table is not ours to use.
+    const SPErr refused = in_data->pica_basicP->AcquireSuite(name, version, &table);
+    *suite = refused ? nullptr : const_cast<void *>(table);
     if (*suite) return PF_Err_NONE;
   }
   return Report(in_data, out_data,

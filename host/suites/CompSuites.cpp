@@ -75,7 +75,7 @@ A_Err AddKeyframes(AEGP_AddKeyframesInfoH batch_h, AEGP_LTimeMode mode, const A_
   // Keys remember their time in composition ticks, the frame the user sees them on.
   A_Time at = *time;
   if (mode == AEGP_LTimeMode_LayerTime)
-    at.value += A_long(std::lround(S().project().layer.start * time->scale));
+    at.value = A_long(std::lround(S().project().CompTime(layer_time) * time->scale));
   batch->keys.Append(layer_time, at, Outline());
   batch->set.push_back(false);
   *index = AEGP_KeyframeIndex(batch->keys.size() - 1);

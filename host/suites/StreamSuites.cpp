@@ -148,10 +148,10 @@ A_Err GetNewStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_
     return PF_Err_BAD_CALLBACK_PARAM;
   }
   if (EffectParam *param = ParamOf(stream)) {
-    value->val = ToStreamVal(*param, param->stream.At(t));
+    value->val = ToStreamVal(*param, param->At(t, pre_expression != 0));
   } else if (Mask *mask = MaskOfStream(stream)) {
     auto *outline = S().handles().Make<OutlineObject>(HandleKind::StreamValue);
-    outline->outline = mask->outline.At(t);
+    outline->outline = mask->At(t, pre_expression != 0);
     value->val = AEGP_StreamVal2{};
     value->val.mask = outline->handle<AEGP_MaskOutlineValH>();
   } else {
@@ -208,7 +208,14 @@ A_Err SetDynamicStreamFlag(AEGP_StreamRefH stream_h, AEGP_DynStreamFlags flag, A
   StreamObject *stream = StreamOf(stream_h, "AEGP_SetDynamicStreamFlag");
   if (!stream) return PF_Err_BAD_CALLBACK_PARAM;
   EffectParam *param = ParamOf(stream);
-  if (param && flag == AEGP_DynStreamFlag_HIDDEN) param->hidden = set != 0;
+  if (param && flag == AEGP_DynStreamFlag_HIDDEN) {
+    param->hidden = set != 0;
+    // An undoable change is a step of its own in the user's history, unless a group is open
+    // around it, as in the application.
+    UndoHistory &undo = S().project().undo;
+    if (undoable && undo.open.empty())
+      undo.entries.push_back((set ? "Hide \"" : "Show \"") + param->name + "\"");
+  }
   return A_Err_NONE;
 }
 

@@ -14,13 +14,19 @@ namespace {
 
 using Suite = std::pair<std::string, int>;
 
-// A basic suite that hands out a dummy table for every suite except the withheld ones and
-// records the order of every acquire and release.
+// The ways a host refuses a suite.
+enum class Refusal { ErrorNoTable, NullTable, ErrorWithTable };
+const Refusal kRefusals[] = {Refusal::ErrorNoTable, Refusal::NullTable, Refusal::ErrorWithTable};
+
+// A basic suite that hands out a dummy table for every suite except the withheld ones, which it
+// refuses in the way chosen, and records the order of every acquire and release.
 struct FakeHost {
   static FakeHost *current;
   std::set<Suite> withheld;
+  Refusal refusal = Refusal::ErrorNoTable;
   std::vector<Suite> acquired, released;
   int table = 0;
+  int stale = 0;  // what a refusal with a table writes
   SPBasicSuite basic{Acquire, Release};
 
   FakeHost() { current = this; }
@@ -28,8 +34,8 @@ struct FakeHost {
 
   static SPErr Acquire(const char *name, int32_t version, const void **suite) {
     if (current->withheld.count({name, version})) {
-      *suite = nullptr;
-      return 1;
+      *suite = current->refusal == Refusal::ErrorWithTable ? &current->stale : nullptr;
+      return current->refusal == Refusal::NullTable ? 0 : 1;
     }
     current->acquired.push_back({name, version});
     *suite = &current->table;
@@ -85,22 +91,27 @@ TEST(SuiteHandler, KnownSuiteListIsTheReleaseOrder) {
   EXPECT_EQ(distinct.size(), AEGP_SuiteHandler::kKnownSuiteCount);
 }
 
-TEST(SuiteHandler, MissingSuiteRaises516AfterReleasingWhatItHeld) {
-  FakeHost host;
-  host.withheld.insert({"AEGP Comp Suite", 18});
-  A_Err caught = 0;
-  try {
-    AEGP_SuiteHandler suites(&host.basic);
-    suites.StreamSuite9();
-    suites.UtilitySuite11();
-    suites.CompSuite18();
-    ADD_FAILURE() << "a withheld suite must raise";
-  } catch (A_Err &err) {
-    caught = err;
+TEST(SuiteHandler, MissingSuiteRaises516AfterReleasingWhatItHeldHoweverItIsRefused) {
+  for (Refusal refusal : kRefusals) {
+    SCOPED_TRACE(int(refusal));
+    FakeHost host;
+    host.refusal = refusal;
+    host.withheld.insert({"AEGP Comp Suite", 18});
+    A_Err caught = 0;
+    try {
+      AEGP_SuiteHandler suites(&host.basic);
+      suites.StreamSuite9();
+      suites.UtilitySuite11();
+      suites.CompSuite18();
+      ADD_FAILURE() << "a withheld suite must raise";
+    } catch (A_Err &err) {
+      caught = err;
+    }
+    EXPECT_EQ(caught, PF_Err_BAD_CALLBACK_PARAM);
+    // Only the two suites it was given go back; the refused one is never released.
+    EXPECT_EQ(host.released, host.acquired);
+    EXPECT_EQ(host.acquired.size(), 2u);
   }
-  EXPECT_EQ(caught, PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_EQ(host.released, host.acquired);
-  EXPECT_EQ(host.acquired.size(), 2u);
 }
 
 TEST(SuiteHandler, NullBasicSuiteRaises516) {
@@ -127,15 +138,24 @@ struct HelperBlocks {
   }
 };
 
-TEST(AefxHelpers, AcquireReportsAMissingSuiteWith516AndTheDefaultMessage) {
+TEST(AefxHelpers, AcquireReportsAMissingSuiteWith516AndTheDefaultMessageHoweverItIsRefused) {
+  for (Refusal refusal : kRefusals) {
+    SCOPED_TRACE(int(refusal));
+    FakeHost host;
+    host.refusal = refusal;
+    host.withheld.insert({"PF ANSI Suite", 1});
+    HelperBlocks blocks(&host.basic);
+    void *suite = &host.table;
+    EXPECT_EQ(AEFX_AcquireSuite(&blocks.in, &blocks.out, "PF ANSI Suite", 1, nullptr, &suite),
+              PF_Err_BAD_CALLBACK_PARAM);
+    // A table written with an error is not the caller's to use.
+    EXPECT_EQ(suite, nullptr);
+    EXPECT_TRUE(blocks.out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
+    EXPECT_STREQ(blocks.out.return_msg, "Not able to acquire AEFX Suite.");
+  }
   FakeHost host;
-  host.withheld.insert({"PF ANSI Suite", 1});
   HelperBlocks blocks(&host.basic);
   void *suite = nullptr;
-  EXPECT_EQ(AEFX_AcquireSuite(&blocks.in, &blocks.out, "PF ANSI Suite", 1, nullptr, &suite),
-            PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_TRUE(blocks.out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
-  EXPECT_STREQ(blocks.out.return_msg, "Not able to acquire AEFX Suite.");
 
   EXPECT_EQ(AEFX_AcquireSuite(&blocks.in, &blocks.out, "AEGP Stream Suite", 9, nullptr, &suite),
             PF_Err_NONE);
@@ -143,15 +163,23 @@ TEST(AefxHelpers, AcquireReportsAMissingSuiteWith516AndTheDefaultMessage) {
 }
 
 TEST(AefxHelpers, DrawbotAcquireStopsAtTheFirstMissingSuite) {
+  for (Refusal refusal : kRefusals) {
+    SCOPED_TRACE(int(refusal));
+    FakeHost host;
+    host.refusal = refusal;
+    host.withheld.insert({"DRAWBOT Surface Suite", 1});
+    HelperBlocks blocks(&host.basic);
+    DRAWBOT_Suites suites{};
+    EXPECT_EQ(AEFX_AcquireDrawbotSuites(&blocks.in, &blocks.out, &suites),
+              PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(host.acquired,
+              (std::vector<Suite>{{"DRAWBOT Draw Suite", 1}, {"DRAWBOT Supplier Suite", 1}}));
+    EXPECT_NE(suites.supplier_suiteP, nullptr);
+    EXPECT_EQ(suites.surface_suiteP, nullptr);
+    EXPECT_EQ(suites.path_suiteP, nullptr);
+  }
   FakeHost host;
-  host.withheld.insert({"DRAWBOT Surface Suite", 1});
   HelperBlocks blocks(&host.basic);
-  DRAWBOT_Suites suites{};
-  EXPECT_EQ(AEFX_AcquireDrawbotSuites(&blocks.in, &blocks.out, &suites), PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_EQ(host.acquired,
-            (std::vector<Suite>{{"DRAWBOT Draw Suite", 1}, {"DRAWBOT Supplier Suite", 1}}));
-  EXPECT_NE(suites.supplier_suiteP, nullptr);
-  EXPECT_EQ(suites.path_suiteP, nullptr);
 
   EXPECT_EQ(AEFX_AcquireDrawbotSuites(&blocks.in, &blocks.out, nullptr),
             PF_Err_UNRECOGNIZED_PARAM_TYPE);
