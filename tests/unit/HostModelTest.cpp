@@ -184,7 +184,7 @@ TEST(CallTrace, StreamsEachCallWithItsArgumentsAndResultAsAJsonLine) {
   const A_Time at{1001, 24000};
   trace.FailFunction("AEGP_GetNewStreamValue", 1, PF_Err_OUT_OF_MEMORY);
   trace.Enter("AEGP_GetNewStreamValue", AEGP_PluginID(7), H(stream), AEGP_LTimeMode_CompTime,
-              In(&at), A_Boolean(FALSE), 0.5, H(nullptr));
+              In(&at), A_Boolean(0), 0.5, H(nullptr));
   trace.Leave(PF_Err_OUT_OF_MEMORY);
   trace.Note("ReleaseSuite", "AEGP Stream Suite", 9, 0);
   trace.StreamTo(nullptr);
