@@ -275,17 +275,17 @@ TEST_P(LateLayer, TheBakeReadsAndKeysEachFrameAtItsCompositionTime) {
   project().time = 0;
   Press(PARAM_BAKE_MASKS);
   const auto &keys = project().layer.masks[0].outline.keys;
-  std::vector<const host::Keyframe<host::Outline> *> baked;
+  std::vector<host::Keyframe<host::Outline>> baked;
   for (const auto &key : keys) {
-    if (key.at.value >= 60 && key.at.value <= 62) baked.push_back(&key);
+    if (key.at.value >= 60 && key.at.value <= 62) baked.push_back(key);
   }
   ASSERT_EQ(baked.size(), 3u);
   for (int i = 0; i < 3; ++i) {
     const double comp = 2 + i / 30.0;
     SCOPED_TRACE(comp);
-    EXPECT_EQ(baked[std::size_t(i)]->at.value, 60 + i);
-    EXPECT_NEAR(baked[std::size_t(i)]->time, LayerTime(comp), 1e-9);
-    const auto &v = baked[std::size_t(i)]->value.vertices;
+    EXPECT_EQ(baked[std::size_t(i)].at.value, 60 + i);
+    EXPECT_NEAR(baked[std::size_t(i)].time, LayerTime(comp), 1e-9);
+    const auto &v = baked[std::size_t(i)].value.vertices;
     EXPECT_NEAR(v[0].x, 100 + 100 * comp - 100, 1e-6);
     EXPECT_NEAR(v[4].x, 100 * LayerTime(comp), 1e-6);
   }
