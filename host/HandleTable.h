@@ -34,6 +34,8 @@ struct HandleObject {
   virtual ~HandleObject() = default;
   // Things obtained through this handle that must be given back too (e.g. stream values).
   virtual int outstanding() const { return 0; }
+  // A memory handle still locked when a command ends (its owner forgot an unlock).
+  virtual bool locked() const { return false; }
   // Frees what the handle holds once it is released; the object itself stays until the end of
   // the command so that a second release or a late use is still recognised.
   virtual void Drop() {}
