@@ -11,7 +11,7 @@ WINDOWS_PACKAGES := cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 pyth
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows build-dev build-release clean format
+.PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows build-dev build-release clean format mutation
 
 # $(call install-missing,PACKAGES)
 define install-missing
@@ -86,6 +86,12 @@ fuzz: build-fuzz
 	mkdir -p build/fuzz/fuzz-corpus
 	build/fuzz/bin/orvane_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/fuzz-corpus tests/fuzz/corpus
+
+# Plants one small fault at a time in the module's sources, rebuilds build/mutation and runs the
+# tests labelled `fast`; reports the faults no test noticed. Not part of `make test`.
+# MUTATION_SEED, MUTATION_COUNT, MUTATION_FILES, MUTATION_IDS: see tests/mutation/mutate.py.
+mutation: deps
+	python3 tests/mutation/mutate.py
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
