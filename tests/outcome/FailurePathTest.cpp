@@ -133,6 +133,27 @@ TEST_F(FailurePath, AFailedInputCheckoutLeavesTheOutputRectanglesAlone) {
   }
 }
 
+TEST_F(FailurePath, ADrawWithoutADrawbotSuiteDrawsNothingAndGivesBackWhatItTook) {
+  ApplyEffect();
+  Press(PARAM_CREATE_MASK);
+  ASSERT_EQ(session().Draw(host::WindowKind::Layer, 0).err, PF_Err_NONE);
+  ASSERT_EQ(session().drawing().size(), 5u);
+  for (const char *name : {"DRAWBOT Draw Suite", "DRAWBOT Supplier Suite", "DRAWBOT Surface Suite",
+                           "DRAWBOT Path Suite"}) {
+    SCOPED_TRACE(name);
+    session().suites().ClearWithheld();
+    session().suites().Withhold(name, 1);
+    const host::EventResult r = session().Draw(host::WindowKind::Layer, 0);
+    // Drawing is the host's request: failing it leaves the event handled and nothing drawn.
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_TRUE(r.handled);
+    EXPECT_TRUE(session().drawing().empty());
+    EXPECT_TRUE(session().suites().Outstanding().empty());
+    EXPECT_TRUE(session().commands().back().problems.empty())
+        << session().commands().back().problems.front();
+  }
+}
+
 TEST_F(FailurePath, AGlobalBlockThatCannotBeLockedIs512) {
   for (const char *function : {"host_lock_handle", "host_new_handle"}) {
     SCOPED_TRACE(function);

@@ -109,6 +109,7 @@ TEST_F(Timing, BakeKeysEveryFrameAtRatesWhoseScaleIsNotTheRate) {
       {"60 at scale 600", 60, 600, 0, 0.5},
       {"29.97 from 3.5 s", 30000.0 / 1001, 30000, 3.5, 1},
       {"25 from 2.2 s", 25, 25, 2.2, 0.64},
+      {"a single frame at 60", 60, 600, 1.0, 1.0 / 60},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -139,8 +140,11 @@ TEST_F(Timing, BakeKeysEveryFrameAtRatesWhoseScaleIsNotTheRate) {
     }
     const auto &info = project().info;
     ASSERT_EQ(long(info.size()), frames + 1);
-    for (long i = 0; i < frames; ++i)
-      EXPECT_EQ(info[std::size_t(i)], Progress(100.0 * double(i) / double(frames - 1)));
+    // Progress runs from 0 to 100 % over the frames; a single frame is all of the work.
+    for (long i = 0; i < frames; ++i) {
+      EXPECT_EQ(info[std::size_t(i)],
+                Progress(frames == 1 ? 100.0 : 100.0 * double(i) / double(frames - 1)));
+    }
     EXPECT_EQ(info[info.size() - 2], "Processing... 100.00%");
     EXPECT_EQ(info.back(), "Completed");
     EXPECT_EQ(value(PARAM_ON), 0);
@@ -193,7 +197,9 @@ TEST_F(Timing, LiveUpdateIsTheRectangleOfTheRenderedFrameAtAnyResolution) {
     PF_RationalScale dx, dy;
   };
   const Case cases[] = {{0.4, {1, 1}, {1, 1}},  {0.9, {1, 2}, {1, 2}}, {1.3, {1, 4}, {1, 2}},
-                        {1.8, {1, 2}, {1, 3}}, {2.6, {1, 1}, {1, 4}}, {0.1, {1, 3}, {1, 1}}};
+                        {1.8, {1, 2}, {1, 3}}, {2.6, {1, 1}, {1, 4}}, {0.1, {1, 3}, {1, 1}},
+                        // Factors that mean nothing are full resolution, to the host as well.
+                        {0.5, {0, 1}, {1, 0}},  {1.0, {-1, 2}, {1, 1}}};
   for (const Case &c : cases) {
     const double layer_time = c.time - 0.4;
     SCOPED_TRACE("at " + std::to_string(c.time) + " s, downsample 1/" + std::to_string(c.dx.den) +
