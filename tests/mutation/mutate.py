@@ -22,6 +22,7 @@ while any of the files it would mutate has uncommitted changes.
 import os
 import random
 import re
+import signal
 import subprocess
 import sys
 import time
@@ -205,6 +206,10 @@ def test(timeout):
 
 
 def main():
+    # Stopped by a signal, the script still restores the file it mutated (run in the background,
+    # a shell makes it ignore SIGINT; SIGTERM is how it is stopped there).
+    signal.signal(signal.SIGINT, signal.default_int_handler)
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
     seed = int(os.environ.get("MUTATION_SEED", "1"))
     count = int(os.environ.get("MUTATION_COUNT", "30"))
     timeout = int(os.environ.get("MUTATION_TIMEOUT", "300"))
