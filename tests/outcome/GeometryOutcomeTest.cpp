@@ -168,6 +168,96 @@ TEST_F(Linking, TheLowestMaskIndexWinsForARepeatedPathId) {
   ExpectNoProblems();
 }
 
+TEST_F(Linking, CurvedOutlinesAreDrawnWithTheirTangentsInTheMasksColour) {
+  // A closed four-vertex mask with curved sides: the live update puts its vertices on slot 1's
+  // rectangle and keeps the tangents, which the outline's control points follow.
+  const int mask = AddMask(true, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+  auto &m = project().layer.masks[std::size_t(mask)];
+  m.color = AEGP_ColorVal{1.0, 0.25, 0.5, 0.75};
+  const double tangents[4][4] = {{-6, 2, 5, -1}, {3, -4, -2, 7}, {1, 8, -9, 3}, {-2, -5, 4, 6}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    m.outline.value.vertices[i].tan_in_x = tangents[i][0];
+    m.outline.value.vertices[i].tan_in_y = tangents[i][1];
+    m.outline.value.vertices[i].tan_out_x = tangents[i][2];
+    m.outline.value.vertices[i].tan_out_y = tangents[i][3];
+  }
+  Set(PARAM_NUMBER, {1});
+  Link(0, m.id);
+  Rect(0, 300, 160, 120, 60, 20);
+  const auto corners = Corners(300, 160, 120, 60, 20);
+
+  session().view().zoom = 1.5;
+  session().view().origin[0] = 12;
+  session().view().origin[1] = -7;
+  auto window = [](XY p) { return XY{12 + 1.5 * p.x, -7 + 1.5 * p.y}; };
+  ASSERT_EQ(session().Draw(WindowKind::Layer, 0).err, PF_Err_NONE);
+  const auto &ops = session().drawing();
+  ASSERT_EQ(ops.size(), 5u);
+  const host::DrawOp &outline = ops[0];
+  EXPECT_FLOAT_EQ(outline.color.red, 0.25f);
+  EXPECT_FLOAT_EQ(outline.color.green, 0.5f);
+  EXPECT_FLOAT_EQ(outline.color.blue, 0.75f);
+  EXPECT_FLOAT_EQ(outline.color.alpha, 0.6f);
+  ASSERT_EQ(outline.path.size(), 13u);
+  auto expect_at = [&](std::size_t n, XY p) {
+    const XY w = window(p);
+    EXPECT_NEAR(outline.path[n].x, w.x, 1e-3) << "point " << n;
+    EXPECT_NEAR(outline.path[n].y, w.y, 1e-3) << "point " << n;
+  };
+  expect_at(0, corners[0]);
+  for (std::size_t j = 0; j < 4; ++j) {
+    const std::size_t k = (j + 1) % 4;  // the closing segment runs back to vertex 0
+    expect_at(1 + 3 * j, {corners[j].x + tangents[j][2], corners[j].y + tangents[j][3]});
+    expect_at(2 + 3 * j, {corners[k].x + tangents[k][0], corners[k].y + tangents[k][1]});
+    expect_at(3 + 3 * j, corners[k]);
+  }
+  for (std::size_t i = 0; i < 4; ++i) {
+    const host::DrawOp &handle = ops[1 + i];
+    ASSERT_EQ(handle.kind, host::DrawOp::Kind::Rect);
+    EXPECT_FLOAT_EQ(handle.color.red, 0.25f);
+    EXPECT_FLOAT_EQ(handle.color.green, 0.5f);
+    EXPECT_FLOAT_EQ(handle.color.blue, 0.75f);
+    EXPECT_FLOAT_EQ(handle.color.alpha, 0.7f);
+    const XY w = window(corners[i]);
+    EXPECT_NEAR(handle.rect.left, w.x - 4, 1e-3);
+    EXPECT_NEAR(handle.rect.top, w.y - 4, 1e-3);
+    EXPECT_FLOAT_EQ(handle.rect.width, 8);
+    EXPECT_FLOAT_EQ(handle.rect.height, 8);
+  }
+  ExpectNoProblems();
+}
+
+TEST_F(Linking, EventsInOtherWindowsAndOtherEventsAreLeftToTheHost) {
+  Press(PARAM_CREATE_MASK);
+  const auto corners = Corners(320, 180, 640, 360, 0);
+  // A window of neither kind (the effect's own panel): no event is taken and nothing is drawn.
+  PF_Context panel{0x4F525645, PF_Window_EFFECT, 0, {0, 0, 0, 0}};
+  PF_ContextP panel_p = &panel;
+  for (PF_EventType type : {PF_Event_DRAW, PF_Event_DO_CLICK, PF_Event_DRAG}) {
+    SCOPED_TRACE(type);
+    PF_EventExtra extra{};
+    extra.e_type = type;
+    extra.contextH = &panel_p;
+    extra.u.do_click.screen_point = PF_Point{A_long(corners[0].x), A_long(corners[0].y)};
+    session().drawing().clear();
+    EXPECT_EQ(session().Send(PF_Cmd_EVENT, &extra), PF_Err_NONE);
+    EXPECT_EQ(extra.evt_out_flags, PF_EO_NONE);
+    EXPECT_TRUE(session().drawing().empty());
+  }
+  // Other events in the layer window, even on a handle, are not taken either.
+  for (PF_EventType type : {PF_Event_ADJUST_CURSOR, PF_Event_IDLE, PF_Event_KEYDOWN}) {
+    SCOPED_TRACE(type);
+    PF_EventExtra extra{};
+    extra.e_type = type;
+    extra.u.do_click.screen_point = PF_Point{A_long(corners[0].x), A_long(corners[0].y)};
+    const host::EventResult r = session().SendEvent(WindowKind::Layer, extra, 0);
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_FALSE(r.handled);
+    EXPECT_FALSE(r.extra.u.do_click.send_drag);
+  }
+  ExpectNoProblems();
+}
+
 // ---- where a handle is, under a layer transform and a window view ----
 
 class Placed : public Linking {
