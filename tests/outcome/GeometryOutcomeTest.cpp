@@ -168,6 +168,52 @@ TEST_F(Linking, TheLowestMaskIndexWinsForARepeatedPathId) {
   ExpectNoProblems();
 }
 
+TEST_F(Linking, TheBakeWritesOnlyTheVerticesAnOutlineHasTheLiveUpdateOnlyRectangles) {
+  const std::vector<std::pair<double, double>> five = {{1, 2}, {30, 4}, {33, 40}, {15, 55}, {2, 38}};
+  const int open_four = AddMask(false, {five[0], five[1], five[2], five[3], five[4]});
+  const int pentagon = AddMask(true, {five[0], five[1], five[2], five[3], five[4]});
+  const int triangle = AddMask(true, {five[0], five[1], five[2]});
+  const int open_three = AddMask(false, {five[0], five[1], five[2], five[3]});
+  Set(PARAM_NUMBER, {4});
+  const int masks[] = {open_four, pentagon, triangle, open_three};
+  for (int s = 0; s < 4; ++s) {
+    Link(s, project().layer.masks[std::size_t(masks[s])].id);
+    Rect(s, 100 + 120 * s, 90 + 30 * s, 60 + 10 * s, 40 - 5 * s, 12 * s - 7);
+  }
+  // None of them is a closed rectangle: the live update leaves every one alone.
+  for (int m : masks) {
+    const auto v = Vertices(m);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      EXPECT_EQ(v[i].x, five[i].first) << "mask " << m;
+      EXPECT_EQ(v[i].y, five[i].second) << "mask " << m;
+    }
+  }
+  Press(PARAM_BAKE_MASKS);
+  ASSERT_EQ(LastCommand(PF_Cmd_USER_CHANGED_PARAM).err, PF_Err_NONE);
+  // Each baked outline has its first four vertices (or all it has) on the slot's rectangle and
+  // the rest where they were; an open outline of three segments is not baked.
+  const std::size_t written[] = {4, 4, 3, 0};
+  for (int s = 0; s < 4; ++s) {
+    SCOPED_TRACE("slot " + std::to_string(s + 1));
+    const auto &keys = project().layer.masks[std::size_t(masks[s])].outline.keys;
+    if (written[s] == 0) {
+      EXPECT_TRUE(keys.empty());
+      continue;
+    }
+    ASSERT_EQ(keys.size(), 2u);
+    const auto corners = Corners(100 + 120 * s, 90 + 30 * s, 60 + 10 * s, 40 - 5 * s, 12 * s - 7);
+    for (const auto &key : keys) {
+      const auto &v = key.value.vertices;
+      for (std::size_t i = 0; i < v.size(); ++i) {
+        const XY want = i < written[s] ? corners[i] : XY{five[i].first, five[i].second};
+        EXPECT_NEAR(v[i].x, want.x, 1e-6) << "vertex " << i;
+        EXPECT_NEAR(v[i].y, want.y, 1e-6) << "vertex " << i;
+      }
+    }
+  }
+  ExpectNoProblems();
+}
+
 TEST_F(Linking, CurvedOutlinesAreDrawnWithTheirTangentsInTheMasksColour) {
   // A closed four-vertex mask with curved sides: the live update puts its vertices on slot 1's
   // rectangle and keeps the tangents, which the outline's control points follow.

@@ -1,5 +1,6 @@
 // Bakes at broadcast frame rates whose time scale is not the rate, and masks that hold the
 // rectangle of the exact frame and resolution they were written for, curved outlines included.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -110,6 +111,7 @@ TEST_F(Timing, BakeKeysEveryFrameAtRatesWhoseScaleIsNotTheRate) {
       {"29.97 from 3.5 s", 30000.0 / 1001, 30000, 3.5, 1},
       {"25 from 2.2 s", 25, 25, 2.2, 0.64},
       {"a single frame at 60", 60, 600, 1.0, 1.0 / 60},
+      {"less than a frame", 30, 3000, 0.5, 0.01},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -127,7 +129,8 @@ TEST_F(Timing, BakeKeysEveryFrameAtRatesWhoseScaleIsNotTheRate) {
 
     const A_long start = A_long(std::lround(c.start * c.scale));
     const double seconds = double(std::lround(c.duration * c.scale)) / c.scale;
-    const long frames = std::lround(seconds * c.fps);
+    // Every frame of the work area, and at least one.
+    const long frames = std::max(1L, std::lround(seconds * c.fps));
     for (int m = 0; m < 2; ++m) {
       const auto &keys = project().layer.masks[std::size_t(m)].outline.keys;
       ASSERT_EQ(long(keys.size()), frames) << "mask " << m;
@@ -150,6 +153,21 @@ TEST_F(Timing, BakeKeysEveryFrameAtRatesWhoseScaleIsNotTheRate) {
     EXPECT_EQ(value(PARAM_ON), 0);
     ExpectNoProblems();
   }
+}
+
+TEST_F(Timing, AWorkAreaTooLongToBeRealIsRefusedBeforeAnyFrame) {
+  // Fifteen million frames: no composition has them, and walking them would hang the application.
+  project().comp.duration = 600000;
+  project().comp.work_duration = 500000;
+  ApplyEffect();
+  Press(PARAM_CREATE_MASK);
+  project().info.clear();
+  Press(PARAM_BAKE_MASKS);
+  EXPECT_EQ(LastCommand(PF_Cmd_USER_CHANGED_PARAM).err, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_TRUE(project().info.empty());
+  EXPECT_TRUE(project().layer.masks[0].outline.keys.empty());
+  EXPECT_EQ(value(PARAM_ON), 1);
+  ExpectNoProblems();
 }
 
 TEST_F(Timing, EveryBakedKeyIsTheRectangleOfItsOwnFrame) {
