@@ -154,6 +154,22 @@ TEST_F(FailurePath, ADrawWithoutADrawbotSuiteDrawsNothingAndGivesBackWhatItTook)
   }
 }
 
+TEST_F(FailurePath, ADrawingObjectThatCannotBeLetGoIsTheDrawsError) {
+  ApplyEffect();
+  Press(PARAM_CREATE_MASK);
+  // The path is let go first, then the pen: either refusal is the event's result.
+  for (std::size_t nth : {1, 2}) {
+    SCOPED_TRACE(nth);
+    session().trace().ClearFaults();
+    session().trace().FailFunction("ReleaseObject", nth, kRefused);
+    EXPECT_EQ(session().Draw(host::WindowKind::Layer, 0).err, kRefused);
+    EXPECT_TRUE(session().suites().Outstanding().empty());
+    EXPECT_TRUE(session().commands().back().problems.empty())
+        << session().commands().back().problems.front();
+  }
+  session().trace().ClearFaults();
+}
+
 TEST_F(FailurePath, AGlobalBlockThatCannotBeLockedIs512) {
   for (const char *function : {"host_lock_handle", "host_new_handle"}) {
     SCOPED_TRACE(function);

@@ -304,6 +304,62 @@ TEST_F(Linking, EventsInOtherWindowsAndOtherEventsAreLeftToTheHost) {
   ExpectNoProblems();
 }
 
+TEST_F(Linking, TheEventRecordCarriesTheDragFromPressToRelease) {
+  Press(PARAM_CREATE_MASK);
+  Press(PARAM_CREATE_MASK);
+  Rect(0, 100, 100, 40, 40, 0);
+  Rect(1, 300, 200, 100, 60, 0);  // slot 2: corner 3 at (250, 230)
+  PF_EventExtra extra{};
+  extra.e_type = PF_Event_DO_CLICK;
+  extra.u.do_click.screen_point = PF_Point{253, 228};
+  host::EventResult down = session().SendEvent(WindowKind::Layer, extra, 0);
+  ASSERT_TRUE(down.handled);
+  const PF_DoClickEventInfo &click = extra.u.do_click;
+  EXPECT_TRUE(click.send_drag);
+  EXPECT_EQ(click.continue_refcon[0], 1);
+  EXPECT_EQ(click.continue_refcon[1], 250 * 65536);
+  EXPECT_EQ(click.continue_refcon[2], 230 * 65536);
+  EXPECT_EQ(click.continue_refcon[3], 1);
+
+  // Each drag event resizes slot 2 through its own point and leaves that point in the record.
+  const PF_Point path[] = {{240, 240}, {230, 250}, {221, 262}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const bool last = i == 2;
+    extra.e_type = PF_Event_DRAG;
+    extra.u.do_click.screen_point = path[i];
+    extra.u.do_click.last_time = last ? TRUE : FALSE;
+    const host::EventResult r = session().SendEvent(WindowKind::Layer, extra, 0);
+    EXPECT_TRUE(r.handled);
+    EXPECT_EQ(bool(click.send_drag), !last);
+    EXPECT_EQ(click.continue_refcon[0], last ? 0 : 1);
+    EXPECT_EQ(click.continue_refcon[1], path[i].h * 65536);
+    EXPECT_EQ(click.continue_refcon[2], path[i].v * 65536);
+    EXPECT_EQ(click.continue_refcon[3], 1);
+    EXPECT_DOUBLE_EQ(value(PARAM_WIDTH(1)), 2.0 * (300 - path[i].h));
+    EXPECT_DOUBLE_EQ(value(PARAM_HEIGHT(1)), 2.0 * (path[i].v - 200));
+  }
+  EXPECT_EQ(value(PARAM_WIDTH(0)), 40);
+  EXPECT_EQ(value(PARAM_HEIGHT(0)), 40);
+  ExpectNoProblems();
+}
+
+TEST_F(Linking, InTheApplicationTheHitTestMeasuresWithTheHostsMaths) {
+  Press(PARAM_CREATE_MASK);
+  Rect(0, 100, 100, 40, 40, 0);
+  // Without the ANSI suite a click that reaches a handle's test is refused as a missing suite,
+  // with everything it held given back.
+  session().suites().Withhold("PF ANSI Suite", 1);
+  const host::EventResult r = Click(81, 79);
+  EXPECT_EQ(r.err, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_FALSE(r.handled);
+  EXPECT_TRUE(session().suites().Outstanding().empty());
+  EXPECT_TRUE(session().commands().back().problems.empty())
+      << session().commands().back().problems.front();
+  session().suites().ClearWithheld();
+  EXPECT_TRUE(Click(81, 79).handled);
+}
+
 // ---- where a handle is, under a layer transform and a window view ----
 
 class Placed : public Linking {
