@@ -105,6 +105,7 @@ def mutants_of(path, lines):
     """Every mutant of one file, as (id, line index, replacement lines, description)."""
     found = []
     in_block = False
+    previous_end = ""  # last character of the previous line of code
     for n, raw in enumerate(lines):
         stripped = raw.strip()
         if in_block:
@@ -117,6 +118,7 @@ def mutants_of(path, lines):
         if not stripped or stripped.startswith(("#", "//")) or "static_assert" in stripped:
             continue
         code = code_part(raw)
+        here_end = code.rstrip()[-1:]
         in_template = template_positions(code)
         for tok in TOKEN.finditer(code):
             kind, text, col = tok.lastgroup, tok.group(), tok.start()
@@ -139,8 +141,14 @@ def mutants_of(path, lines):
             found.append((f"{path}:{n + 1}:{col + 1}:{text}->{new or 'drop'}", n, [mutated],
                           stripped))
         # Dropping a call statement: `name(...);`, `a.b->c(...);` or `c.err.Do(...);`, possibly
-        # over several lines, as long as it is a whole statement of its own.
-        if re.match(r"^[A-Za-z_][\w:.>\-\[\]()]*(?:->|\.)?[A-Za-z_]\w*\(", stripped) and \
+        # over several lines, as long as it is a whole statement of its own (not the tail of an
+        # expression, not a declaration such as `T(const T &) = delete;`).
+        starts_statement = previous_end in (";", "{", "}", ":", "")
+        args = re.sub(r'"(?:\\.|[^"\\])*"', '""', code.partition("(")[2])
+        declaration = "= delete" in code or "= default" in code or \
+            re.search(r"\b[A-Za-z_]\w*\s+[&*]*[A-Za-z_]\w*\s*[,)]", args)
+        if starts_statement and not declaration and \
+                re.match(r"^[A-Za-z_][\w:.>\-\[\]()]*(?:->|\.)?[A-Za-z_]\w*\(", stripped) and \
                 not re.match(r"^(if|for|while|switch|return|case|else|do)\b", stripped) and \
                 "=" not in stripped.split("(")[0]:
             depth, end = 0, None
@@ -153,6 +161,7 @@ def mutants_of(path, lines):
                 indent = raw[:len(raw) - len(raw.lstrip())]
                 replacement = [indent + ";  // dropped\n"] + ["\n"] * (end - n)
                 found.append((f"{path}:{n + 1}:1:drop-call", n, replacement, stripped))
+        previous_end = here_end
     return found
 
 
