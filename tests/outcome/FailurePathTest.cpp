@@ -2,6 +2,7 @@
 // set anyway, the rectangles it must leave alone, the exact codes of a refused block or a missing
 // basic suite, and the global data handle left unlocked.
 #include <string>
+#include <utility>
 
 #include "AE_EffectCBSuites.h"
 #include "HostFixture.h"
@@ -61,11 +62,23 @@ TEST_F(FailurePath, AFailedUIUpdateStillAsksForTheControlsToBeRedrawn) {
   for (int index = PARAM_WIDTH(1); index <= PARAM_ANGLE(49); ++index)
     EXPECT_TRUE(param(index).hidden) << index;
 
-  // Without its suites it has nothing to redraw: the suite error alone.
-  session().suites().Withhold("AEGP Dynamic Stream Suite", 5);
-  out = PF_OutData{};
-  EXPECT_EQ(session().Send(PF_Cmd_UPDATE_PARAMS_UI, nullptr, &out), PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_FALSE(out.out_flags & PF_OutFlag_REFRESH_UI);
+  // Without one of its suites it has nothing to redraw: the suite error alone, and no effect
+  // reference or stream left behind.
+  for (auto [name, version] : {std::pair<const char *, int>{"AEGP PF Interface Suite", 1},
+                               {"AEGP Stream Suite", 9},
+                               {"AEGP Dynamic Stream Suite", 5},
+                               {"AEGP Effect Suite", 2}}) {
+    SCOPED_TRACE(name);
+    session().suites().ClearWithheld();
+    session().suites().Withhold(name, version);
+    out = PF_OutData{};
+    EXPECT_EQ(session().Send(PF_Cmd_UPDATE_PARAMS_UI, nullptr, &out), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_FALSE(out.out_flags & PF_OutFlag_REFRESH_UI);
+    EXPECT_TRUE(session().suites().Outstanding().empty());
+    EXPECT_TRUE(session().commands().back().problems.empty())
+        << session().commands().back().problems.front();
+  }
+  session().suites().ClearWithheld();
 }
 
 TEST_F(FailurePath, AFailedMaskCommandStillAsksForARender) {

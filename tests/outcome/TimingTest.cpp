@@ -112,6 +112,7 @@ TEST_F(Timing, BakeKeysEveryFrameAtRatesWhoseScaleIsNotTheRate) {
       {"25 from 2.2 s", 25, 25, 2.2, 0.64},
       {"a single frame at 60", 60, 600, 1.0, 1.0 / 60},
       {"less than a frame", 30, 3000, 0.5, 0.01},
+      {"a frame every two seconds", 0.5, 10, 1, 4},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
