@@ -14,14 +14,17 @@ Environment:
   MUTATION_TIMEOUT seconds allowed for one mutant's tests (default 300)
   MUTATION_IDS    comma-separated mutant ids (file:line:col:kind) to try instead of a sample
   MUTATION_REPORT file to which the survivors are written, one id and line per row
+  MUTATION_BATCH  mutants built under one hold of the build lock before their tests run (6)
 
 The source file is restored after every mutant, also on an interrupt; the script refuses to start
 while any of the files it would mutate has uncommitted changes.
 """
 
 import os
+import fcntl
 import random
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -33,6 +36,9 @@ BUILD = ROOT / "build" / "mutation"
 LOCK = "/tmp/orvane-build.lock"
 DEFAULT_DIRS = ["plugin", "ui", "geometry", "sdk_util"]
 TARGETS = ["OrvaneTavolin", "orvane_unit_tests", "orvane_e2e_tests", "orvane_outcome_tests"]
+# What a mutant changes in the build tree: the module and the test programs that link its code.
+ARTIFACTS = ["bin/OrvaneTavolin.so", "bin/orvane_unit_tests", "bin/orvane_outcome_tests"]
+STASH = BUILD / "mutants"
 
 TOKEN = re.compile(
     r"""(?P<str>"(?:\\.|[^"\\])*"|'(?:\\.|[^'\\])*')"""
@@ -203,6 +209,42 @@ def build():
     return run(cmd)
 
 
+def build_batch(batch, originals):
+    """Builds each mutant of a batch under one hold of the build lock (the machine is shared, and
+    waiting for the lock once per mutant costs more than the builds) and keeps what each changed.
+    Returns the mutants that built, with the folder holding their programs."""
+    built = []
+    with open(LOCK, "a") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        try:
+            for number, mutant in batch:
+                path, mid, line, replacement, _ = mutant
+                lines = originals[path].splitlines(keepends=True)
+                lines[line:line + len(replacement)] = replacement
+                (ROOT / path).write_text("".join(lines))
+                try:
+                    cmd = ["nice", "cmake", "--build", str(BUILD), "-j2", "--target"] + TARGETS
+                    ok = run(cmd).returncode == 0
+                finally:
+                    (ROOT / path).write_text(originals[path])
+                if not ok:
+                    built.append((number, mutant, None))
+                    continue
+                folder = STASH / str(number)
+                folder.mkdir(parents=True, exist_ok=True)
+                for artifact in ARTIFACTS:
+                    shutil.copy2(BUILD / artifact, folder / Path(artifact).name)
+                built.append((number, mutant, folder))
+        finally:
+            fcntl.flock(lock, fcntl.LOCK_UN)
+    return built
+
+
+def install(folder):
+    for artifact in ARTIFACTS:
+        shutil.copy2(folder / Path(artifact).name, BUILD / artifact)
+
+
 def test(timeout):
     cmd = ["nice", "ctest", "--test-dir", str(BUILD), "-L", "fast", "--stop-on-failure",
            "-j2", "--timeout", "120"]
@@ -254,34 +296,39 @@ def main():
     if not ok:
         sys.exit(f"mutation: the fast tests fail without any mutant ({failed})")
 
+    batch_size = max(1, int(os.environ.get("MUTATION_BATCH", "6")))
     caught, survived, skipped = [], [], []
     try:
-        for number, (path, mid, line, replacement, original) in enumerate(chosen, 1):
-            target = ROOT / path
-            lines = originals[path].splitlines(keepends=True)
-            lines[line:line + len(replacement)] = replacement
-            target.write_text("".join(lines))
+        numbered = list(enumerate(chosen, 1))
+        for start in range(0, len(numbered), batch_size):
             started = time.time()
-            try:
-                if build().returncode:
+            built = build_batch(numbered[start:start + batch_size], originals)
+            print(f"built {len(built)} mutants in {time.time() - started:.0f} s", flush=True)
+            for number, (path, mid, line, replacement, original), folder in built:
+                started = time.time()
+                if folder is None:
                     skipped.append(mid)
                     verdict = "does not build"
                 else:
+                    install(folder)
                     ok, failed = test(timeout)
+                    shutil.rmtree(folder)
                     if ok:
                         survived.append((mid, original))
                         verdict = "SURVIVED"
                     else:
                         caught.append(mid)
                         verdict = f"caught ({failed})"
-            finally:
-                target.write_text(originals[path])
-            print(f"[{number}/{len(chosen)}] {mid}: {verdict} ({time.time() - started:.0f} s)",
-                  flush=True)
+                print(f"[{number}/{len(chosen)}] {mid}: {verdict} ({time.time() - started:.0f} s)",
+                      flush=True)
     finally:
         for path, text in originals.items():
             if (ROOT / path).read_text() != text:
                 (ROOT / path).write_text(text)
+        # The build tree holds a mutant's programs now; the next build must make them afresh.
+        for artifact in ARTIFACTS:
+            (BUILD / artifact).unlink(missing_ok=True)
+        shutil.rmtree(STASH, ignore_errors=True)
 
     tried = len(caught) + len(survived)
     print(f"\nmutation: {tried} mutants built, {len(caught)} caught, {len(survived)} survived, "
