@@ -12,7 +12,7 @@ FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows \
-        build-macos build-windows build-dev build-release clean format
+        build-macos build-windows build-dev build-release clean format mutation
 
 # $(call install-missing,PACKAGES)
 define install-missing
@@ -107,6 +107,12 @@ fuzz: build-fuzz
 	mkdir -p build/fuzz/fuzz-corpus
 	build/fuzz/bin/orvane_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/fuzz-corpus tests/fuzz/corpus
+
+# Plants one small fault at a time in the module's sources, rebuilds build/mutation and runs the
+# tests labelled `fast`; reports the faults no test noticed. Not part of `make test`.
+# MUTATION_SEED, MUTATION_COUNT, MUTATION_FILES, MUTATION_IDS: see tests/mutation/mutate.py.
+mutation: deps
+	python3 tests/mutation/mutate.py
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

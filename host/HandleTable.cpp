@@ -139,6 +139,7 @@ std::vector<std::string> HandleTable::Leaks() const {
       leaks.emplace_back(o.serial, std::string("leaked ") + KindName(o.kind));
     }
     for (int i = 0; i < o.outstanding(); ++i) leaks.emplace_back(o.serial, "leaked stream value");
+    if (o.live && o.locked()) leaks.emplace_back(o.serial, "memory handle left locked");
   };
   for (const Slot &s : slots_) {
     if (s.object) check(*s.object);

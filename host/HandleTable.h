@@ -42,6 +42,8 @@ struct HandleObject {
   // Things obtained through this handle that must be given back too (e.g. stream values); a
   // released handle with some still out stays until the end of the command to count them.
   virtual int outstanding() const { return 0; }
+  // A memory handle still locked when a command ends (its owner forgot an unlock).
+  virtual bool locked() const { return false; }
   // Frees what the handle holds once it is released.
   virtual void Drop() {}
   template <typename H>

@@ -17,6 +17,7 @@ struct MemoryBlock : HandleObject {
   std::unique_ptr<char[]> block;
   A_u_long size = 0;
   int locks = 0;
+  bool locked() const override { return locks > 0; }
 };
 
 MemoryBlock *Block(PF_Handle h, const char *function) {
@@ -44,8 +45,11 @@ void *LockHandle(PF_Handle h) {
 }
 
 void UnlockHandle(PF_Handle h) {
-  Session::Current().trace().Enter("host_unlock_handle", H(h));
-  if (MemoryBlock *m = Block(h, "host_unlock_handle"); m && m->locks > 0) --m->locks;
+  Session &s = Session::Current();
+  s.trace().Enter("host_unlock_handle", H(h));
+  MemoryBlock *m = Block(h, "host_unlock_handle");
+  if (m && m->locks == 0) s.handles().Report("host_unlock_handle: memory handle was not locked");
+  if (m && m->locks > 0) --m->locks;
 }
 
 void DisposeHandle(PF_Handle h) {

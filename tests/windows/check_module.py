@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """Checks OrvaneTavolin.aex as the application will see it: a 64-bit x86-64 DLL exporting
 EntryPointFunc alone, importing only system DLLs, carrying the property list as PIPL 16000 in US
-English byte for byte, and a manifest."""
+English byte for byte and a manifest at the id a DLL's manifest is read from, and no other
+resource."""
 import sys
 
 import pefile
 
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll", "ntdll.dll"}
 RT_MANIFEST = 24
+DLL_MANIFEST_ID = 2  # the loader reads a DLL's own manifest from this id
+PIPL = ("PIPL", 16000, 1033)
 
 
 def resource_entries(pe):
@@ -40,14 +43,18 @@ def main(module, pipl):
         failures.append(f"imports non-system DLLs {foreign}")
     resources = resource_entries(pe)
     expected = open(pipl, "rb").read()
-    got = resources.get(("PIPL", 16000, 1033))
+    got = resources.get(PIPL)
     if got is None:
         failures.append(f"no PIPL 16000/1033 resource; resources are {sorted(map(str, resources))}")
     elif got != expected:
         failures.append(f"PIPL resource differs from the property list ({len(got)} vs {len(expected)} bytes)")
-    manifests = [v for (t, _, _), v in resources.items() if t == RT_MANIFEST]
+    manifests = [v for (t, rid, _), v in resources.items() if t == RT_MANIFEST and rid == DLL_MANIFEST_ID]
     if not manifests or b'level="asInvoker"' not in manifests[0] or b'uiAccess="false"' not in manifests[0]:
         failures.append("no asInvoker manifest")
+    others = [k for k in resources if k != PIPL and not (k[0] == RT_MANIFEST and k[1] == DLL_MANIFEST_ID)]
+    if others or len(manifests) > 1:
+        failures.append(f"resources besides the property list and one manifest: {sorted(map(str, others))}"
+                        f", {len(manifests)} manifests")
     for failure in failures:
         print("FAIL:", failure)
     print(f"{module}: exports {exports}, imports {imports}, {len(resources)} resources")

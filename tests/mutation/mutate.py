@@ -1,0 +1,347 @@
+#!/usr/bin/env python3
+"""Plants one small fault at a time in the module's sources and reports those the tests miss.
+
+Each mutant changes one token of one line (a comparison or boolean operator flipped, an arithmetic
+operator swapped, a constant changed, a TRUE/FALSE flipped, a negation dropped) or drops one call
+statement. The module and the fast tests are rebuilt in their own build tree (build/mutation) and
+the tests labelled `fast` are run; a mutant that does not compile is skipped and not counted.
+
+Environment:
+  MUTATION_SEED   seed of the sample (default 1); the same seed and sources give the same mutants
+  MUTATION_COUNT  how many mutants to try (default 30)
+  MUTATION_FILES  space- or comma-separated source paths (or directories) to mutate; default
+                  plugin/ ui/ geometry/ sdk_util/
+  MUTATION_TIMEOUT seconds allowed for one mutant's tests (default 300)
+  MUTATION_IDS    comma-separated mutant ids (file:line:col:kind) to try instead of a sample
+  MUTATION_REPORT file to which the survivors are written, one id and line per row
+  MUTATION_BATCH  mutants built under one hold of the build lock before their tests run (6)
+
+The source file is restored after every mutant, also on an interrupt; the script refuses to start
+while any of the files it would mutate has uncommitted changes.
+"""
+
+import os
+import fcntl
+import random
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+BUILD = ROOT / "build" / "mutation"
+LOCK = "/tmp/orvane-build.lock"
+DEFAULT_DIRS = ["plugin", "ui", "geometry", "sdk_util"]
+TARGETS = ["OrvaneTavolin", "orvane_unit_tests", "orvane_e2e_tests", "orvane_outcome_tests"]
+# What a mutant changes in the build tree: the module and the test programs that link its code.
+ARTIFACTS = ["bin/OrvaneTavolin.so", "bin/orvane_unit_tests", "bin/orvane_outcome_tests"]
+STASH = BUILD / "mutants"
+
+TOKEN = re.compile(
+    r"""(?P<str>"(?:\\.|[^"\\])*"|'(?:\\.|[^'\\])*')"""
+    r"""|(?P<num>\b(?:0x[0-9a-fA-F]+|\d+\.\d*(?:e[-+]?\d+)?|\d*\.\d+(?:e[-+]?\d+)?|\d+(?:e[-+]?\d+)?)[uUlLfF]*\b)"""
+    r"""|(?P<id>[A-Za-z_]\w*)"""
+    r"""|(?P<op>->|<<=|>>=|<<|>>|<=|>=|==|!=|&&|\|\||\+\+|--|\+=|-=|\*=|/=|\|=|&=|::|[-+*/%<>=!&|^~?:;,.()\[\]{}])"""
+)
+
+OPERATOR_SWAPS = {
+    "==": "!=", "!=": "==", "<": "<=", "<=": "<", ">": ">=", ">=": ">",
+    "&&": "||", "||": "&&", "+": "-", "-": "+", "*": "/", "/": "*",
+    "+=": "-=", "-=": "+=", "*=": "/=", "/=": "*=", "++": "--", "--": "++",
+    "|=": "&=", "|": "&", "%": "*",
+}
+WORD_SWAPS = {"true": "false", "false": "true", "TRUE": "FALSE", "FALSE": "TRUE"}
+
+
+def code_part(line):
+    """The line without a trailing // comment (strings are respected)."""
+    out, i, quote = [], 0, None
+    while i < len(line):
+        ch = line[i]
+        if quote:
+            out.append(ch)
+            if ch == "\\" and i + 1 < len(line):
+                out.append(line[i + 1])
+                i += 1
+            elif ch == quote:
+                quote = None
+        elif ch in "\"'":
+            quote = ch
+            out.append(ch)
+        elif line.startswith("//", i):
+            break
+        else:
+            out.append(ch)
+        i += 1
+    return "".join(out)
+
+
+def changed_number(text):
+    body = text.rstrip("uUlLfF")
+    suffix = text[len(body):]
+    if body.lower().startswith("0x"):
+        value = int(body, 16)
+        return hex(value - 1 if value else 1) + suffix
+    if re.fullmatch(r"\d+", body):
+        value = int(body)
+        return str({0: 1, 1: 0}.get(value, value + 1)) + suffix
+    value = float(body)
+    return repr(value * 2 if value else 1.0) + suffix
+
+
+# Angle brackets of a template argument list (one level of nesting), which are not comparisons.
+TEMPLATE = re.compile(r"(?:(?<=\w)|(?<=template ))<(?:[\w:\s,*]|<[\w:\s,*]*>)*>")
+
+
+def template_positions(code):
+    spots = set()
+    for m in TEMPLATE.finditer(code):
+        spots.update(i for i in range(m.start(), m.end()) if code[i] in "<>")
+    return spots
+
+
+def balance(text):
+    return text.count("(") - text.count(")")
+
+
+def mutants_of(path, lines):
+    """Every mutant of one file, as (id, line index, replacement lines, description)."""
+    found = []
+    in_block = False
+    previous_end = ""  # last character of the previous line of code
+    for n, raw in enumerate(lines):
+        stripped = raw.strip()
+        if in_block:
+            if "*/" in stripped:
+                in_block = False
+            continue
+        if stripped.startswith("/*"):
+            in_block = "*/" not in stripped
+            continue
+        if not stripped or stripped.startswith(("#", "//")) or "static_assert" in stripped:
+            continue
+        code = code_part(raw)
+        here_end = code.rstrip()[-1:]
+        in_template = template_positions(code)
+        for tok in TOKEN.finditer(code):
+            kind, text, col = tok.lastgroup, tok.group(), tok.start()
+            new = None
+            # Not comparisons: template brackets. Not multiplications: a `*` that clang-format
+            # writes without a space after it (a pointer declarator or a dereference).
+            if col in in_template or (text == "*" and not code[col + 1:col + 2].isspace()):
+                continue
+            if kind == "op" and text in OPERATOR_SWAPS:
+                new = OPERATOR_SWAPS[text]
+            elif kind == "op" and text == "!":
+                new = ""
+            elif kind == "id" and text in WORD_SWAPS:
+                new = WORD_SWAPS[text]
+            elif kind == "num":
+                new = changed_number(text)
+            if new is None:
+                continue
+            mutated = raw[:col] + new + raw[col + len(text):]
+            found.append((f"{path}:{n + 1}:{col + 1}:{text}->{new or 'drop'}", n, [mutated],
+                          stripped))
+        # Dropping a call statement: `name(...);`, `a.b->c(...);` or `c.err.Do(...);`, possibly
+        # over several lines, as long as it is a whole statement of its own (not the tail of an
+        # expression, not a declaration such as `T(const T &) = delete;`).
+        starts_statement = previous_end in (";", "{", "}", ":", "")
+        args = re.sub(r'"(?:\\.|[^"\\])*"', '""', code.partition("(")[2])
+        declaration = "= delete" in code or "= default" in code or \
+            re.search(r"\b[A-Za-z_]\w*\s+[&*]*[A-Za-z_]\w*\s*[,)]", args)
+        if starts_statement and not declaration and \
+                re.match(r"^[A-Za-z_][\w:.>\-\[\]()]*(?:->|\.)?[A-Za-z_]\w*\(", stripped) and \
+                not re.match(r"^(if|for|while|switch|return|case|else|do)\b", stripped) and \
+                "=" not in stripped.split("(")[0]:
+            depth, end = 0, None
+            for m in range(n, min(n + 12, len(lines))):
+                depth += balance(code_part(lines[m]))
+                if depth <= 0:
+                    end = m if code_part(lines[m]).rstrip().endswith(";") else None
+                    break
+            if end is not None:
+                indent = raw[:len(raw) - len(raw.lstrip())]
+                replacement = [indent + ";  // dropped\n"] + ["\n"] * (end - n)
+                found.append((f"{path}:{n + 1}:1:drop-call", n, replacement, stripped))
+        previous_end = here_end
+    return found
+
+
+def source_files(spec):
+    paths = []
+    for item in spec:
+        p = ROOT / item
+        if p.is_dir():
+            paths += sorted(q for q in p.rglob("*") if q.suffix in (".cpp", ".h"))
+        elif p.is_file():
+            paths.append(p)
+        else:
+            sys.exit(f"mutation: no such source: {item}")
+    return paths
+
+
+def run(cmd, timeout=None, **kw):
+    return subprocess.run(cmd, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                          text=True, timeout=timeout, **kw)
+
+
+def configure():
+    if (BUILD / "build.ninja").exists():
+        return
+    # No sanitizers by default: a mutant's build and test run stay cheap. MUTATION_CXXFLAGS can
+    # bring them back (for example the dev preset's flags) at several times the cost.
+    flags = os.environ.get("MUTATION_CXXFLAGS", "-g0")
+    cmd = ["flock", LOCK, "cmake", "-S", str(ROOT), "-B", str(BUILD), "-G", "Ninja",
+           "-DCMAKE_BUILD_TYPE=Debug", f"-DCMAKE_CXX_FLAGS_DEBUG={flags}", f"-DCMAKE_C_FLAGS_DEBUG={flags}",
+           f"-DCMAKE_EXE_LINKER_FLAGS={flags}", f"-DCMAKE_SHARED_LINKER_FLAGS={flags}",
+           f"-DCMAKE_MODULE_LINKER_FLAGS={flags}"]
+    result = run(cmd)
+    if result.returncode:
+        sys.exit("mutation: configure failed\n" + result.stdout)
+
+
+def build():
+    cmd = ["flock", LOCK, "nice", "cmake", "--build", str(BUILD), "-j2", "--target"] + TARGETS
+    return run(cmd)
+
+
+def build_batch(batch, originals):
+    """Builds each mutant of a batch under one hold of the build lock (the machine is shared, and
+    waiting for the lock once per mutant costs more than the builds) and keeps what each changed.
+    Returns the mutants that built, with the folder holding their programs."""
+    built = []
+    with open(LOCK, "a") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        try:
+            for number, mutant in batch:
+                path, mid, line, replacement, _ = mutant
+                lines = originals[path].splitlines(keepends=True)
+                lines[line:line + len(replacement)] = replacement
+                (ROOT / path).write_text("".join(lines))
+                try:
+                    cmd = ["nice", "cmake", "--build", str(BUILD), "-j2", "--target"] + TARGETS
+                    ok = run(cmd).returncode == 0
+                finally:
+                    (ROOT / path).write_text(originals[path])
+                if not ok:
+                    built.append((number, mutant, None))
+                    continue
+                folder = STASH / str(number)
+                folder.mkdir(parents=True, exist_ok=True)
+                for artifact in ARTIFACTS:
+                    shutil.copy2(BUILD / artifact, folder / Path(artifact).name)
+                built.append((number, mutant, folder))
+        finally:
+            fcntl.flock(lock, fcntl.LOCK_UN)
+    return built
+
+
+def install(folder):
+    for artifact in ARTIFACTS:
+        shutil.copy2(folder / Path(artifact).name, BUILD / artifact)
+
+
+def test(timeout):
+    cmd = ["nice", "ctest", "--test-dir", str(BUILD), "-L", "fast", "--stop-on-failure",
+           "-j2", "--timeout", "120"]
+    try:
+        result = run(cmd, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        return False, "timeout"
+    failed = re.findall(r"\d+ - (\S+) \(", result.stdout)
+    return result.returncode == 0, ", ".join(failed[:3])
+
+
+def main():
+    # Stopped by a signal, the script still restores the file it mutated (run in the background,
+    # a shell makes it ignore SIGINT; SIGTERM is how it is stopped there).
+    signal.signal(signal.SIGINT, signal.default_int_handler)
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
+    seed = int(os.environ.get("MUTATION_SEED", "1"))
+    count = int(os.environ.get("MUTATION_COUNT", "30"))
+    timeout = int(os.environ.get("MUTATION_TIMEOUT", "300"))
+    spec = re.split(r"[\s,]+", os.environ.get("MUTATION_FILES", "").strip()) or []
+    spec = [s for s in spec if s] or DEFAULT_DIRS
+    files = source_files(spec)
+    rel = [str(f.relative_to(ROOT)) for f in files]
+
+    dirty = run(["git", "status", "--porcelain", "--"] + rel).stdout.strip()
+    if dirty:
+        sys.exit("mutation: these sources have uncommitted changes; commit or stash them first:\n"
+                 + dirty)
+
+    everything = []
+    originals = {}
+    for f, r in zip(files, rel):
+        text = f.read_text()
+        originals[r] = text
+        everything += [(r,) + m for m in mutants_of(r, text.splitlines(keepends=True))]
+    wanted = [s for s in os.environ.get("MUTATION_IDS", "").split(",") if s]
+    if wanted:
+        chosen = [m for m in everything if m[1] in wanted]
+    else:
+        chosen = random.Random(seed).sample(everything, min(count, len(everything)))
+    print(f"mutation: {len(everything)} mutants in {len(files)} files; trying {len(chosen)} "
+          f"(seed {seed})", flush=True)
+
+    configure()
+    result = build()
+    if result.returncode:
+        sys.exit("mutation: the unmutated sources do not build\n" + result.stdout[-3000:])
+    ok, failed = test(timeout)
+    if not ok:
+        sys.exit(f"mutation: the fast tests fail without any mutant ({failed})")
+
+    batch_size = max(1, int(os.environ.get("MUTATION_BATCH", "6")))
+    caught, survived, skipped = [], [], []
+    try:
+        numbered = list(enumerate(chosen, 1))
+        for start in range(0, len(numbered), batch_size):
+            started = time.time()
+            built = build_batch(numbered[start:start + batch_size], originals)
+            print(f"built {len(built)} mutants in {time.time() - started:.0f} s", flush=True)
+            for number, (path, mid, line, replacement, original), folder in built:
+                started = time.time()
+                if folder is None:
+                    skipped.append(mid)
+                    verdict = "does not build"
+                else:
+                    install(folder)
+                    ok, failed = test(timeout)
+                    shutil.rmtree(folder)
+                    if ok:
+                        survived.append((mid, original))
+                        verdict = "SURVIVED"
+                    else:
+                        caught.append(mid)
+                        verdict = f"caught ({failed})"
+                print(f"[{number}/{len(chosen)}] {mid}: {verdict} ({time.time() - started:.0f} s)",
+                      flush=True)
+    finally:
+        for path, text in originals.items():
+            if (ROOT / path).read_text() != text:
+                (ROOT / path).write_text(text)
+        # The build tree holds a mutant's programs now; the next build must make them afresh.
+        for artifact in ARTIFACTS:
+            (BUILD / artifact).unlink(missing_ok=True)
+        shutil.rmtree(STASH, ignore_errors=True)
+
+    tried = len(caught) + len(survived)
+    print(f"\nmutation: {tried} mutants built, {len(caught)} caught, {len(survived)} survived, "
+          f"{len(skipped)} did not build")
+    if tried:
+        print(f"mutation score: {100.0 * len(caught) / tried:.1f} %")
+    for mid, original in survived:
+        print(f"survivor: {mid}    {original}")
+    report = os.environ.get("MUTATION_REPORT")
+    if report:
+        Path(report).write_text("".join(f"{mid}\t{original}\n" for mid, original in survived))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
