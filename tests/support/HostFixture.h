@@ -5,12 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <initializer_list>
 #include <memory>
-#include <utility>
 #include <utility>
 #include <string>
 
+#include "Suites.h"  // TRUE and FALSE for A_Boolean arguments
 #include "Session.h"
 
 namespace orvane::test {
