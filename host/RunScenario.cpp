@@ -1,0 +1,71 @@
+#include "RunScenario.h"
+
+#include <filesystem>
+#include <fstream>
+#include <new>
+
+#include "Errors.h"
+
+namespace orvane::host {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Play(Session &session, const std::string &text, const std::string &origin,
+          const RunOptions &options, RunOutcome &outcome) {
+  ScenarioRunner runner(session, ParseScenario(text, origin, options.limits), options.limits);
+  if (!options.out_dir.empty()) {
+    std::error_code ec;
+    fs::create_directories(options.out_dir, ec);
+    if (ec)
+      throw BadInput("cannot create the output folder " + options.out_dir + ": " + ec.message());
+  }
+  runner.SetOutputDir(options.out_dir);
+  runner.SetCaption(options.caption);
+  if (options.on_activity) {
+    runner.on_step = [&](std::size_t number, const std::string &what) {
+      options.on_activity("step " + std::to_string(number) + " (" + what + ")");
+    };
+  }
+  runner.Run();
+  if (options.on_activity) options.on_activity("global tear-down");
+  runner.Finish();
+  outcome.dump = DumpProject(session, runner.steps());
+  outcome.steps = runner.steps();
+  outcome.files = runner.files_written();
+  if (!options.out_dir.empty()) {
+    const std::string path = (fs::path(options.out_dir) / "project.json").string();
+    std::ofstream out(path);
+    out << outcome.dump.dump(2) << "\n";
+    if (!out) throw BadInput("cannot write " + path);
+    outcome.files.push_back(path);
+  }
+}
+
+}  // namespace
+
+RunOutcome RunScenario(Session &session, const std::string &text, const std::string &origin,
+                       const RunOptions &options) {
+  RunOutcome outcome;
+  try {
+    Play(session, text, origin, options, outcome);
+  } catch (const BadInput &e) {
+    outcome.exit_code = kExitBadInput;
+    outcome.error = e.what();
+    return outcome;
+  } catch (const std::bad_alloc &) {
+    // Outside a step: the scenario itself or the dump of what it built.
+    outcome.exit_code = kExitBadInput;
+    outcome.error = origin + ": out of memory: this machine cannot hold what the scenario asks for";
+    return outcome;
+  }
+  for (const StepRecord &step : outcome.steps) {
+    for (const CommandRecord &c : step.commands) outcome.failed_commands += c.err != 0;
+  }
+  const bool failed = outcome.failed_commands > 0 || !session.problems().empty();
+  outcome.exit_code = failed ? kExitModuleFailed : kExitOk;
+  return outcome;
+}
+
+}  // namespace orvane::host
