@@ -412,7 +412,11 @@ Json ParseScenario(const std::string &text, const std::string &origin, const Lim
       else
         why = std::string("unexpected \"") + char(c) + "\"";
     }
-    throw BadInput(origin + ":" + Where(text, finder.position) + ": invalid JSON: " + why);
+    // A number is located where it starts; anything else where the reader stopped.
+    const std::size_t at = finder.id == 406 && finder.token.size() < finder.position
+                               ? finder.position - finder.token.size() + 1
+                               : finder.position;
+    throw BadInput(origin + ":" + Where(text, at) + ": invalid JSON: " + why);
   }
   if (!scenario.is_object())
     throw BadInput(origin + ": a scenario is a JSON object, not " + Describe(scenario));
