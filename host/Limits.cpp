@@ -92,22 +92,24 @@ void CheckPicture(double width, double height, const std::string &what, const Li
 
 std::string DescribeLimits(const Limits &l) {
   return "Limits (exit code 2 beyond them):\n"
-         "  composition and layer: at most " +
+         "  composition and layer: " +
          Count(l.max_side) + " x " + Count(l.max_side) + " pixels, " + Count(l.max_frames) +
          " frames (duration x fps)\n"
-         "  a render buffer: at most " +
+         "  a render buffer: " +
          Bytes(l.max_buffer_bytes) +
          " (width x height x 4, 8 or 16 bytes at 8, 16 or 32 bits)\n"
-         "  png and sheet pictures: at most " +
-         Count(l.max_picture_side) + " pixels a side; a sheet at most " +
-         Count(double(l.max_sheet_cells)) +
+         "  png and sheet pictures: " +
+         Count(l.max_picture_side) + " pixels a side; a sheet " + Count(double(l.max_sheet_cells)) +
          " frames\n"
-         "  a scenario: at most " +
+         "  a scenario: " +
          Count(double(l.max_file_bytes >> 20)) + " MiB, " + Count(double(l.max_steps)) +
-         " steps, nesting " + std::to_string(l.max_nesting) + " deep; a drag at most " +
-         Count(double(l.max_points)) + " points, a mask " + Count(double(l.max_vertices)) +
+         " steps, nested " + std::to_string(l.max_nesting) +
+         " deep\n"
+         "  a drag: " +
+         Count(double(l.max_points)) + " points; a mask: " + Count(double(l.max_vertices)) +
          " vertices\n"
-         "  times: time x time_scale within 32-bit ticks; positions and scales within " +
+         "  times: time x time_scale within 32-bit ticks; layer position, anchor, scale and\n"
+         "  rotation within " +
          Count(l.max_coordinate) + "\n";
 }
 

@@ -255,6 +255,7 @@ int main(int argc, char **argv) {
   run->add_option("--timeout", run_args.timeout_seconds,
                   "Stop a session that takes longer than SECONDS, naming the step under way "
                   "(exit code 1); none by default")
+      ->type_name("SECONDS")
       ->check(CLI::Range(0.001, 86400.0));
   run->add_flag("--caption", run_args.options.caption,
                 "Add a caption band to png pictures naming the window, the time and the zoom");
@@ -294,6 +295,7 @@ int main(int argc, char **argv) {
       ->add_option("--timeout", validate_options.timeout_seconds,
                    "Seconds each check may take before it counts as \"timed out\"")
       ->capture_default_str()
+      ->type_name("SECONDS")
       ->check(CLI::Range(0.001, 86400.0));
   validate->footer(std::string(
       "Each check runs in a child process of its own, so a crash or a signal is reported as that\n"
