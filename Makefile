@@ -108,7 +108,7 @@ FUZZ_SECONDS ?= 600
 FUZZ_TARGET ?= session
 fuzz_bin_session := orvane_fuzz
 fuzz_dirs_session := build/fuzz/ build/fuzz/fuzz-corpus tests/fuzz/corpus
-fuzz_bin_scenario := orvane_scenario_fuzz
+fuzz_bin_scenario := orvane_scenario_fuzz -dict=tests/fuzz/scenario.dict
 fuzz_dirs_scenario := build/fuzz/scenario- build/fuzz/scenario-fuzz-corpus tests/fuzz/scenario-corpus
 fuzz: build-fuzz
 	@[ -n "$(fuzz_bin_$(FUZZ_TARGET))" ] || { echo "FUZZ_TARGET is session or scenario"; exit 2; }
