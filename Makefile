@@ -102,11 +102,20 @@ macos: deps-macos
 endif
 
 # A long fuzz run (FUZZ_SECONDS, ten minutes by default); new inputs stay in build/fuzz/.
+# FUZZ_TARGET=session drives the module through the host (the default); FUZZ_TARGET=scenario
+# feeds arbitrary scenario files to the host's reader and runner.
 FUZZ_SECONDS ?= 600
+FUZZ_TARGET ?= session
+fuzz_bin_session := orvane_fuzz
+fuzz_dirs_session := build/fuzz/ build/fuzz/fuzz-corpus tests/fuzz/corpus
+fuzz_bin_scenario := orvane_scenario_fuzz -dict=tests/fuzz/scenario.dict
+fuzz_dirs_scenario := build/fuzz/scenario- build/fuzz/scenario-fuzz-corpus tests/fuzz/scenario-corpus
 fuzz: build-fuzz
-	mkdir -p build/fuzz/fuzz-corpus
-	build/fuzz/bin/orvane_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  -artifact_prefix=build/fuzz/ build/fuzz/fuzz-corpus tests/fuzz/corpus
+	@[ -n "$(fuzz_bin_$(FUZZ_TARGET))" ] || { echo "FUZZ_TARGET is session or scenario"; exit 2; }
+	mkdir -p $(word 2,$(fuzz_dirs_$(FUZZ_TARGET)))
+	build/fuzz/bin/$(fuzz_bin_$(FUZZ_TARGET)) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  -artifact_prefix=$(word 1,$(fuzz_dirs_$(FUZZ_TARGET))) \
+	  $(wordlist 2,3,$(fuzz_dirs_$(FUZZ_TARGET)))
 
 # Plants one small fault at a time in the module's sources, rebuilds build/mutation and runs the
 # tests labelled `fast`; reports the faults no test noticed. Not part of `make test`.

@@ -1,11 +1,15 @@
 #include "Raster.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "Errors.h"
 
@@ -17,7 +21,11 @@ using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_dest
 using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 
 SurfacePtr MakeSurface(cairo_format_t format, int w, int h) {
-  return SurfacePtr(cairo_image_surface_create(format, w, h), cairo_surface_destroy);
+  SurfacePtr surface(cairo_image_surface_create(format, w, h), cairo_surface_destroy);
+  // A failed surface has no pixels to write; the sizes are checked beforehand, so only memory
+  // can be missing.
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) throw std::bad_alloc();
+  return surface;
 }
 
 // The layer's test image as a Cairo surface (its alpha is opaque, so no premultiplying).
@@ -132,6 +140,37 @@ void PaintDrawing(cairo_t *cr, const std::vector<DrawOp> &ops) {
   }
 }
 
+// Cairo's font cache and fontconfig hold what the first text needed until the process ends;
+// handing it back then keeps leak checkers to the leaks that matter.
+void ReleaseFontsAtExit() {
+  static const bool registered = [] {
+    std::atexit([] {
+      cairo_debug_reset_static_data();
+      FcFini();
+    });
+    return true;
+  }();
+  (void)registered;
+}
+
+// Text in the picture's own light grey on its background, with Cairo's built-in font selection.
+void Text(cairo_t *cr, double x, double baseline, double size, const std::string &text) {
+  ReleaseFontsAtExit();
+  cairo_identity_matrix(cr);
+  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, size);
+  cairo_set_source_rgb(cr, 0.86, 0.86, 0.88);
+  cairo_move_to(cr, x, baseline);
+  cairo_show_text(cr, text.c_str());
+}
+
+// "f 30 · 1.00 s": the frame number in the composition and the time in seconds.
+std::string FrameAndTime(double time, double fps) {
+  char text[64];
+  std::snprintf(text, sizeof text, "f %.0f \u00b7 %.2f s", std::round(time * fps), time);
+  return text;
+}
+
 void Save(cairo_surface_t *surface, const std::string &path) {
   if (cairo_surface_write_to_png(surface, path.c_str()) != CAIRO_STATUS_SUCCESS) {
     throw BadInput("cannot write " + path);
@@ -140,30 +179,41 @@ void Save(cairo_surface_t *surface, const std::string &path) {
 
 }  // namespace
 
-void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path) {
+void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path,
+                    bool caption) {
   const Project &p = session.project();
   const View &v = session.view();
-  const A_long base_w = window == WindowKind::Comp ? p.comp.width : p.layer.width;
-  const A_long base_h = window == WindowKind::Comp ? p.comp.height : p.layer.height;
-  const int w = std::clamp(int(std::lround(base_w * v.zoom + v.origin[0])), 1, 16384);
-  const int h = std::clamp(int(std::lround(base_h * v.zoom + v.origin[1])), 1, 16384);
-  SurfacePtr surface = MakeSurface(CAIRO_FORMAT_ARGB32, w, h);
+  const PictureSize size = WindowPicture(p, v, window);
+  const int w = size.width, h = size.height;
+  const int band = caption ? 22 : 0;
+  SurfacePtr surface = MakeSurface(CAIRO_FORMAT_ARGB32, w, h + band);
   ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
-  Background(cr.get(), w, h);
+  Background(cr.get(), w, h + band);
+  if (caption) {
+    // The window's picture stays as it is without a caption; the band only adds below it.
+    cairo_rectangle(cr.get(), 0, 0, w, h);
+    cairo_clip(cr.get());
+  }
   PaintMaskedLayer(cr.get(), session, window, time, 1.0, w, h);
   PaintDrawing(cr.get(), session.drawing());
+  if (caption) {
+    cairo_reset_clip(cr.get());
+    char zoom[32];
+    std::snprintf(zoom, sizeof zoom, "zoom %g%%", v.zoom * 100);
+    Text(cr.get(), 6, h + 15, 12,
+         std::string(window == WindowKind::Comp ? "Composition" : "Layer") + " window \u00b7 " +
+             FrameAndTime(time, p.comp.fps) + " \u00b7 " + zoom);
+  }
   Save(surface.get(), path);
 }
 
-void WriteContactSheet(Session &session, const std::vector<double> &times, int columns,
-                       int cell_width, const std::string &path) {
+void WriteContactSheet(Session &session, const std::vector<double> &times,
+                       const SheetLayout &layout, const std::string &path) {
   const Project &p = session.project();
+  const int columns = layout.columns, cell_width = layout.cell_width, cell_h = layout.cell_height;
   const double scale = double(cell_width) / std::max<A_long>(p.comp.width, 1);
-  const int cell_h = std::max(1, int(std::lround(p.comp.height * scale)));
-  const int rows =
-      std::max<int>(1, int((times.size() + std::size_t(columns) - 1) / std::size_t(columns)));
-  const int gap = 4;
-  const int w = columns * (cell_width + gap) + gap, h = rows * (cell_h + gap) + gap;
+  const int gap = SheetLayout::kGap, label = SheetLayout::kLabel;
+  const int w = layout.size.width, h = layout.size.height;
   SurfacePtr sheet = MakeSurface(CAIRO_FORMAT_ARGB32, w, h);
   ContextPtr cr(cairo_create(sheet.get()), cairo_destroy);
   Background(cr.get(), w, h);
@@ -180,10 +230,11 @@ void WriteContactSheet(Session &session, const std::vector<double> &times, int c
       session.view() = saved;
     }
     const int x = gap + int(i % std::size_t(columns)) * (cell_width + gap);
-    const int y = gap + int(i / std::size_t(columns)) * (cell_h + gap);
+    const int y = gap + int(i / std::size_t(columns)) * (cell_h + label + gap);
     cairo_identity_matrix(cr.get());
     cairo_set_source_surface(cr.get(), cell.get(), x, y);
     cairo_paint(cr.get());
+    Text(cr.get(), x + 2, y + cell_h + label - 5, 12, FrameAndTime(times[i], p.comp.fps));
   }
   Save(sheet.get(), path);
 }

@@ -6,17 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "Limits.h"
 #include "Session.h"
 
 namespace orvane::host {
 
-// The window at a composition time, with the operations of the last draw event over it.
+// The window at a composition time, with the operations of the last draw event over it, and
+// with `caption` a band below it naming the window, the time and the zoom.
 // Throws BadInput when the file cannot be written.
-void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path);
+void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path,
+                    bool caption = false);
 
-// Frames of the layer through its masks, `columns` to a row, each scaled to `cell_width`.
-void WriteContactSheet(Session &session, const std::vector<double> &times, int columns,
-                       int cell_width, const std::string &path);
+// Frames of the layer through its masks, laid out as `layout` says, each labelled with its frame
+// number and time.
+void WriteContactSheet(Session &session, const std::vector<double> &times,
+                       const SheetLayout &layout, const std::string &path);
 
 }  // namespace orvane::host
 

@@ -4,12 +4,15 @@
 
 namespace orvane::host {
 
-void WriteWindowPng(Session &, WindowKind, double, const std::string &path) {
-  throw BadInput("cannot write " + path + ": this build of orvane-host writes no pictures (PNG needs the Linux build)");
+void WriteWindowPng(Session &, WindowKind, double, const std::string &path, bool) {
+  throw BadInput("cannot write " + path +
+                 ": this build of orvane-host writes no pictures (PNG needs the Linux build)");
 }
 
-void WriteContactSheet(Session &, const std::vector<double> &, int, int, const std::string &path) {
-  throw BadInput("cannot write " + path + ": this build of orvane-host writes no pictures (PNG needs the Linux build)");
+void WriteContactSheet(Session &, const std::vector<double> &, const SheetLayout &,
+                       const std::string &path) {
+  throw BadInput("cannot write " + path +
+                 ": this build of orvane-host writes no pictures (PNG needs the Linux build)");
 }
 
 }  // namespace orvane::host

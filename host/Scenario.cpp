@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -287,43 +289,158 @@ std::string ErrorName(PF_Err err) {
   }
 }
 
-Json ParseScenario(const std::string &text, const std::string &origin) {
+namespace {
+
+// Finds where and why a text fails to parse: the reader's own position of the failure, which
+// its exceptions carry only for some failures (not for a number too large for a double).
+struct FailureFinder : nlohmann::json_sax<Json> {
+  std::size_t position = 0;
+  std::string token;
+  int id = 0;
+  bool number_integer(number_integer_t) override { return true; }
+  bool number_unsigned(number_unsigned_t) override { return true; }
+  bool number_float(number_float_t, const string_t &) override { return true; }
+  bool null() override { return true; }
+  bool boolean(bool) override { return true; }
+  bool string(string_t &) override { return true; }
+  bool binary(binary_t &) override { return true; }
+  bool start_object(std::size_t) override { return true; }
+  bool key(string_t &) override { return true; }
+  bool end_object() override { return true; }
+  bool start_array(std::size_t) override { return true; }
+  bool end_array() override { return true; }
+  bool parse_error(std::size_t at, const std::string &last,
+                   const nlohmann::detail::exception &e) override {
+    position = at;
+    token = last;
+    id = e.id;
+    return false;
+  }
+};
+
+// The line and column an editor shows for the `byte`-th byte (1-based) of the text.
+std::string Where(const std::string &text, std::size_t byte) {
+  std::size_t line = 1, column = 1;
+  for (std::size_t i = 0; i + 1 < byte && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return std::to_string(line) + ":" + std::to_string(column);
+}
+
+// The byte (1-based) at which arrays and objects first nest deeper than `limit`, or 0.
+std::size_t TooDeep(const std::string &text, int limit) {
+  int depth = 0;
+  bool in_string = false, escaped = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (escaped)
+        escaped = false;
+      else if (c == '\\')
+        escaped = true;
+      else if (c == '"')
+        in_string = false;
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > limit) return i + 1;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return 0;
+}
+
+std::string Printable(std::string token) {
+  if (token.size() > 24) token = token.substr(token.size() - 24);
+  std::string out;
+  for (unsigned char c : token) {
+    if (c >= 0x20 && c < 0x7F) {
+      out += char(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+Json ParseScenario(const std::string &text, const std::string &origin, const Limits &limits) {
   if (text.find_first_not_of(" \t\r\n") == std::string::npos)
     throw BadInput(origin + ": the file is empty");
-  Json scenario;
-  try {
-    scenario = Json::parse(text);
-  } catch (const Json::parse_error &e) {
-    // Turn the byte offset into the line and column an editor shows.
-    std::size_t line = 1, column = 1;
-    for (std::size_t i = 0; i + 1 < e.byte && i < text.size(); ++i) {
-      if (text[i] == '\n') {
-        ++line;
-        column = 1;
-      } else {
-        ++column;
-      }
+  if (text.size() > limits.max_file_bytes) {
+    throw BadInput(origin + ": the file is " + std::to_string(text.size() >> 20) +
+                   " MiB; scenarios are at most " + std::to_string(limits.max_file_bytes >> 20) +
+                   " MiB");
+  }
+  if (std::size_t at = TooDeep(text, limits.max_nesting)) {
+    // Only where the text up to that point reads as JSON; otherwise the reader says what is wrong.
+    FailureFinder finder;
+    if (Json::sax_parse(text.substr(0, at - 1), &finder) || finder.position >= at - 1) {
+      throw BadInput(origin + ":" + Where(text, at) + ": arrays and objects nest more than " +
+                     std::to_string(limits.max_nesting) + " deep");
     }
-    std::string what = e.what();
-    auto at = what.find("syntax error");
-    throw BadInput(origin + ":" + std::to_string(line) + ":" + std::to_string(column) +
-                   ": invalid JSON (" + (at == std::string::npos ? what : what.substr(at)) + ")");
+  }
+  Json scenario = Json::parse(text, nullptr, false);
+  if (scenario.is_discarded()) {
+    FailureFinder finder;
+    Json::sax_parse(text, &finder);
+    std::string why;
+    if (finder.id == 406) {
+      why = "the number " + Printable(finder.token) + " is too large";
+    } else if (finder.position == 0 || finder.position > text.size()) {
+      why = "the text ends before the JSON does (an unclosed bracket, brace or string?)";
+    } else {
+      // The byte the reader stopped at says more than its token, which may hold what came before.
+      const unsigned char c = static_cast<unsigned char>(text[finder.position - 1]);
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", c);
+      if (c < 0x20)
+        why = std::string("unexpected control character ") + hex + " (strings must escape it)";
+      else if (c == 0x7F)
+        why = std::string("unexpected byte ") + hex;
+      else if (c >= 0x80 || (finder.position > 1 &&
+                             static_cast<unsigned char>(text[finder.position - 2]) >= 0x80))
+        why = std::string("broken UTF-8 (byte ") + hex + ")";
+      else if (c == '\\')
+        why = "a backslash that starts no valid escape";
+      else
+        why = std::string("unexpected \"") + char(c) + "\"";
+    }
+    // A number is located where it starts; anything else where the reader stopped.
+    const std::size_t at = finder.id == 406 && finder.token.size() < finder.position
+                               ? finder.position - finder.token.size() + 1
+                               : finder.position;
+    throw BadInput(origin + ":" + Where(text, at) + ": invalid JSON: " + why);
   }
   if (!scenario.is_object())
     throw BadInput(origin + ": a scenario is a JSON object, not " + Describe(scenario));
   return scenario;
 }
 
-Json LoadScenarioFile(const std::string &path) {
+std::string ReadScenarioFile(const std::string &path, const Limits &limits) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) throw BadInput(path + ": no such file");
   if ((st.st_mode & S_IFMT) == S_IFDIR)
     throw BadInput(path + ": is a directory, not a scenario file");
+  if (std::size_t(st.st_size) > limits.max_file_bytes) {
+    throw BadInput(path + ": the file is " + std::to_string(std::size_t(st.st_size) >> 20) +
+                   " MiB; scenarios are at most " + std::to_string(limits.max_file_bytes >> 20) +
+                   " MiB");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw BadInput(path + ": cannot be read");
   std::stringstream text;
   text << in.rdbuf();
-  return ParseScenario(text.str(), path);
+  return text.str();
 }
 
 const std::map<std::string, ScenarioRunner::Handler> &ScenarioRunner::Handlers() {
@@ -351,11 +468,13 @@ std::vector<std::string> ScenarioRunner::StepNames() {
   return names;
 }
 
-ScenarioRunner::ScenarioRunner(Session &session, Json scenario)
-    : session_(session), scenario_(std::move(scenario)) {
+ScenarioRunner::ScenarioRunner(Session &session, Json scenario, const Limits &limits)
+    : session_(session), scenario_(std::move(scenario)), limits_(limits) {
+  CheckScenarioLimits(scenario_, limits_);
   ConfigureProject(session_.project(), scenario_);
   ConfigureView(session_.view(), scenario_);
   ConfigureHost(session_, scenario_);
+  CheckProjectLimits(session_.project(), session_.view(), limits_);
   if (scenario_.contains("steps") && !scenario_.at("steps").is_array()) {
     throw BadInput("\"steps\" must be an array of steps");
   }
@@ -381,13 +500,22 @@ void ScenarioRunner::Run() {
     record.what = what;
     if (step.contains("param") && step.at("param").is_string())
       record.what += " " + step.at("param").get<std::string>();
+    if (on_step) on_step(i + 1, record.what);
     std::size_t first = session_.commands().size();
     session_.trace().SetStep(i + 1);
     const Snapshot before(session_.project());
     try {
+      CheckStepLimits(step, session_.project(), session_.view(), limits_);
       (this->*handler->second)(step, record);
     } catch (const BadInput &e) {
       throw BadInput(where + " (" + what + "): " + e.what());
+    } catch (const Json::exception &) {
+      throw BadInput(where + " (" + what + "): a value has the wrong type or is out of range");
+    } catch (const std::bad_alloc &) {
+      // The module's own commands never get here (an exception out of one is its error); this
+      // is the host's memory for what the step asked, on a machine smaller than the limits allow.
+      throw BadInput(where + " (" + what +
+                     "): out of memory: this machine cannot hold what the step asks for");
     }
     Describe(before, session_.project(), record.changes);
     const auto &all = session_.commands();
@@ -470,9 +598,10 @@ void ScenarioRunner::DoRender(const Json &step, StepRecord &record) {
     context.downsample_x = PF_RationalScale{1, A_u_long(d[0].get<long>())};
     context.downsample_y = PF_RationalScale{1, A_u_long(d[1].get<long>())};
   }
-  int depth = int(Number(step, "depth", 8, "\"depth\""));
-  if (depth != 8 && depth != 16 && depth != 32)
+  const double depth_asked = Number(step, "depth", 8, "\"depth\"");
+  if (depth_asked != 8 && depth_asked != 16 && depth_asked != 32)
     throw BadInput("\"depth\" is 8, 16 or 32 bits per channel");
+  const int depth = int(depth_asked);
   RenderResult result = session_.Render(context, depth);
   if (result.rendered) {
     record.changes.push_back(std::string("rendered at ") + std::to_string(depth) +
@@ -585,7 +714,7 @@ void ScenarioRunner::DoPng(const Json &step, StepRecord &record) {
   Project &project = session_.project();
   project.time = Seconds(step, "time", project.time);
   session_.Draw(window, project.time);
-  WriteWindowPng(session_, window, project.time, path);
+  WriteWindowPng(session_, window, project.time, path, caption_);
   files_.push_back(path);
   record.changes.push_back("wrote " + path);
 }
@@ -593,18 +722,20 @@ void ScenarioRunner::DoPng(const Json &step, StepRecord &record) {
 void ScenarioRunner::DoSheet(const Json &step, StepRecord &record) {
   const std::string path = OutputPath(step, "sheet");
   const Composition &comp = session_.project().comp;
-  const int every = int(Number(step, "every", 10, "\"every\""));
-  const int columns = int(Number(step, "columns", 6, "\"columns\""));
-  const int width = int(Number(step, "cell_width", 320, "\"cell_width\""));
-  if (every < 1 || columns < 1 || columns > 64 || width < 16 || width > 4096) {
+  const double every = Number(step, "every", 10, "\"every\"");
+  const double columns = Number(step, "columns", 6, "\"columns\"");
+  const double width = Number(step, "cell_width", 320, "\"cell_width\"");
+  if (!(every >= 1 && every <= 1e9) || !(columns >= 1 && columns <= 64) ||
+      !(width >= 16 && width <= 4096)) {
     throw BadInput("\"every\" is at least 1, \"columns\" 1 to 64 and \"cell_width\" 16 to 4096");
   }
   // One cell per `every` frames of the work area, each showing the frame's masks.
+  const std::size_t cells = SheetCells(comp, int(every));
+  const SheetLayout layout = LayOutSheet(cells, int(columns), int(width), comp, limits_);
   std::vector<double> times;
-  const long frames = std::max(1L, std::lround(comp.work_duration * comp.fps));
-  for (long i = 0; i < frames && times.size() < 400; i += every)
-    times.push_back(comp.work_start + i / comp.fps);
-  WriteContactSheet(session_, times, columns, width, path);
+  for (std::size_t i = 0; i < cells; ++i)
+    times.push_back(comp.work_start + double(i) * int(every) / comp.fps);
+  WriteContactSheet(session_, times, layout, path);
   files_.push_back(path);
   record.changes.push_back("wrote " + path + " (" + std::to_string(times.size()) + " frames)");
 }

@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Limits.h"
 #include "Session.h"
 
 namespace orvane::host {
@@ -23,20 +24,27 @@ struct StepRecord {
   std::vector<std::string> changes;  // what the step changed in the project, for people
 };
 
-// Reads a scenario file; throws BadInput naming the problem (with line and column for bad JSON).
-Json LoadScenarioFile(const std::string &path);
-Json ParseScenario(const std::string &text, const std::string &origin);
+// Reads a scenario file's text, or throws BadInput naming why it cannot.
+std::string ReadScenarioFile(const std::string &path, const Limits &limits = Limits());
+// Throws BadInput naming the problem, with line and column where the text is not JSON.
+Json ParseScenario(const std::string &text, const std::string &origin,
+                   const Limits &limits = Limits());
 
 class ScenarioRunner {
  public:
-  // Checks the scenario's shape and sets up the project from its "comp", "layer" and "view".
-  ScenarioRunner(Session &session, Json scenario);
+  // Checks the scenario's shape and limits and sets up the project from its "comp", "layer" and
+  // "view".
+  ScenarioRunner(Session &session, Json scenario, const Limits &limits = Limits());
 
   // Plays every step; throws BadInput naming the step when one cannot be carried out.
   void Run();
   // Where "png" steps write their files (the current folder when empty).
   void SetOutputDir(const std::string &dir) { out_dir_ = dir; }
   const std::vector<std::string> &files_written() const { return files_; }
+  // Whether "png" pictures carry a caption band naming the window, the time and the zoom.
+  void SetCaption(bool caption) { caption_ = caption; }
+  // Told as each step starts (its number from 1 and what it does), e.g. for a watchdog.
+  std::function<void(std::size_t number, const std::string &what)> on_step;
   // Sends global tear-down, as the application does when it quits.
   void Finish();
 
@@ -73,6 +81,8 @@ class ScenarioRunner {
   std::vector<StepRecord> steps_;
   std::string out_dir_;
   std::vector<std::string> files_;
+  Limits limits_;
+  bool caption_ = false;
 };
 
 // Names for people: a command code and an error code as the SDK spells them.

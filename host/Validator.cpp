@@ -1,6 +1,9 @@
 #include "Validator.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -10,6 +13,7 @@
 #include "PropertyListReader.h"
 #include "Session.h"
 #include "Suites.h"
+#include "Watchdog.h"
 
 #if !defined(_WIN32)
 #include <poll.h>
@@ -348,9 +352,16 @@ CheckResult RunInChild(const Check &check, const std::string &module_path,
   std::string text;
   char buffer[4096];
   bool timed_out = false;
+  // The time is the check's, however its result arrives.
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(options.timeout_seconds));
   for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
     pollfd p{fds[0], POLLIN, 0};
-    int ready = poll(&p, 1, int(options.timeout_seconds * 1000));
+    int ready = left.count() > 0 ? poll(&p, 1, int(left.count())) : 0;
+    if (ready < 0 && errno == EINTR) continue;
     if (ready == 0) {
       timed_out = true;
       kill(child, SIGKILL);
@@ -364,8 +375,11 @@ CheckResult RunInChild(const Check &check, const std::string &module_path,
   int status = 0;
   waitpid(child, &status, 0);
   if (timed_out) {
-    result.failures.push_back("timed out after " + std::to_string(int(options.timeout_seconds)) +
-                              " s");
+    result.outcome = CheckResult::Outcome::TimedOut;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g", options.timeout_seconds);
+    result.failures.push_back(std::string("no result within ") + seconds +
+                              " s (--timeout): the module hangs or is far too slow");
   } else if (WIFSIGNALED(status)) {
     result.failures.push_back(std::string("crashed with signal ") + strsignal(WTERMSIG(status)));
   } else if (!text.empty()) {
@@ -430,6 +444,9 @@ std::vector<CheckResult> Validate(const std::string &module_path, const Validate
 #endif
     CheckResult result{
         check.id, check.description, CheckResult::Outcome::Passed, {}, Json::object()};
+    // In this process a hang can only be reported by ending the process.
+    Watchdog watchdog(options.timeout_seconds, "orvane-host: ");
+    watchdog.SetActivity(std::string("check ") + check.id);
     Module module(module_path);
     run.run(module, result);
     results.push_back(result);
@@ -440,22 +457,26 @@ std::vector<CheckResult> Validate(const std::string &module_path, const Validate
 
 Json ToJson(const std::vector<CheckResult> &results) {
   Json checks = Json::array();
-  int passed = 0, failed = 0, crashed = 0;
+  int passed = 0, failed = 0, crashed = 0, timed_out = 0;
   for (const CheckResult &r : results) {
-    const char *outcome = r.outcome == CheckResult::Outcome::Passed   ? "passed"
-                          : r.outcome == CheckResult::Outcome::Failed ? "failed"
-                                                                      : "crashed";
+    const char *outcome = r.outcome == CheckResult::Outcome::Passed    ? "passed"
+                          : r.outcome == CheckResult::Outcome::Failed  ? "failed"
+                          : r.outcome == CheckResult::Outcome::Crashed ? "crashed"
+                                                                       : "timed out";
     passed += r.outcome == CheckResult::Outcome::Passed;
     failed += r.outcome == CheckResult::Outcome::Failed;
     crashed += r.outcome == CheckResult::Outcome::Crashed;
+    timed_out += r.outcome == CheckResult::Outcome::TimedOut;
     checks.push_back({{"id", r.id},
                       {"description", r.description},
                       {"outcome", outcome},
                       {"failures", r.failures},
                       {"figures", r.figures}});
   }
-  return {{"checks", checks},
-          {"summary", {{"passed", passed}, {"failed", failed}, {"crashed", crashed}}}};
+  return {
+      {"checks", checks},
+      {"summary",
+       {{"passed", passed}, {"failed", failed}, {"crashed", crashed}, {"timed_out", timed_out}}}};
 }
 
 }  // namespace orvane::host

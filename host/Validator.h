@@ -16,7 +16,7 @@ namespace orvane::host {
 struct CheckResult {
   std::string id;
   std::string description;
-  enum class Outcome { Passed, Failed, Crashed } outcome = Outcome::Passed;
+  enum class Outcome { Passed, Failed, Crashed, TimedOut } outcome = Outcome::Passed;
   std::vector<std::string> failures;  // the first few, each saying what went wrong and where
   nlohmann::ordered_json figures = nlohmann::ordered_json::object();  // counts worth reporting
 };
@@ -31,10 +31,10 @@ struct Check {
 const std::vector<Check> &Checks();
 
 struct ValidateOptions {
-  bool in_process = false;  // run checks in this process rather than one child each
-  unsigned seed = 1;        // for the checks that draw random values
-  std::string only;         // run just the check with this id
-  double timeout_seconds = 300;
+  bool in_process = false;      // run checks in this process rather than one child each
+  unsigned seed = 1;            // for the checks that draw random values
+  std::string only;             // run just the check with this id
+  double timeout_seconds = 60;  // per check
 };
 
 std::vector<CheckResult> Validate(const std::string &module_path, const ValidateOptions &options);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #if defined(_WIN32)
 #include <io.h>
 #include <windows.h>
@@ -17,17 +18,15 @@
 
 #include "Errors.h"
 #include "PropertyListReader.h"
+#include "RunScenario.h"
 #include "Scenario.h"
 #include "Validator.h"
+#include "Watchdog.h"
 
 namespace fs = std::filesystem;
 using namespace orvane::host;
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitModuleFailed = 1;
-constexpr int kExitBadInput = 2;
 
 #if defined(ORVANE_NO_PICTURES)
 constexpr bool kPicturesAvailable = false;
@@ -38,7 +37,8 @@ constexpr bool kPicturesAvailable = true;
 constexpr const char *kExitCodes =
     "Exit codes: 0 everything ran and the module behaved; 1 the module returned an error or\n"
     "misbehaved (leaked a handle, left an undo group open, let an exception out); 2 bad input\n"
-    "(a scenario, value or module that cannot be used), with one line saying what is wrong.";
+    "(a scenario, value or module that cannot be used), with one line saying what is wrong.\n"
+    "A time-out (--timeout) is reported with what was under way, exit code 1.";
 
 // The module built beside the host.
 std::string DefaultModulePath() {
@@ -113,53 +113,35 @@ void PrintSteps(const std::vector<StepRecord> &steps) {
   }
 }
 
-int RunCommand(const std::string &scenario_path, const std::string &module_path,
-               const std::string &out_dir, const std::string &trace_path, bool json, bool quiet) {
-  Json scenario = LoadScenarioFile(scenario_path);
-  Module module(module_path);
+struct RunArguments {
+  std::string scenario_path;
+  std::string module_path;
+  bool json = false;
+  bool quiet = false;
+  double timeout_seconds = 0;  // the whole session; none when 0
+  RunOptions options;
+};
+
+int RunCommand(RunArguments &args) {
+  const std::string text = ReadScenarioFile(args.scenario_path, args.options.limits);
+  // Loading the module and global setup can hang as well as any step.
+  std::unique_ptr<Watchdog> watchdog;
+  if (args.timeout_seconds > 0) {
+    watchdog = std::make_unique<Watchdog>(args.timeout_seconds, "orvane-host: ");
+    watchdog->SetActivity("loading the module");
+    args.options.on_activity = [&](const std::string &activity) {
+      watchdog->SetActivity(activity);
+    };
+  }
+  Module module(args.module_path);
   Session session(module);
-  // A run keeps counts; every call with its arguments goes to the trace file, if one was asked
-  // for, as it happens.
-  std::ofstream trace;
-  if (!trace_path.empty()) {
-    trace.open(trace_path);
-    if (!trace) throw BadInput("cannot write the trace file " + trace_path);
-    session.trace().StreamTo(&trace);
-  }
-  if (!quiet) session.on_info = ProgressDisplay();
-  ScenarioRunner runner(session, scenario);
-  if (!out_dir.empty()) {
-    std::error_code ec;
-    fs::create_directories(out_dir, ec);
-    if (ec) throw BadInput("cannot create the output folder " + out_dir + ": " + ec.message());
-  }
-  runner.SetOutputDir(out_dir);
-  runner.Run();
-  session.trace().SetStep(0);  // the tear-down belongs to no step
-  runner.Finish();
-  session.trace().StreamTo(nullptr);
-  if (trace.is_open()) {
-    trace.close();
-    if (!trace) throw BadInput("cannot write the trace file " + trace_path);
-  }
-  std::vector<std::string> files = runner.files_written();
-  if (!trace_path.empty()) files.push_back(trace_path);
-  if (!out_dir.empty()) {
-    const std::string path = (fs::path(out_dir) / "project.json").string();
-    std::ofstream out(path);
-    WriteProject(out, session, runner.steps());
-    if (!out) throw BadInput("cannot write " + path);
-    files.push_back(path);
-  }
-  int failed_commands = 0;
-  for (const StepRecord &step : runner.steps()) {
-    for (const CommandRecord &c : step.commands) failed_commands += c.err != 0;
-  }
-  const bool failed = failed_commands > 0 || !session.problems().empty();
-  if (json) {
-    WriteProject(std::cout, session, runner.steps());
-  } else if (!quiet) {
-    PrintSteps(runner.steps());
+  if (!args.quiet) session.on_info = ProgressDisplay();
+  if (args.json) args.options.dump_out = &std::cout;
+  RunOutcome outcome = RunScenario(session, text, args.scenario_path, args.options);
+  watchdog.reset();
+  if (outcome.exit_code == kExitBadInput) throw BadInput(outcome.error);
+  if (!args.json && !args.quiet) {
+    PrintSteps(outcome.steps);
     std::size_t keys = 0;
     for (const Mask &m : session.project().layer.masks) keys += m.outline.keys.size();
     const auto &undo = session.project().undo.entries;
@@ -169,11 +151,12 @@ int RunCommand(const std::string &scenario_path, const std::string &module_path,
         std::count(undo.begin(), undo.end(), "Create Masks"), keys, undo.size(),
         std::count(undo.begin(), undo.end(), "Create Masks"),
         std::count(undo.begin(), undo.end(), "Bake Masks"));
-    for (const auto &file : files) std::printf("wrote: %s\n", file.c_str());
+    for (const auto &file : outcome.files) std::printf("wrote: %s\n", file.c_str());
     for (const auto &problem : session.problems()) std::printf("problem: %s\n", problem.c_str());
-    if (failed_commands) std::printf("%d command(s) returned an error\n", failed_commands);
+    if (outcome.failed_commands)
+      std::printf("%d command(s) returned an error\n", outcome.failed_commands);
   }
-  return failed ? kExitModuleFailed : kExitOk;
+  return outcome.exit_code;
 }
 
 int InfoCommand(const std::string &module_path, bool json) {
@@ -219,7 +202,7 @@ int ValidateCommand(const std::string &module_path, const ValidateOptions &optio
   Json report = ToJson(results);
   report["module"] = module_path;
   const Json &summary = report["summary"];
-  const bool ok = summary["failed"] == 0 && summary["crashed"] == 0;
+  const bool ok = summary["passed"] == int(report["checks"].size());
   if (json) {
     std::cout << report.dump(2) << "\n";
     return ok ? kExitOk : kExitModuleFailed;
@@ -227,16 +210,17 @@ int ValidateCommand(const std::string &module_path, const ValidateOptions &optio
   for (const Json &check : report["checks"]) {
     std::string outcome = check["outcome"].get<std::string>();
     for (char &c : outcome) c = char(std::toupper(static_cast<unsigned char>(c)));
-    std::printf("%-8s %-17s %s", outcome.c_str(), check["id"].get<std::string>().c_str(),
+    std::printf("%-9s %-17s %s", outcome.c_str(), check["id"].get<std::string>().c_str(),
                 check["description"].get<std::string>().c_str());
     if (!check["figures"].empty()) std::printf("  %s", check["figures"].dump().c_str());
     std::printf("\n");
     for (const Json &failure : check["failures"])
-      std::printf("         - %s\n", failure.get<std::string>().c_str());
+      std::printf("          - %s\n", failure.get<std::string>().c_str());
   }
-  std::printf("%d checks: %d passed, %d failed, %d crashed\n", int(report["checks"].size()),
-              summary["passed"].get<int>(), summary["failed"].get<int>(),
-              summary["crashed"].get<int>());
+  std::printf("%d checks: %d passed, %d failed, %d crashed, %d timed out\n",
+              int(report["checks"].size()), summary["passed"].get<int>(),
+              summary["failed"].get<int>(), summary["crashed"].get<int>(),
+              summary["timed_out"].get<int>());
   return ok ? kExitOk : kExitModuleFailed;
 }
 
@@ -256,18 +240,25 @@ int main(int argc, char **argv) {
   app.allow_windows_style_options(false);
   bool json = false, quiet = false;
 
-  std::string scenario_path, module_path = DefaultModulePath(), out_dir;
+  RunArguments run_args;
+  run_args.module_path = DefaultModulePath();
   CLI::App *run = app.add_subcommand("run", "Play a scenario (a JSON session) against the module.");
-  run->add_option("scenario", scenario_path, "Scenario file")->required();
-  run->add_option("--module", module_path, "Effect module to load")->capture_default_str();
-  run->add_option("--out", out_dir,
+  run->add_option("scenario", run_args.scenario_path, "Scenario file")->required();
+  run->add_option("--module", run_args.module_path, "Effect module to load")->capture_default_str();
+  run->add_option("--out", run_args.options.out_dir,
                   "Folder for project.json and the pictures the scenario asks for");
   run->add_flag("--json", json, "Print the project dump as JSON instead of the step table");
   run->add_flag("-q,--quiet", quiet, "Print nothing but errors; the exit code tells the outcome");
-  std::string trace_path;
-  run->add_option("--trace", trace_path,
+  run->add_option("--trace", run_args.options.trace_path,
                   "Write every host call with its arguments and result to this file, one JSON "
                   "object a line");
+  run->add_option("--timeout", run_args.timeout_seconds,
+                  "Stop a session that takes longer than SECONDS, naming the step under way "
+                  "(exit code 1); none by default")
+      ->type_name("SECONDS")
+      ->check(CLI::Range(0.001, 86400.0));
+  run->add_flag("--caption", run_args.options.caption,
+                "Add a caption band to png pictures naming the window, the time and the zoom");
   run->footer(
       std::string(
           "Steps: apply, press, set, key, render, mask, delete_mask, draw, click, drag, png, "
@@ -281,7 +272,7 @@ int main(int argc, char **argv) {
           "              {\"do\": \"set\", \"param\": \"Center 1\", \"value\": [400, 300]},\n"
           "              {\"do\": \"png\", \"file\": \"overlay.png\", \"window\": "
           "\"comp\"}]}\n\n") +
-      kExitCodes);
+      DescribeLimits() + "\n" + kExitCodes);
 
   std::string info_module;
   CLI::App *info = app.add_subcommand("info", "Show a module's property list and About text.");
@@ -300,11 +291,18 @@ int main(int argc, char **argv) {
   validate->add_option("--reproduce", validate_options.only, "Run only the check with this id");
   validate->add_flag("--in-process", validate_options.in_process,
                      "Run the checks in this process instead of one child process each");
+  validate
+      ->add_option("--timeout", validate_options.timeout_seconds,
+                   "Seconds each check may take before it counts as \"timed out\"")
+      ->capture_default_str()
+      ->type_name("SECONDS")
+      ->check(CLI::Range(0.001, 86400.0));
   validate->footer(std::string(
-      "Each check runs in a child process of its own, so a crash, a signal or a time-out is\n"
-      "reported as that check's outcome (\"crashed\"), never as a pass. Exit code 0 when every\n"
-      "check passed, 1 otherwise.\nExample:\n  orvane-host validate "
-      "build/release/bin/OrvaneTavolin.so"));
+      "Each check runs in a child process of its own, so a crash or a signal is reported as that\n"
+      "check's outcome (\"crashed\") and a hang as \"timed out\", never as a pass. In this\n"
+      "process (--in-process, and always on Windows) a check that times out ends the run with\n"
+      "its name. Exit code 0 when every check passed, 1 otherwise.\nExample:\n"
+      "  orvane-host validate build/release/bin/OrvaneTavolin.so --timeout 120"));
 
   // CLI11 would only say that a command is missing; a mistyped one deserves its own name.
   const std::string first = argc > 1 ? argv[1] : "";
@@ -321,7 +319,11 @@ int main(int argc, char **argv) {
   }
   try {
     if (*validate) return ValidateCommand(validate_module, validate_options, json);
-    if (*run) return RunCommand(scenario_path, module_path, out_dir, trace_path, json, quiet);
+    if (*run) {
+      run_args.json = json;
+      run_args.quiet = quiet;
+      return RunCommand(run_args);
+    }
     if (*info) return InfoCommand(info_module, json);
   } catch (const BadInput &e) {
     std::cerr << "orvane-host: " << e.what() << "\n";

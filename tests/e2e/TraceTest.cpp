@@ -82,7 +82,8 @@ TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWhole) {
   for (const char *name : {"/bake.json", "/overlay.json", "/masks.json"}) {
     SCOPED_TRACE(name);
     host::Session s(module);
-    host::ScenarioRunner runner(s, host::LoadScenarioFile(std::string(ORVANE_SCENARIOS) + name));
+    const std::string path = std::string(ORVANE_SCENARIOS) + name;
+    host::ScenarioRunner runner(s, host::ParseScenario(host::ReadScenarioFile(path), path));
     runner.SetOutputDir(::testing::TempDir());
     runner.Run();
     runner.Finish();

@@ -2,6 +2,8 @@
 // fails the check that is there to catch its fault, for the right reason.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <nlohmann/json.hpp>
 
 #include "HostProcess.h"
@@ -58,6 +60,44 @@ TEST(Validator, EachBrokenModuleFailsForItsOwnReason) {
     EXPECT_EQ(check["outcome"], c.outcome);
     EXPECT_NE(check["failures"].dump().find(c.reason), std::string::npos) << check.dump(2);
   }
+}
+
+// A module that never returns from a changed parameter: each time-out cuts it short, names what
+// was under way and exits with 1, long before the default time.
+TEST(Timeout, AHangingModuleIsCutShortAndNamed) {
+  using Clock = std::chrono::steady_clock;
+  const std::string hangs = std::string(ORVANE_FIXTURES_DIR) + "/fixture_hangs.so";
+  const auto started = Clock::now();
+  nlohmann::json report = nlohmann::json::parse(
+      RunHost("validate " + hangs + " --json --timeout 1 --reproduce handle_hygiene", false).out,
+      nullptr, false);
+  ASSERT_FALSE(report.is_discarded());
+  ASSERT_EQ(report["checks"].size(), 1u);
+  EXPECT_EQ(report["checks"][0]["outcome"], "timed out");
+  EXPECT_NE(report["checks"][0]["failures"].dump().find("no result within 1 s"), std::string::npos);
+  EXPECT_EQ(report["summary"]["timed_out"], 1);
+
+  auto in_process =
+      RunHost("validate " + hangs + " --in-process --timeout 1 --reproduce handle_hygiene");
+  EXPECT_EQ(in_process.code, 1);
+  EXPECT_NE(in_process.out.find("check handle_hygiene timed out after 1 s"), std::string::npos)
+      << in_process.out;
+
+  const std::string scenario = orvane::test::WriteTemp(
+      "hang.json", R"({"steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"}]})");
+  auto run = RunHost("run " + scenario + " --module " + hangs + " --timeout 1");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.out.find("step 2 (press Create Mask) timed out after 1 s"), std::string::npos)
+      << run.out;
+  // Three hangs of a second each, not three of the default minute.
+  EXPECT_LT(Clock::now() - started, std::chrono::seconds(40));
+
+  // The same session with the real module ends well inside its time, and the watchdog with it.
+  auto fine = RunHost("run " + scenario + " --timeout 60 -q");
+  EXPECT_EQ(fine.code, 0) << fine.out;
+  EXPECT_EQ(fine.out, "");
+  auto bad = RunHost("run " + scenario + " --timeout 0");
+  EXPECT_EQ(bad.code, 2) << bad.out;
 }
 
 TEST(Validator, AnUnknownCheckIsBadInput) {

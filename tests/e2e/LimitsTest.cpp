@@ -1,0 +1,246 @@
+// orvane-host against input a careless or hostile user gives it: every limit, every way the JSON
+// can be broken, and the pictures' labels and captions.
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "HostProcess.h"
+
+namespace {
+
+using orvane::test::RunHost;
+using orvane::test::WriteTemp;
+
+std::string Steps(const std::string &each, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += (i ? ", " : "") + each;
+  return out;
+}
+
+std::string Points(int n) { return Steps("[10, 10]", n); }
+
+// One line, naming the problem in our words: no library exception text, no abort.
+void ExpectOneClearLine(const orvane::test::HostResult &r, const std::string &expected) {
+  EXPECT_EQ(r.code, 2) << r.out;
+  EXPECT_NE(r.out.find(expected), std::string::npos) << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+  EXPECT_EQ(r.out.find("json.exception"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("bad_alloc"), std::string::npos) << r.out;
+}
+
+TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
+  struct Case {
+    std::string scenario;
+    std::string expected;
+  };
+  const std::string apply = R"({"do": "apply"}, )";
+  const Case cases[] = {
+      {R"({"comp": {"width": 100000, "height": 100000}, "steps": [{"do": "apply"}, {"do": "render"}]})",
+       "comp width is 100,000 pixels; the limit is 30,000"},
+      {R"({"layer": {"width": 640, "height": 30001}})", "layer height is 30,001 pixels"},
+      {R"({"comp": {"width": -1e300}})", "comp width must be a positive number"},
+      {R"({"comp": {"time_scale": 1e300}})", "time_scale must be a positive number, at most"},
+      {R"({"comp": {"fps": 1e300}})", "fps must be a positive number, at most"},
+      {R"({"comp": {"width": 20000, "height": 20000}, "steps": [{"do": "apply"},
+           {"do": "render", "depth": 32}]})",
+       "20,000 x 20,000 pixels at 32 bits needs 6.0 GiB per buffer; the limit is 4.0 GiB"},
+      {R"({"comp": {"fps": 30, "duration": 40000}})",
+       "1,200,000 frames (duration x fps); the limit is 1,000,000"},
+      {R"({"comp": {"fps": 30, "duration": 10, "work_area": {"start": 0, "duration": 1e7}}})",
+       "frames (duration x fps); the limit is 1,000,000"},
+      {R"({"comp": {"time_scale": 100000}, "layer": {"start": 30000}})", "layer start is 30,000 s"},
+      {R"({"comp": {"time_scale": 100000}, "steps": [{"do": "apply"},
+           {"do": "render", "time": 30000}]})",
+       "step 2 (render): \"time\" is 30,000 s, which at a time_scale of 100,000 is more than"},
+      {R"({"layer": {"position": [2e6, 0]}})", "at most 1,000,000 in size"},
+      {R"({"steps": [)" + Steps(R"({"do": "delete_mask"})", 100001) + "]}",
+       "100,001 steps; the limit is 100,000"},
+      {R"({"steps": [)" + apply + R"({"do": "drag", "points": [)" + Points(10001) + "]}]}",
+       "step 2 (drag): a drag has 10,001 points; the limit is 10,000"},
+      {R"({"steps": [{"do": "mask", "vertices": [)" + Points(10001) + "]}]}",
+       "a mask has 10,001 vertices; the limit is 10,000"},
+      {R"({"view": {"zoom": 20}, "steps": [{"do": "apply"}, {"do": "png", "file": "a.png"}]})",
+       "38,400 x 21,600 pixels; pictures are at most 16,384 pixels a side"},
+      {R"({"comp": {"duration": 100}, "steps": [{"do": "apply"},
+           {"do": "sheet", "file": "s.png", "every": 1}]})",
+       "the sheet would hold 3,000 frames; the limit is 400"},
+      {R"({"steps": [{"do": "apply"},
+           {"do": "sheet", "file": "s.png", "every": 1, "columns": 64, "cell_width": 4096}]})",
+       "the sheet would be 262,404 x"},
+      {R"({"steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png", "every": 1e300}]})",
+       "\"every\" is at least 1"},
+      {R"({"steps": [{"do": "apply"}, {"do": "render", "depth": 1e300}]})",
+       "\"depth\" is 8, 16 or 32"},
+  };
+  int n = 0;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.expected);
+    const std::string path = WriteTemp("limit" + std::to_string(n++) + ".json", c.scenario);
+    ExpectOneClearLine(RunHost("run " + path + " --out " + ::testing::TempDir() + "limits"),
+                       c.expected);
+  }
+}
+
+TEST(Limits, ARenderWithinTheBufferLimitRunsWhenDownsampled) {
+  // 16,000 x 16,000 at 32 bits is 3.8 GiB a buffer, a sixteenth of it per axis is small.
+  const std::string path = WriteTemp("downsampled.json", R"({
+    "comp": {"width": 16000, "height": 16000},
+    "steps": [{"do": "apply"}, {"do": "render", "depth": 32, "downsample": [16, 16]}]})");
+  auto r = RunHost("run " + path + " -q");
+  EXPECT_EQ(r.code, 0) << r.out;
+}
+
+TEST(Limits, DeepNestingAndHugeFilesAreRefusedBeforeTheyAreRead) {
+  const std::string deep = "{\n  \"steps\": " + std::string(70, '[') + std::string(70, ']') + "\n}";
+  const std::string deep_path = WriteTemp("deep.json", deep);
+  // The 65th level (the brace and 64 brackets): line 2, after the key, its colon and a blank.
+  const std::size_t column = std::string("  \"steps\": ").size() + 64;
+  ExpectOneClearLine(
+      RunHost("run " + deep_path),
+      "deep.json:2:" + std::to_string(column) + ": arrays and objects nest more than 64 deep");
+
+  const std::string huge = ::testing::TempDir() + "huge.json";
+  std::ofstream(huge) << "{}";
+  std::filesystem::resize_file(huge, (64u << 20) + 1);  // sparse: nothing is written
+  ExpectOneClearLine(RunHost("run " + huge), "scenarios are at most 64 MiB");
+}
+
+TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {
+  struct Case {
+    std::string name;
+    std::string text;
+    std::string at;  // "line:column"
+    std::string why;
+  };
+  // Columns counted from the texts themselves, where the reader had to stop.
+  const std::string huge_line = R"(  "comp": {"fps": 1e400},)";
+  const Case cases[] = {
+      {"number.json", "{\n" + huge_line + "\n  \"steps\": []\n}",
+       "2:" + std::to_string(huge_line.find("1e400") + 1), "the number 1e400 is too large"},
+      {"deepnumber.json", R"({"steps": [{"do": "render", "time": -2e999}]})",
+       "1:" + std::to_string(std::string(R"({"steps": [{"do": "render", "time": )").size() + 1),
+       "the number -2e999 is too large"},
+      {"open.json", "{\"steps\": [", "1:12", "the text ends before the JSON does"},
+      {"letter.json", "{\n  \"steps\": [x]\n}", "2:13", "unexpected \"x\""},
+      {"comma.json", "{\"steps\": [],}", "1:14", "unexpected \"}\""},
+      {"tab.json", "{\"a\": \"x\ty\"}", "1:9", "unexpected control character 0x09"},
+      {"utf8.json", "{\"a\": \"\xC3(\"}", "1:9", "broken UTF-8"},
+      {"trailing.json", "{}\n{}", "2:1", "unexpected \"{\""},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = WriteTemp(c.name, c.text);
+    ExpectOneClearLine(RunHost("run " + path), path + ":" + c.at + ": invalid JSON: " + c.why);
+  }
+}
+
+TEST(ParseErrors, WrongTypesDeepInsideNameTheStep) {
+  struct Case {
+    std::string steps;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {R"({"do": "mask", "vertices": [[0, 0], [1, "a"]]})", "step 1 (mask): vertex coordinates"},
+      {R"({"do": "mask", "color": [255, 0, 0, 1e300]})",
+       "step 1 (mask): \"color\" is [a, r, g, b]"},
+      {R"({"do": "apply"}, {"do": "set", "param": "Center 1", "value": [1, [2]]})", "step 2 (set"},
+      {R"({"do": "apply"}, {"do": "set", "param": "Number", "value": 1e300})", "step 2 (set"},
+      {R"({"do": "apply"}, {"do": "drag", "points": [[0, 0], [1e300, 0]]})", "step 2 (drag)"},
+      {R"({"do": "apply"}, {"do": "render", "downsample": [1e300, 1]})", "step 2 (render)"},
+  };
+  int n = 0;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.steps);
+    const std::string path =
+        WriteTemp("types" + std::to_string(n++) + ".json", "{\"steps\": [" + c.steps + "]}");
+    ExpectOneClearLine(RunHost("run " + path), c.expected);
+  }
+}
+
+struct Picture {
+  cairo_surface_t *surface;
+  explicit Picture(const std::string &path)
+      : surface(cairo_image_surface_create_from_png(path.c_str())) {}
+  ~Picture() { cairo_surface_destroy(surface); }
+  bool ok() const { return cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS; }
+  int width() const { return cairo_image_surface_get_width(surface); }
+  int height() const { return cairo_image_surface_get_height(surface); }
+  uint32_t At(int x, int y) const {
+    const unsigned char *row =
+        cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    return reinterpret_cast<const uint32_t *>(row)[x];
+  }
+  // The pixels of rows [top, bottom) and columns [left, right), for comparing regions.
+  std::string Region(int left, int top, int right, int bottom) const {
+    std::string out;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) out += std::to_string(At(x, y)) + ",";
+    }
+    return out;
+  }
+  int Bright(int left, int top, int right, int bottom) const {
+    int n = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) n += ((At(x, y) >> 8) & 0xFF) > 150;
+    }
+    return n;
+  }
+};
+
+std::string ReadAll(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(Pictures, TheDefaultPictureIsTheReadmesAndACaptionOnlyAddsABand) {
+  const std::string plain = ::testing::TempDir() + "plain",
+                    captioned = ::testing::TempDir() + "cap";
+  ASSERT_EQ(RunHost(std::string("run ") + ORVANE_EXAMPLES + "/demo.json -q --out " + plain).code,
+            0);
+  ASSERT_EQ(
+      RunHost(std::string("run ") + ORVANE_EXAMPLES + "/demo.json -q --caption --out " + captioned)
+          .code,
+      0);
+  const std::string readme = ReadAll(std::string(ORVANE_EXAMPLES) + "/../docs/overlay.png");
+  ASSERT_FALSE(readme.empty());
+  EXPECT_TRUE(ReadAll(plain + "/overlay.png") == readme) << "the default picture changed";
+
+  Picture a(plain + "/overlay.png"), b(captioned + "/overlay.png");
+  ASSERT_TRUE(a.ok() && b.ok());
+  // The demo's window: 1920 x 1080 at zoom 0.5.
+  EXPECT_EQ(a.width(), 960);
+  EXPECT_EQ(a.height(), 540);
+  EXPECT_EQ(b.width(), 960);
+  ASSERT_GT(b.height(), 540);
+  EXPECT_TRUE(a.Region(0, 0, 960, 540) == b.Region(0, 0, 960, 540)) << "the window changed";
+  EXPECT_GT(b.Bright(0, 540, 960, b.height()), 100) << "no caption text in the band";
+}
+
+TEST(Pictures, EverySheetCellIsLabelledWithItsFrame) {
+  const std::string out = ::testing::TempDir() + "sheet";
+  ASSERT_EQ(RunHost(std::string("run ") + ORVANE_EXAMPLES + "/demo.json -q --out " + out).code, 0);
+  Picture sheet(out + "/bake.png");
+  ASSERT_TRUE(sheet.ok());
+  // 2 s at 30 fps every 10 frames: 6 cells of 480 x 270 in 3 columns, 4 pixels apart, each over
+  // a label band of 18.
+  const int cell_w = 480, cell_h = 1080 * 480 / 1920, gap = 4, band = 18;
+  EXPECT_EQ(sheet.width(), 3 * (cell_w + gap) + gap);
+  EXPECT_EQ(sheet.height(), 2 * (cell_h + band + gap) + gap);
+  std::string labels[6];
+  for (int i = 0; i < 6; ++i) {
+    const int x = gap + (i % 3) * (cell_w + gap),
+              y = gap + (i / 3) * (cell_h + band + gap) + cell_h;
+    EXPECT_GT(sheet.Bright(x, y, x + cell_w, y + band), 40) << "cell " << i << " has no label";
+    labels[i] = sheet.Region(x, y, x + 120, y + band);
+  }
+  for (int i = 1; i < 6; ++i) EXPECT_NE(labels[i], labels[0]) << "cell " << i;
+}
+
+}  // namespace
