@@ -356,5 +356,28 @@ TEST(ArgumentsScenario, ExpressionsAndAMovingLayerInAScenarioAndItsDump) {
   }
 }
 
+TEST(ArgumentsScenario, ExpressionsAndLayerKeysThatCannotBeUsedAreBadInput) {
+  const char *apply = R"({"do": "apply"}, {"do": "press", "param": "Create Mask"})";
+  const std::pair<const char *, const char *> bad[] = {
+      {"{}", R"({"do": "expression", "param": "Mask 1", "value": 3})"},
+      {"{}", R"({"do": "expression", "param": "Center 1", "value": 3})"},
+      {"{}", R"({"do": "expression", "mask": 4, "value": [1, 2]})"},
+      {"{}", R"({"do": "expression", "mask": 0, "value": [[1, 2, 3]]})"},
+      {"{}", R"({"do": "expression", "param": "Width 1"})"},
+      {R"({"stretch": 0})", R"({"do": "draw"})"},
+      {R"({"rotation": [{"time": 0}]})", R"({"do": "draw"})"},
+      {R"({"position": [{"time": 0, "value": 5}]})", R"({"do": "draw"})"},
+  };
+  for (const auto &[layer, step] : bad) {
+    SCOPED_TRACE(std::string(layer) + " " + step);
+    const std::string path =
+        WriteTemp("bad_expression.json", std::string(R"({"layer": )") + layer + R"(, "steps": [)" +
+                                             apply + ", " + step + "]}");
+    HostResult r = RunHost("run " + path + " --quiet --module " + ORVANE_MODULE_PATH);
+    EXPECT_EQ(r.code, 2) << r.out;
+    EXPECT_NE(r.out.find("orvane-host: "), std::string::npos) << r.out;
+  }
+}
+
 }  // namespace
 }  // namespace orvane::test
