@@ -42,13 +42,7 @@ Json Params(Session &session) {
 
 Json Vertices(const Outline &outline) {
   Json out = Json::array();
-  for (const AEGP_MaskVertex &v : outline.vertices) {
-    if (v.tan_in_x || v.tan_in_y || v.tan_out_x || v.tan_out_y) {
-      out.push_back({v.x, v.y, v.tan_in_x, v.tan_in_y, v.tan_out_x, v.tan_out_y});
-    } else {
-      out.push_back({v.x, v.y});
-    }
-  }
+  for (const AEGP_MaskVertex &v : outline.vertices) out.push_back(VertexJson(v));
   return out;
 }
 

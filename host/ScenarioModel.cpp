@@ -206,16 +206,16 @@ Json ExpressionJson(const EffectParam &param) {
   }
 }
 
+Json VertexJson(const AEGP_MaskVertex &v) {
+  if (v.tan_in_x || v.tan_in_y || v.tan_out_x || v.tan_out_y)
+    return {v.x, v.y, v.tan_in_x, v.tan_in_y, v.tan_out_x, v.tan_out_y};
+  return {v.x, v.y};
+}
+
 Json ExpressionJson(const OutlineExpression &e) {
   if (e.uniform) return {e.offsets[0].x, e.offsets[0].y};
   Json out = Json::array();
-  for (const AEGP_MaskVertex &d : e.offsets) {
-    if (d.tan_in_x || d.tan_in_y || d.tan_out_x || d.tan_out_y) {
-      out.push_back({d.x, d.y, d.tan_in_x, d.tan_in_y, d.tan_out_x, d.tan_out_y});
-    } else {
-      out.push_back({d.x, d.y});
-    }
-  }
+  for (const AEGP_MaskVertex &d : e.offsets) out.push_back(VertexJson(d));
   return out;
 }
 

@@ -30,6 +30,8 @@ std::optional<StreamValue> ParamExpressionFromJson(const EffectParam &param, con
 // vertex) moves each vertex by its own.
 std::optional<OutlineExpression> OutlineExpressionFromJson(const Json &value);
 
+// A vertex as scenarios and the dump write it: [x, y], or the six numbers when it has tangents.
+Json VertexJson(const AEGP_MaskVertex &v);
 // The offsets as the dump shows them, in the same forms.
 Json ExpressionJson(const EffectParam &param);
 Json ExpressionJson(const OutlineExpression &expression);

@@ -18,8 +18,12 @@ namespace {
 // Parameters checked out at the render time; every one that was checked out is checked back in.
 class CheckedOutParams {
  public:
+  // Room for every index is made before the first checkout: recording one can then not fail
+  // after the host has handed the parameter over.
   CheckedOutParams(PF_InData *in_data, ErrorChain &err)
-      : in_data_(in_data), err_(err), defs_(PARAM_COUNT) {}
+      : in_data_(in_data), err_(err), defs_(PARAM_COUNT) {
+    checked_out_.reserve(PARAM_COUNT);
+  }
   ~CheckedOutParams() {
     for (PF_ParamIndex index : checked_out_)
       in_data_->inter.checkin_param(in_data_->effect_ref, &defs_[index]);

@@ -5,7 +5,10 @@
 #include <cmath>
 #include <cstring>
 
+#include <nlohmann/json.hpp>
+
 #include "HostFixture.h"
+#include "HostProcess.h"
 #include "Params.h"
 
 namespace orvane::test {
@@ -20,9 +23,7 @@ class Arguments : public HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    project().comp.width = project().layer.width = 640;
-    project().comp.height = project().layer.height = 360;
-    project().layer.transform = host::Transform{{320, 180}, {320, 180}, {100, 100}, 0};
+    SmallComposition();
   }
   // A slot with a linked rectangle mask: centre, size and angle as given.
   void Rectangle(double cx, double cy, double w, double h) {
@@ -291,6 +292,31 @@ TEST_P(LateLayer, TheBakeReadsAndKeysEachFrameAtItsCompositionTime) {
   }
 }
 
+TEST_P(LateLayer, WhichMasksTheBakeKeysIsDecidedAtTheLayersOwnTime) {
+  project().comp.work_start = 3;
+  project().comp.work_duration = 1.0 / 30;
+  ApplyEffect();
+  // An open three-segment path that becomes a closed rectangle at composition time 3: the bake
+  // there keys it, as it would not the open path.
+  AddMask(false, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+  host::Mask &mask = project().layer.masks[0];
+  host::Outline closed = mask.outline.value;
+  closed.open = false;
+  mask.outline.SetKey(0, A_Time{30, 30}, mask.outline.value);
+  mask.outline.SetKey(LayerTime(3), A_Time{90, 30}, closed);
+  Set(PARAM_NUMBER, {1});
+  Set(PARAM_MASK_PATH(0), {double(mask.id)});
+  Set(PARAM_WIDTH(0), {200});
+  Set(PARAM_HEIGHT(0), {100});
+  project().time = 3;
+  Press(PARAM_BAKE_MASKS);
+  // The key at that frame is now the slot's rectangle.
+  const host::Outline at = project().layer.masks[0].outline.At(LayerTime(3));
+  ASSERT_EQ(at.vertices.size(), 4u);
+  EXPECT_DOUBLE_EQ(at.vertices[0].x, 220);
+  EXPECT_DOUBLE_EQ(at.vertices[2].y, 230);
+}
+
 TEST_P(LateLayer, ClearingOnKeysItAtTheLayersOwnTime) {
   ApplyEffect();
   Key(PARAM_ON, 1, {1});
@@ -303,6 +329,55 @@ TEST_P(LateLayer, ClearingOnKeysItAtTheLayersOwnTime) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StartingLateAndStretched, LateLayer, ::testing::Values(100.0, 200.0));
+
+// ---- the same through a scenario ----
+
+TEST(ArgumentsScenario, ExpressionsAndAMovingLayerInAScenarioAndItsDump) {
+  HostResult r = RunHost(std::string("run ") + ORVANE_SCENARIOS +
+                             "/host_model.json --json --module " + ORVANE_MODULE_PATH,
+                         false);
+  ASSERT_EQ(r.code, 0) << r.out;
+  const auto dump = nlohmann::json::parse(r.out);
+  EXPECT_EQ(dump["params"]["Center 1"]["expression"], nlohmann::json::array({10.0, 20.0}));
+  EXPECT_EQ(dump["masks"][0]["expression"], nlohmann::json::array({5.0, 7.0}));
+  // The rectangle follows the centre as shown, (330, 200), and the drawn corner adds the mask's
+  // own expression: (235, 157) in the layer. At composition time 1.5 the layer (from 0.5) is 1 s
+  // in: at (370, 205), turned 45 degrees about its centre (320, 180).
+  const double a = kPi / 4, x = 235 - 320.0, y = 157 - 180.0;
+  const auto &corner = dump["draw"][0]["path"][0];
+  EXPECT_NEAR(corner[0].get<double>(), 370 + x * std::cos(a) - y * std::sin(a), 1e-3);
+  EXPECT_NEAR(corner[1].get<double>(), 205 + x * std::sin(a) + y * std::cos(a), 1e-3);
+  // Three keys from composition frame 30, each the keyframed rectangle.
+  const auto &keys = dump["masks"][0]["keyframes"];
+  ASSERT_EQ(keys.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(keys[std::size_t(i)]["tick"], 30 + i);
+    EXPECT_EQ(keys[std::size_t(i)]["vertices"][0], nlohmann::json::array({230.0, 150.0}));
+  }
+}
+
+TEST(ArgumentsScenario, ExpressionsAndLayerKeysThatCannotBeUsedAreBadInput) {
+  const char *apply = R"({"do": "apply"}, {"do": "press", "param": "Create Mask"})";
+  const std::pair<const char *, const char *> bad[] = {
+      {"{}", R"({"do": "expression", "param": "Mask 1", "value": 3})"},
+      {"{}", R"({"do": "expression", "param": "Center 1", "value": 3})"},
+      {"{}", R"({"do": "expression", "mask": 4, "value": [1, 2]})"},
+      {"{}", R"({"do": "expression", "mask": 0, "value": [[1, 2, 3]]})"},
+      {"{}", R"({"do": "expression", "param": "Width 1"})"},
+      {R"({"stretch": 0})", R"({"do": "draw"})"},
+      {R"({"rotation": [{"time": 0}]})", R"({"do": "draw"})"},
+      {R"({"position": [{"time": 0, "value": 5}]})", R"({"do": "draw"})"},
+  };
+  for (const auto &[layer, step] : bad) {
+    SCOPED_TRACE(std::string(layer) + " " + step);
+    const std::string path =
+        WriteTemp("bad_expression.json", std::string(R"({"layer": )") + layer + R"(, "steps": [)" +
+                                             apply + ", " + step + "]}");
+    HostResult r = RunHost("run " + path + " --quiet --module " + ORVANE_MODULE_PATH);
+    EXPECT_EQ(r.code, 2) << r.out;
+    EXPECT_NE(r.out.find("orvane-host: "), std::string::npos) << r.out;
+  }
+}
 
 }  // namespace
 }  // namespace orvane::test

@@ -13,9 +13,7 @@ class HostIdentity : public HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    project().comp.width = project().layer.width = 640;
-    project().comp.height = project().layer.height = 360;
-    project().layer.transform = host::Transform{{320, 180}, {320, 180}, {100, 100}, 0};
+    SmallComposition();
   }
   host::EventResult Click(double x, double y) {
     PF_EventExtra extra{};

@@ -22,9 +22,7 @@ class Overlay : public HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    project().comp.width = project().layer.width = 640;
-    project().comp.height = project().layer.height = 360;
-    project().layer.transform = host::Transform{{320, 180}, {320, 180}, {100, 100}, 0};
+    SmallComposition();
     ApplyEffect();
   }
   // A slot with a linked rectangle mask: centre, size and angle as given.

@@ -28,6 +28,12 @@ class HostTest : public ::testing::Test {
   void TearDown() override { session_.reset(); }
 
   host::Session &session() { return *session_; }
+  // A 640 x 360 composition and layer, the layer at its centre, unscaled and unturned.
+  void SmallComposition() {
+    project().comp.width = project().layer.width = 640;
+    project().comp.height = project().layer.height = 360;
+    project().layer.transform = host::Transform{{320, 180}, {320, 180}, {100, 100}, 0};
+  }
   host::Project &project() { return session_->project(); }
 
   // Applies the effect and checks that every command of it succeeded.
