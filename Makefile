@@ -68,9 +68,16 @@ macos: deps-macos
 	rm -rf dist/macos
 	cmake --install build/macos --prefix dist/macos
 
-# Runs the benchmarks on the release build and prints their figures.
+# Runs the benchmarks on the release build and prints their figures, in the order of the table in
+# bench/README.md; the last figure, inputs a second of the fuzz target, needs the fuzz build
+# (make build-fuzz) and is skipped without it.
 bench: build-release
 	build/release/bin/orvane_bench --benchmark_counters_tabular=true
+	@if [ -x build/fuzz/bin/orvane_fuzz ]; then \
+	  rm -rf build/fuzz/bench-corpus && mkdir -p build/fuzz/bench-corpus && \
+	  build/fuzz/bin/orvane_fuzz -seed=1 -max_total_time=60 -print_final_stats=1 \
+	    build/fuzz/bench-corpus tests/fuzz/corpus 2>&1 | grep -E "average_exec_per_sec|DONE"; \
+	else echo "fuzz target: not built (make build-fuzz), no figure"; fi
 
 # Cross-builds the Windows module and host into dist/windows/.
 windows: deps-windows
