@@ -63,9 +63,16 @@ test: build-dev build-macos build-windows build-release build-fuzz
 demo: build-release
 	build/release/bin/orvane-host run examples/demo.json --out out/demo
 
-# Runs the benchmarks on the release build and prints their figures.
+# Runs the benchmarks on the release build and prints their figures, in the order of the table in
+# bench/README.md; the last figure, inputs a second of the fuzz target, needs the fuzz build
+# (make build-fuzz) and is skipped without it.
 bench: build-release
 	build/release/bin/orvane_bench --benchmark_counters_tabular=true
+	@if [ -x build/fuzz/bin/orvane_fuzz ]; then \
+	  rm -rf build/fuzz/bench-corpus && mkdir -p build/fuzz/bench-corpus && \
+	  build/fuzz/bin/orvane_fuzz -seed=1 -max_total_time=60 -print_final_stats=1 \
+	    build/fuzz/bench-corpus tests/fuzz/corpus 2>&1 | grep -E "average_exec_per_sec|DONE"; \
+	else echo "fuzz target: not built (make build-fuzz), no figure"; fi
 
 # make windows / make macos: without ORVANE_SDK_DIR, the stand-in cross builds (sdk/), whose modules
 # stay in build/ and are for orvane-host only; with ORVANE_SDK_DIR=<folder of the vendor's SDK>,

@@ -81,7 +81,7 @@ void CallTrace::Reset() {
 
 PF_Err CallTrace::PlannedError(const char *function) {
   if (fail_at_ && calls_ == fail_at_) return fail_at_err_;
-  if (faults_.empty()) return PF_Err_NONE;  // the common case costs one test
+  if (faults_.empty()) return PF_Err_NONE;
   auto it = faults_.find(function);
   if (it == faults_.end()) return PF_Err_NONE;
   FunctionFault &fault = it->second;

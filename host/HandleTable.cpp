@@ -4,17 +4,6 @@
 
 namespace orvane::host {
 
-namespace {
-
-// Layout of a handle value: a tag no address has (the top bits of a 64-bit address are all
-// zero or all one), the kind, the slot's generation and the slot.
-constexpr uint64_t kTag = 0x4F5;
-constexpr int kTagShift = 52, kKindShift = 48, kGenerationShift = 24;
-constexpr uint64_t kSlotMask = (uint64_t(1) << 24) - 1;
-constexpr uint64_t kGenerationMask = (uint64_t(1) << 24) - 1;
-
-}  // namespace
-
 const char *KindName(HandleKind kind) {
   switch (kind) {
     case HandleKind::Memory:

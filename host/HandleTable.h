@@ -53,6 +53,13 @@ struct HandleObject {
 };
 
 class HandleTable {
+  // Layout of a handle value: a tag no address has (the top bits of a 64-bit address are all
+  // zero or all one), the kind, the slot's generation and the slot.
+  static constexpr uint64_t kTag = 0x4F5;
+  static constexpr int kTagShift = 52, kKindShift = 48, kGenerationShift = 24;
+  static constexpr uint64_t kSlotMask = (uint64_t(1) << 24) - 1;
+  static constexpr uint64_t kGenerationMask = (uint64_t(1) << 24) - 1;
+
  public:
   static_assert(sizeof(void *) == 8, "handles carry a slot and a generation in 64 bits");
 
@@ -74,6 +81,7 @@ class HandleTable {
   // (foreign pointer, wrong kind, use after release) is recorded.
   template <typename T>
   T *Get(const void *key, HandleKind kind, const char *function) {
+    if (HandleObject *object = FindLive(key, kind)) return static_cast<T *>(object);
     return static_cast<T *>(Lookup(key, kind, function, false));
   }
   // The object behind `key` even after its release while it still counts something given out
@@ -111,6 +119,17 @@ class HandleTable {
     uint32_t slot = 0;
   };
   static Decoded Decode(const void *key);
+  // The common case of a lookup, inline: a live handle of ours of the expected kind.
+  HandleObject *FindLive(const void *key, HandleKind kind) const {
+    const auto bits = uint64_t(reinterpret_cast<uintptr_t>(key));
+    const uint64_t expected = (kTag << kTagShift) | (uint64_t(kind) << kKindShift);
+    if ((bits & ~((uint64_t(1) << kKindShift) - 1)) != expected) return nullptr;
+    const uint64_t slot = bits & kSlotMask;
+    if (slot >= slots_.size()) return nullptr;
+    const Slot &s = slots_[slot];
+    if (!s.object || !s.object->live || s.object->key != key) return nullptr;
+    return s.object.get();
+  }
   void Register(std::unique_ptr<HandleObject> object);
   void FreeSlot(uint32_t slot);
   HandleObject *Lookup(const void *key, HandleKind kind, const char *function, bool releasing);

@@ -13,12 +13,14 @@ struct EffectObject : HandleObject {};
 // A mask reference follows its mask by id, so it stays right when other masks come and go.
 struct MaskObject : HandleObject {
   AEGP_MaskIDVal mask_id = 0;
+  int index = -1;  // where the mask was when the reference was made: looked at first
 };
 
 struct StreamObject : HandleObject {
   enum class Target { EffectParam, MaskOutline } target = Target::EffectParam;
   int param_index = 0;
   AEGP_MaskIDVal mask_id = 0;
+  int mask_index = -1;   // where the mask was when the stream was made: looked at first
   int open_values = 0;   // values obtained and not yet disposed
   double last_time = 0;  // layer time of the last value obtained, where a set value lands
   int outstanding() const override { return open_values; }
@@ -64,6 +66,8 @@ bool LayerSeconds(Session &s, AEGP_LTimeMode mode, const A_Time *time, double *s
 bool KnownPlugin(Session &s, AEGP_PluginID id, const char *function);
 // The mask a mask reference follows, or null (with the misuse recorded).
 Mask *MaskOf(Session &s, AEGP_MaskRefH ref, const char *function);
+// The mask with this id, looking first at the index where it was last seen; null when gone.
+Mask *MaskById(Session &s, AEGP_MaskIDVal id, int hint);
 
 }  // namespace orvane::host
 

@@ -83,6 +83,7 @@ A_Err GetLayerMaskByIndex(AEGP_LayerH layer, A_long index, AEGP_MaskRefH *mask) 
   if (index < 0 || std::size_t(index) >= masks.size()) return PF_Err_INVALID_INDEX;
   auto *object = S().handles().Make<MaskObject>(HandleKind::Mask);
   object->mask_id = masks[std::size_t(index)].id;
+  object->index = index;
   *mask = object->handle<AEGP_MaskRefH>();
   return A_Err_NONE;
 }
@@ -127,6 +128,7 @@ A_Err CreateNewMask(AEGP_LayerH layer_h, AEGP_MaskRefH *mask_ref, A_long *index)
   layer.masks.push_back(mask);
   auto *object = S().handles().Make<MaskObject>(HandleKind::Mask);
   object->mask_id = mask.id;
+  object->index = int(layer.masks.size() - 1);
   *mask_ref = object->handle<AEGP_MaskRefH>();
   if (index) *index = A_long(layer.masks.size() - 1);
   return A_Err_NONE;
@@ -169,9 +171,15 @@ bool KnownPlugin(Session &s, AEGP_PluginID id, const char *function) {
 
 Mask *MaskOf(Session &s, AEGP_MaskRefH ref, const char *function) {
   auto *object = s.handles().Get<MaskObject>(ref, HandleKind::Mask, function);
-  if (!object) return nullptr;
-  int index = s.project().MaskIndexById(object->mask_id);
-  return index < 0 ? nullptr : &s.project().layer.masks[std::size_t(index)];
+  return object ? MaskById(s, object->mask_id, object->index) : nullptr;
+}
+
+Mask *MaskById(Session &s, AEGP_MaskIDVal id, int hint) {
+  auto &masks = s.project().layer.masks;
+  if (hint >= 0 && std::size_t(hint) < masks.size() && masks[std::size_t(hint)].id == id)
+    return &masks[std::size_t(hint)];
+  int index = s.project().MaskIndexById(id);
+  return index < 0 ? nullptr : &masks[std::size_t(index)];
 }
 
 const AEGP_ColorVal &PaletteColor(std::size_t i) {

@@ -31,8 +31,7 @@ EffectParam *ParamOf(StreamObject *stream) {
 
 Mask *MaskOfStream(StreamObject *stream) {
   if (stream->target != StreamObject::Target::MaskOutline) return nullptr;
-  int index = S().project().MaskIndexById(stream->mask_id);
-  return index < 0 ? nullptr : &S().project().layer.masks[std::size_t(index)];
+  return MaskById(S(), stream->mask_id, stream->mask_index);
 }
 
 AEGP_StreamVal2 ToStreamVal(const EffectParam &param, const StreamValue &value) {
@@ -126,6 +125,7 @@ A_Err GetNewMaskStream(AEGP_PluginID plugin_id, AEGP_MaskRefH mask_ref, AEGP_Mas
   auto *object = S().handles().Make<StreamObject>(HandleKind::Stream);
   object->target = StreamObject::Target::MaskOutline;
   object->mask_id = mask->id;
+  object->mask_index = int(mask - S().project().layer.masks.data());
   *stream = object->handle<AEGP_StreamRefH>();
   return A_Err_NONE;
 }
