@@ -273,6 +273,25 @@ TEST_F(Linking, CurvedOutlinesAreDrawnWithTheirTangentsInTheMasksColour) {
   ExpectNoProblems();
 }
 
+TEST_F(Linking, AClosedOutlineOfFiveVerticesIsDrawnWholeWithoutHandles) {
+  const std::vector<std::pair<double, double>> five = {{10, 20}, {60, 15}, {80, 50}, {45, 90},
+                                                       {5, 60}};
+  const int mask = AddMask(true, {five[0], five[1], five[2], five[3], five[4]});
+  Set(PARAM_NUMBER, {1});
+  Link(0, project().layer.masks[std::size_t(mask)].id);
+  ASSERT_EQ(session().Draw(WindowKind::Layer, 0).err, PF_Err_NONE);
+  const auto &ops = session().drawing();
+  ASSERT_EQ(ops.size(), 1u);
+  ASSERT_EQ(ops[0].path.size(), 16u);  // the move-to and five segments, the last closing it
+  for (std::size_t j = 0; j < 5; ++j) {
+    const auto &end = five[(j + 1) % 5];
+    EXPECT_FLOAT_EQ(ops[0].path[3 + 3 * j].x, float(end.first));
+    EXPECT_FLOAT_EQ(ops[0].path[3 + 3 * j].y, float(end.second));
+  }
+  EXPECT_FALSE(Click(five[0].first, five[0].second).handled);
+  ExpectNoProblems();
+}
+
 TEST_F(Linking, EventsInOtherWindowsAndOtherEventsAreLeftToTheHost) {
   Press(PARAM_CREATE_MASK);
   const auto corners = Corners(320, 180, 640, 360, 0);
