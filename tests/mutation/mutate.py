@@ -12,6 +12,7 @@ Environment:
   MUTATION_FILES  space- or comma-separated source paths (or directories) to mutate; default
                   plugin/ ui/ geometry/ sdk_util/
   MUTATION_TIMEOUT seconds allowed for one mutant's tests (default 300)
+  MUTATION_TEST_TIMEOUT seconds allowed for one test of a mutant (default 45)
   MUTATION_IDS    comma-separated mutant ids (file:line:col:kind) to try instead of a sample
   MUTATION_REPORT file to which the survivors are written, one id and line per row
   MUTATION_BATCH  mutants built under one hold of the build lock before their tests run (6)
@@ -246,8 +247,11 @@ def install(folder):
 
 
 def test(timeout):
+    # A mutant that makes a loop run away is caught by the per-test limit, well above what any
+    # fast test takes.
+    per_test = os.environ.get("MUTATION_TEST_TIMEOUT", "45")
     cmd = ["nice", "ctest", "--test-dir", str(BUILD), "-L", "fast", "--stop-on-failure",
-           "-j2", "--timeout", "120"]
+           "-j2", "--timeout", per_test]
     try:
         result = run(cmd, timeout=timeout)
     except subprocess.TimeoutExpired:
