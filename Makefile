@@ -11,7 +11,7 @@ WINDOWS_PACKAGES := cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 pyth
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows build-dev build-release clean format mutation
+.PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows build-dev build-release clean format
 
 # $(call install-missing,PACKAGES)
 define install-missing
@@ -90,6 +90,7 @@ fuzz: build-fuzz
 # Plants one small fault at a time in the module's sources, rebuilds build/mutation and runs the
 # tests labelled `fast`; reports the faults no test noticed. Not part of `make test`.
 # MUTATION_SEED, MUTATION_COUNT, MUTATION_FILES, MUTATION_IDS: see tests/mutation/mutate.py.
+.PHONY: mutation
 mutation: deps
 	python3 tests/mutation/mutate.py
 
