@@ -205,11 +205,6 @@ def configure():
         sys.exit("mutation: configure failed\n" + result.stdout)
 
 
-def build():
-    cmd = ["flock", LOCK, "nice", "cmake", "--build", str(BUILD), "-j2", "--target"] + TARGETS
-    return run(cmd)
-
-
 def build_batch(batch, originals):
     """Builds each mutant of a batch under one hold of the build lock (the machine is shared, and
     waiting for the lock once per mutant costs more than the builds) and keeps what each changed.
@@ -219,6 +214,18 @@ def build_batch(batch, originals):
         fcntl.flock(lock, fcntl.LOCK_EX)
         try:
             for number, mutant in batch:
+                if mutant is None:  # the unmutated sources, tested before any mutant
+                    cmd = ["nice", "cmake", "--build", str(BUILD), "-j2", "--target"] + TARGETS
+                    result = run(cmd)
+                    if result.returncode:
+                        sys.exit("mutation: the unmutated sources do not build\n" +
+                                 result.stdout[-3000:])
+                    folder = STASH / "0"
+                    folder.mkdir(parents=True, exist_ok=True)
+                    for artifact in ARTIFACTS:
+                        shutil.copy2(BUILD / artifact, folder / Path(artifact).name)
+                    built.append((0, None, folder))
+                    continue
                 path, mid, line, replacement, _ = mutant
                 lines = originals[path].splitlines(keepends=True)
                 lines[line:line + len(replacement)] = replacement
@@ -293,22 +300,26 @@ def main():
           f"(seed {seed})", flush=True)
 
     configure()
-    result = build()
-    if result.returncode:
-        sys.exit("mutation: the unmutated sources do not build\n" + result.stdout[-3000:])
-    ok, failed = test(timeout)
-    if not ok:
-        sys.exit(f"mutation: the fast tests fail without any mutant ({failed})")
 
     batch_size = max(1, int(os.environ.get("MUTATION_BATCH", "6")))
     caught, survived, skipped = [], [], []
     try:
-        numbered = list(enumerate(chosen, 1))
+        # The unmutated sources go first, built with the first batch: the fast tests must pass
+        # on them, or every mutant would look caught.
+        numbered = [(0, None)] + list(enumerate(chosen, 1))
         for start in range(0, len(numbered), batch_size):
             started = time.time()
             built = build_batch(numbered[start:start + batch_size], originals)
-            print(f"built {len(built)} mutants in {time.time() - started:.0f} s", flush=True)
-            for number, (path, mid, line, replacement, original), folder in built:
+            print(f"built {len(built)} in {time.time() - started:.0f} s", flush=True)
+            for number, mutant, folder in built:
+                if mutant is None:
+                    install(folder)
+                    ok, failed = test(timeout)
+                    shutil.rmtree(folder)
+                    if not ok:
+                        sys.exit(f"mutation: the fast tests fail without any mutant ({failed})")
+                    continue
+                path, mid, line, replacement, original = mutant
                 started = time.time()
                 if folder is None:
                     skipped.append(mid)
