@@ -90,8 +90,19 @@ TEST_F(Linking, ADeletedMaskIsSkippedByEveryCommand) {
 
   Press(PARAM_BAKE_MASKS);
   EXPECT_EQ(LastCommand(PF_Cmd_USER_CHANGED_PARAM).err, PF_Err_NONE);
-  EXPECT_EQ(project().layer.masks[0].outline.keys.size(), 2u);
-  EXPECT_EQ(project().layer.masks[1].outline.keys.size(), 2u);
+  // Each key holds its own slot's rectangle: the unlinked slot 2 keys nothing.
+  const std::array<XY, 4> rectangles[2] = {Corners(100, 100, 60, 40, 0),
+                                           Corners(480, 260, 40, 90, -20)};
+  for (std::size_t m = 0; m < 2; ++m) {
+    const auto &keys = project().layer.masks[m].outline.keys;
+    ASSERT_EQ(keys.size(), 2u);
+    for (const auto &key : keys) {
+      for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(key.value.vertices[i].x, rectangles[m][i].x, 1e-4) << "mask " << m;
+        EXPECT_NEAR(key.value.vertices[i].y, rectangles[m][i].y, 1e-4) << "mask " << m;
+      }
+    }
+  }
   EXPECT_EQ(value(PARAM_ON), 0);
   ExpectNoProblems();
 }
