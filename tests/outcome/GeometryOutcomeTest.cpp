@@ -107,6 +107,27 @@ TEST_F(Linking, ADeletedMaskIsSkippedByEveryCommand) {
   ExpectNoProblems();
 }
 
+TEST_F(Linking, ALowerSlotWhoseMaskIsGoneTakesNoOtherMask) {
+  Press(PARAM_CREATE_MASK);
+  Press(PARAM_CREATE_MASK);
+  Rect(0, 100, 100, 60, 40, 0);
+  Rect(1, 300, 200, 80, 50, 0);
+  project().layer.masks.erase(project().layer.masks.begin());  // slot 1's mask
+  // Slot 2's mask is now layer mask 0; slot 1 must not reach it through its broken link.
+  Set(PARAM_WIDTH(0), {90});
+  ExpectOn(0, Corners(300, 200, 80, 50, 0));
+  const host::EventResult hit = Click(260 + 2, 175 + 1);
+  ASSERT_TRUE(hit.handled);
+  EXPECT_EQ(hit.extra.u.do_click.continue_refcon[3], 1);
+  session().Draw(WindowKind::Layer, 0);
+  EXPECT_EQ(Outlines().size(), 1u);
+  Press(PARAM_BAKE_MASKS);
+  const auto &keys = project().layer.masks[0].outline.keys;
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_NEAR(keys[0].value.vertices[0].x, 260, 1e-9);
+  ExpectNoProblems();
+}
+
 TEST_F(Linking, SlotsAboveNumberAreNeitherMovedNorKeyedNorGrabbed) {
   for (int i = 0; i < 3; ++i) Press(PARAM_CREATE_MASK);
   Rect(0, 100, 100, 60, 40, 0);
