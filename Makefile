@@ -127,6 +127,7 @@ fuzz: build-fuzz
 # Plants one small fault at a time in the module's sources, rebuilds build/mutation and runs the
 # tests labelled `fast`; reports the faults no test noticed. Not part of `make test`.
 # MUTATION_SEED, MUTATION_COUNT, MUTATION_FILES, MUTATION_IDS: see tests/mutation/mutate.py.
+.PHONY: mutation
 mutation: deps
 	python3 tests/mutation/mutate.py
 

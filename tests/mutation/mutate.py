@@ -12,6 +12,7 @@ Environment:
   MUTATION_FILES  space- or comma-separated source paths (or directories) to mutate; default
                   plugin/ ui/ geometry/ sdk_util/
   MUTATION_TIMEOUT seconds allowed for one mutant's tests (default 300)
+  MUTATION_TEST_TIMEOUT seconds allowed for one test of a mutant (default 45)
   MUTATION_IDS    comma-separated mutant ids (file:line:col:kind) to try instead of a sample
   MUTATION_REPORT file to which the survivors are written, one id and line per row
   MUTATION_BATCH  mutants built under one hold of the build lock before their tests run (6)
@@ -36,8 +37,10 @@ BUILD = ROOT / "build" / "mutation"
 LOCK = "/tmp/orvane-build.lock"
 DEFAULT_DIRS = ["plugin", "ui", "geometry", "sdk_util"]
 TARGETS = ["OrvaneTavolin", "orvane_unit_tests", "orvane_e2e_tests", "orvane_outcome_tests"]
-# What a mutant changes in the build tree: the module and the test programs that link its code.
-ARTIFACTS = ["bin/OrvaneTavolin.so", "bin/orvane_unit_tests", "bin/orvane_outcome_tests"]
+# What a mutant can change in the build tree: the module, the test programs that link its code,
+# and those that only include its headers (a mutated parameter index reaches the end-to-end tests).
+ARTIFACTS = ["bin/OrvaneTavolin.so", "bin/orvane_unit_tests", "bin/orvane_outcome_tests",
+             "bin/orvane_e2e_tests", "bin/orvane-host"]
 STASH = BUILD / "mutants"
 
 TOKEN = re.compile(
@@ -204,11 +207,6 @@ def configure():
         sys.exit("mutation: configure failed\n" + result.stdout)
 
 
-def build():
-    cmd = ["flock", LOCK, "nice", "cmake", "--build", str(BUILD), "-j2", "--target"] + TARGETS
-    return run(cmd)
-
-
 def build_batch(batch, originals):
     """Builds each mutant of a batch under one hold of the build lock (the machine is shared, and
     waiting for the lock once per mutant costs more than the builds) and keeps what each changed.
@@ -218,6 +216,18 @@ def build_batch(batch, originals):
         fcntl.flock(lock, fcntl.LOCK_EX)
         try:
             for number, mutant in batch:
+                if mutant is None:  # the unmutated sources, tested before any mutant
+                    cmd = ["nice", "cmake", "--build", str(BUILD), "-j2", "--target"] + TARGETS
+                    result = run(cmd)
+                    if result.returncode:
+                        sys.exit("mutation: the unmutated sources do not build\n" +
+                                 result.stdout[-3000:])
+                    folder = STASH / "0"
+                    folder.mkdir(parents=True, exist_ok=True)
+                    for artifact in ARTIFACTS:
+                        shutil.copy2(BUILD / artifact, folder / Path(artifact).name)
+                    built.append((0, None, folder))
+                    continue
                 path, mid, line, replacement, _ = mutant
                 lines = originals[path].splitlines(keepends=True)
                 lines[line:line + len(replacement)] = replacement
@@ -246,8 +256,11 @@ def install(folder):
 
 
 def test(timeout):
+    # A mutant that makes a loop run away is caught by the per-test limit, well above what any
+    # fast test takes.
+    per_test = os.environ.get("MUTATION_TEST_TIMEOUT", "45")
     cmd = ["nice", "ctest", "--test-dir", str(BUILD), "-L", "fast", "--stop-on-failure",
-           "-j2", "--timeout", "120"]
+           "-j2", "--timeout", per_test]
     try:
         result = run(cmd, timeout=timeout)
     except subprocess.TimeoutExpired:
@@ -289,22 +302,26 @@ def main():
           f"(seed {seed})", flush=True)
 
     configure()
-    result = build()
-    if result.returncode:
-        sys.exit("mutation: the unmutated sources do not build\n" + result.stdout[-3000:])
-    ok, failed = test(timeout)
-    if not ok:
-        sys.exit(f"mutation: the fast tests fail without any mutant ({failed})")
 
     batch_size = max(1, int(os.environ.get("MUTATION_BATCH", "6")))
     caught, survived, skipped = [], [], []
     try:
-        numbered = list(enumerate(chosen, 1))
+        # The unmutated sources go first, built with the first batch: the fast tests must pass
+        # on them, or every mutant would look caught.
+        numbered = [(0, None)] + list(enumerate(chosen, 1))
         for start in range(0, len(numbered), batch_size):
             started = time.time()
             built = build_batch(numbered[start:start + batch_size], originals)
-            print(f"built {len(built)} mutants in {time.time() - started:.0f} s", flush=True)
-            for number, (path, mid, line, replacement, original), folder in built:
+            print(f"built {len(built)} in {time.time() - started:.0f} s", flush=True)
+            for number, mutant, folder in built:
+                if mutant is None:
+                    install(folder)
+                    ok, failed = test(timeout)
+                    shutil.rmtree(folder)
+                    if not ok:
+                        sys.exit(f"mutation: the fast tests fail without any mutant ({failed})")
+                    continue
+                path, mid, line, replacement, original = mutant
                 started = time.time()
                 if folder is None:
                     skipped.append(mid)

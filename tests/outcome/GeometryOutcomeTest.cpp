@@ -90,9 +90,41 @@ TEST_F(Linking, ADeletedMaskIsSkippedByEveryCommand) {
 
   Press(PARAM_BAKE_MASKS);
   EXPECT_EQ(LastCommand(PF_Cmd_USER_CHANGED_PARAM).err, PF_Err_NONE);
-  EXPECT_EQ(project().layer.masks[0].outline.keys.size(), 2u);
-  EXPECT_EQ(project().layer.masks[1].outline.keys.size(), 2u);
+  // Each key holds its own slot's rectangle: the unlinked slot 2 keys nothing.
+  const std::array<XY, 4> rectangles[2] = {Corners(100, 100, 60, 40, 0),
+                                           Corners(480, 260, 40, 90, -20)};
+  for (std::size_t m = 0; m < 2; ++m) {
+    const auto &keys = project().layer.masks[m].outline.keys;
+    ASSERT_EQ(keys.size(), 2u);
+    for (const auto &key : keys) {
+      for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(key.value.vertices[i].x, rectangles[m][i].x, 1e-4) << "mask " << m;
+        EXPECT_NEAR(key.value.vertices[i].y, rectangles[m][i].y, 1e-4) << "mask " << m;
+      }
+    }
+  }
   EXPECT_EQ(value(PARAM_ON), 0);
+  ExpectNoProblems();
+}
+
+TEST_F(Linking, ALowerSlotWhoseMaskIsGoneTakesNoOtherMask) {
+  Press(PARAM_CREATE_MASK);
+  Press(PARAM_CREATE_MASK);
+  Rect(0, 100, 100, 60, 40, 0);
+  Rect(1, 300, 200, 80, 50, 0);
+  project().layer.masks.erase(project().layer.masks.begin());  // slot 1's mask
+  // Slot 2's mask is now layer mask 0; slot 1 must not reach it through its broken link.
+  Set(PARAM_WIDTH(0), {90});
+  ExpectOn(0, Corners(300, 200, 80, 50, 0));
+  const host::EventResult hit = Click(260 + 2, 175 + 1);
+  ASSERT_TRUE(hit.handled);
+  EXPECT_EQ(hit.extra.u.do_click.continue_refcon[3], 1);
+  session().Draw(WindowKind::Layer, 0);
+  EXPECT_EQ(Outlines().size(), 1u);
+  Press(PARAM_BAKE_MASKS);
+  const auto &keys = project().layer.masks[0].outline.keys;
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_NEAR(keys[0].value.vertices[0].x, 260, 1e-9);
   ExpectNoProblems();
 }
 
@@ -270,6 +302,25 @@ TEST_F(Linking, CurvedOutlinesAreDrawnWithTheirTangentsInTheMasksColour) {
     EXPECT_FLOAT_EQ(handle.rect.width, 8);
     EXPECT_FLOAT_EQ(handle.rect.height, 8);
   }
+  ExpectNoProblems();
+}
+
+TEST_F(Linking, AClosedOutlineOfFiveVerticesIsDrawnWholeWithoutHandles) {
+  const std::vector<std::pair<double, double>> five = {{10, 20}, {60, 15}, {80, 50}, {45, 90},
+                                                       {5, 60}};
+  const int mask = AddMask(true, {five[0], five[1], five[2], five[3], five[4]});
+  Set(PARAM_NUMBER, {1});
+  Link(0, project().layer.masks[std::size_t(mask)].id);
+  ASSERT_EQ(session().Draw(WindowKind::Layer, 0).err, PF_Err_NONE);
+  const auto &ops = session().drawing();
+  ASSERT_EQ(ops.size(), 1u);
+  ASSERT_EQ(ops[0].path.size(), 16u);  // the move-to and five segments, the last closing it
+  for (std::size_t j = 0; j < 5; ++j) {
+    const auto &end = five[(j + 1) % 5];
+    EXPECT_FLOAT_EQ(ops[0].path[3 + 3 * j].x, float(end.first));
+    EXPECT_FLOAT_EQ(ops[0].path[3 + 3 * j].y, float(end.second));
+  }
+  EXPECT_FALSE(Click(five[0].first, five[0].second).handled);
   ExpectNoProblems();
 }
 

@@ -171,6 +171,24 @@ TEST_F(Timing, AWorkAreaTooLongToBeRealIsRefusedBeforeAnyFrame) {
   ExpectNoProblems();
 }
 
+TEST_F(Timing, ABakeWithEverySlotInUseKeysEveryMask) {
+  project().comp.work_duration = 1.0 / 30;  // one frame
+  ApplyEffect();
+  Set(PARAM_ON, {0});  // no live update while the masks are made
+  for (int s = 0; s < 50; ++s) Press(PARAM_CREATE_MASK);
+  ASSERT_EQ(value(PARAM_NUMBER), 50);
+  for (int s = 0; s < 50; ++s) Set(PARAM_CENTER(s), {double(2 * s), double(100 - s)});
+  Set(PARAM_ON, {1});
+  Press(PARAM_BAKE_MASKS);
+  ASSERT_EQ(LastCommand(PF_Cmd_USER_CHANGED_PARAM).err, PF_Err_NONE);
+  for (int s = 0; s < 50; ++s) {
+    const auto &keys = project().layer.masks[std::size_t(s)].outline.keys;
+    ASSERT_EQ(keys.size(), 1u) << "slot " << s + 1;
+    EXPECT_DOUBLE_EQ(keys[0].value.vertices[0].x, 2 * s - 320.0) << "slot " << s + 1;
+  }
+  ExpectNoProblems();
+}
+
 TEST_F(Timing, EveryBakedKeyIsTheRectangleOfItsOwnFrame) {
   // The layer starts late, so each key's composition time and the slot's layer time differ.
   project().layer.start = 0.25;
