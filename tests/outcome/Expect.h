@@ -42,7 +42,8 @@ inline std::array<XY, 4> Corners(double cx, double cy, double w, double h, doubl
   const XY local[4] = {{-hw, -hh}, {hw, -hh}, {hw, hh}, {-hw, hh}};
   std::array<XY, 4> out{};
   for (int k = 0; k < 4; ++k)
-    out[std::size_t(k)] = {cx + local[k].x * c - local[k].y * s, cy + local[k].x * s + local[k].y * c};
+    out[std::size_t(k)] = {cx + local[k].x * c - local[k].y * s,
+                           cy + local[k].x * s + local[k].y * c};
   return out;
 }
 

@@ -268,8 +268,7 @@ TEST_F(FailurePath, WithoutABasicSuiteEveryHostFacingCommandIs516) {
                  Case{"create", PF_Cmd_USER_CHANGED_PARAM, &create},
                  Case{"colour", PF_Cmd_USER_CHANGED_PARAM, &colour},
                  Case{"pre-render", PF_Cmd_SMART_PRE_RENDER, &pre},
-                 Case{"draw", PF_Cmd_EVENT, &draw},
-                 Case{"click", PF_Cmd_EVENT, &click}}) {
+                 Case{"draw", PF_Cmd_EVENT, &draw}, Case{"click", PF_Cmd_EVENT, &click}}) {
     SCOPED_TRACE(c.what);
     PF_OutData out{};
     EXPECT_EQ(module().entry()(c.cmd, &in, &out, params.ptrs.data(), nullptr, c.extra), 516);

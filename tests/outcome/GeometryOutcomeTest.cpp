@@ -201,7 +201,8 @@ TEST_F(Linking, TheLowestMaskIndexWinsForARepeatedPathId) {
 }
 
 TEST_F(Linking, TheBakeWritesOnlyTheVerticesAnOutlineHasTheLiveUpdateOnlyRectangles) {
-  const std::vector<std::pair<double, double>> five = {{1, 2}, {30, 4}, {33, 40}, {15, 55}, {2, 38}};
+  const std::vector<std::pair<double, double>> five = {
+      {1, 2}, {30, 4}, {33, 40}, {15, 55}, {2, 38}};
   const int open_four = AddMask(false, {five[0], five[1], five[2], five[3], five[4]});
   const int pentagon = AddMask(true, {five[0], five[1], five[2], five[3], five[4]});
   const int triangle = AddMask(true, {five[0], five[1], five[2]});
@@ -306,8 +307,8 @@ TEST_F(Linking, CurvedOutlinesAreDrawnWithTheirTangentsInTheMasksColour) {
 }
 
 TEST_F(Linking, AClosedOutlineOfFiveVerticesIsDrawnWholeWithoutHandles) {
-  const std::vector<std::pair<double, double>> five = {{10, 20}, {60, 15}, {80, 50}, {45, 90},
-                                                       {5, 60}};
+  const std::vector<std::pair<double, double>> five = {
+      {10, 20}, {60, 15}, {80, 50}, {45, 90}, {5, 60}};
   const int mask = AddMask(true, {five[0], five[1], five[2], five[3], five[4]});
   Set(PARAM_NUMBER, {1});
   Link(0, project().layer.masks[std::size_t(mask)].id);
@@ -416,10 +417,8 @@ TEST_F(Linking, InTheApplicationTheHitTestMeasuresWithTheHostsMaths) {
 class Placed : public Linking {
  protected:
   void Place(const Placement &p) {
-    project().layer.transform = host::Transform{{p.position.x, p.position.y},
-                                                {p.anchor.x, p.anchor.y},
-                                                {p.scale.x, p.scale.y},
-                                                p.rotation};
+    project().layer.transform = host::Transform{
+        {p.position.x, p.position.y}, {p.anchor.x, p.anchor.y}, {p.scale.x, p.scale.y}, p.rotation};
     session().view().zoom = p.zoom;
     session().view().origin[0] = p.origin.x;
     session().view().origin[1] = p.origin.y;
@@ -434,8 +433,8 @@ class Placed : public Linking {
     const XY grab = p.ToWindow(corners[std::size_t(k)]);
 
     // The hit test measures from the window pixel of the vertex rounded to whole layer pixels.
-    const XY rounded = p.ToWindow({std::floor(corners[std::size_t(k)].x + 0.5),
-                                   std::floor(corners[std::size_t(k)].y + 0.5)});
+    const XY rounded = p.ToWindow(
+        {std::floor(corners[std::size_t(k)].x + 0.5), std::floor(corners[std::size_t(k)].y + 0.5)});
     const host::EventResult near = Click(rounded.x + 6, rounded.y - 5, window);
     ASSERT_TRUE(near.handled);
     EXPECT_EQ(near.extra.u.do_click.continue_refcon[3], 0);

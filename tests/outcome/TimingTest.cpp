@@ -233,10 +233,15 @@ TEST_F(Timing, LiveUpdateIsTheRectangleOfTheRenderedFrameAtAnyResolution) {
     double time;  // composition seconds, on a frame
     PF_RationalScale dx, dy;
   };
-  const Case cases[] = {{0.4, {1, 1}, {1, 1}},  {0.9, {1, 2}, {1, 2}}, {1.3, {1, 4}, {1, 2}},
-                        {1.8, {1, 2}, {1, 3}}, {2.6, {1, 1}, {1, 4}}, {0.1, {1, 3}, {1, 1}},
+  const Case cases[] = {{0.4, {1, 1}, {1, 1}},
+                        {0.9, {1, 2}, {1, 2}},
+                        {1.3, {1, 4}, {1, 2}},
+                        {1.8, {1, 2}, {1, 3}},
+                        {2.6, {1, 1}, {1, 4}},
+                        {0.1, {1, 3}, {1, 1}},
                         // Factors that mean nothing are full resolution, to the host as well.
-                        {0.5, {0, 1}, {1, 0}},  {1.0, {-1, 2}, {1, 1}}};
+                        {0.5, {0, 1}, {1, 0}},
+                        {1.0, {-1, 2}, {1, 1}}};
   for (const Case &c : cases) {
     const double layer_time = c.time - 0.4;
     SCOPED_TRACE("at " + std::to_string(c.time) + " s, downsample 1/" + std::to_string(c.dx.den) +
