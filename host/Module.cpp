@@ -103,17 +103,20 @@ Module::Module(const std::string &path) : path_(path) {
   CheckIsFile(path);
   HMODULE module = LoadLibraryW(Widen(path).c_str());
   if (!module) {
-    throw BadInput("not a loadable module: " + path + " (Windows error " + std::to_string(GetLastError()) + ")");
+    throw BadInput("not a loadable module: " + path + " (Windows error " +
+                   std::to_string(GetLastError()) + ")");
   }
   handle_ = module;
-  entry_ = reinterpret_cast<EntryPointFn>(reinterpret_cast<void *>(GetProcAddress(module, "EntryPointFunc")));
+  entry_ = reinterpret_cast<EntryPointFn>(
+      reinterpret_cast<void *>(GetProcAddress(module, "EntryPointFunc")));
   if (!entry_) {
     FreeLibrary(module);
     handle_ = nullptr;
     throw BadInput("not an effect module (no EntryPointFunc): " + path);
   }
   // The property list is the module's PIPL resource 16000 in US English.
-  HRSRC resource = FindResourceExW(module, L"PIPL", MAKEINTRESOURCEW(16000), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  HRSRC resource = FindResourceExW(module, L"PIPL", MAKEINTRESOURCEW(16000),
+                                   MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
   HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
   const void *bytes = loaded ? LockResource(loaded) : nullptr;
   if (bytes) {

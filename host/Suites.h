@@ -7,7 +7,8 @@
 #include "AE_EffectUI.h"
 #include "SuiteRegistry.h"
 
-// TRUE and FALSE for A_Boolean values: sdk/ declares host API names only, so its users supply these.
+// TRUE and FALSE for A_Boolean values: sdk/ declares host API names only, so its users supply
+// these.
 #ifndef TRUE
 #define TRUE 1
 #endif
