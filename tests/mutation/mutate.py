@@ -36,10 +36,12 @@ ROOT = Path(__file__).resolve().parents[2]
 BUILD = ROOT / "build" / "mutation"
 LOCK = "/tmp/orvane-build.lock"
 DEFAULT_DIRS = ["plugin", "ui", "geometry", "sdk_util"]
-TARGETS = ["OrvaneTavolin", "orvane_unit_tests", "orvane_e2e_tests", "orvane_outcome_tests"]
+TARGETS = ["OrvaneTavolin", "orvane_unit_tests", "orvane_e2e_tests", "orvane_outcome_tests",
+           "orvane_alloc_tests"]
 # What a mutant can change in the build tree: the module, the test programs that link its code,
 # and those that only include its headers (a mutated parameter index reaches the end-to-end tests).
 ARTIFACTS = ["bin/OrvaneTavolin.so", "bin/orvane_unit_tests", "bin/orvane_outcome_tests",
+             "bin/orvane_alloc_tests",
              "bin/orvane_e2e_tests", "bin/orvane-host"]
 STASH = BUILD / "mutants"
 
