@@ -412,6 +412,24 @@ TEST_F(Linking, InTheApplicationTheHitTestMeasuresWithTheHostsMaths) {
   EXPECT_TRUE(Click(81, 79).handled);
 }
 
+// A corner beyond the negative end of the integer range is as far left as a point can be: it must
+// not wrap around and be found under a click at the far right of the window.
+TEST_F(Linking, ACornerFarBeyondTheLeftIsNotGrabbedAtTheRightEdge) {
+  Press(PARAM_CREATE_MASK);
+  Rect(0, 100, 100, 40, 40, 0);
+  auto &outline = project().layer.masks[0].outline;
+  ASSERT_TRUE(outline.keys.empty());
+  ASSERT_NEAR(outline.value.vertices[0].x, 80, 1e-9);
+  outline.value.vertices[0].x = -3e9;
+  for (double x : {32767.0, 32766.0, 32760.0}) EXPECT_FALSE(Click(x, 80).handled) << x;
+  EXPECT_FALSE(Click(81, 79).handled);
+  // The other corners are where they were.
+  const host::EventResult hit = Click(119, 81);
+  ASSERT_TRUE(hit.handled);
+  EXPECT_EQ(hit.extra.u.do_click.continue_refcon[3], 0);
+  ExpectNoProblems();
+}
+
 // ---- where a handle is, under a layer transform and a window view ----
 
 class Placed : public Linking {
