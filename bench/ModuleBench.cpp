@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "Params.h"
-#include "Session.h"
-#include "Suites.h"
+#include "protocol/Session.h"
+#include "protocol/Suites.h"
 
 using namespace orvane::host;
 

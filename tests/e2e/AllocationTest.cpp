@@ -13,7 +13,7 @@
 #include <stdexcept>
 
 #include "Params.h"
-#include "Session.h"
+#include "protocol/Session.h"
 
 namespace {
 
@@ -136,7 +136,7 @@ PF_Err SendFailing(const Command &c, long k) {
     for (const auto &problem : s.commands()[i].problems) ADD_FAILURE() << problem;
   }
   EXPECT_TRUE(s.suites().Outstanding().empty());
-  EXPECT_TRUE(s.project().undo.open.empty());
+  EXPECT_FALSE(s.project().undo.group_open());
   EXPECT_EQ(s.handles().live_count(host::HandleKind::Stream), 0u);
   EXPECT_EQ(s.handles().live_count(host::HandleKind::Mask), 0u);
   return err;

@@ -136,7 +136,7 @@ TEST_F(Arguments, ChangingNumberAddsNoHideOrShowUndoEntries) {
   Set(PARAM_ON, {0});  // no live update, so no "Move Masks" either
   Set(PARAM_NUMBER, {3});
   Set(PARAM_NUMBER, {1});
-  EXPECT_TRUE(project().undo.entries.empty());
+  EXPECT_TRUE(project().undo.entries().empty());
   EXPECT_FALSE(param(PARAM_CENTER(0)).hidden);
   EXPECT_TRUE(param(PARAM_CENTER(1)).hidden);
 }

@@ -24,8 +24,8 @@ class Bake : public HostTest {
     project().comp.work_duration = duration;
   }
   void PressBake() {
-    project().undo.entries.clear();
-    project().info.clear();
+    project().undo.Clear();
+    project().info.Clear();
     session().trace().Reset();
     Press(PARAM_BAKE_MASKS);
   }
@@ -65,13 +65,13 @@ TEST_F(Bake, OneKeyOnEveryFrameAt30And25Fps) {
     PressBake();
     EXPECT_EQ(LastCommand(PF_Cmd_USER_CHANGED_PARAM).err, PF_Err_NONE);
     EXPECT_EQ(Ticks(0), Range(0, c.frames - 1));
-    const auto &info = project().info;
+    const auto &info = project().info.lines();
     ASSERT_EQ(info.size(), std::size_t(c.frames + 1));
     EXPECT_EQ(info.front(), "Processing... 0.00%");
     EXPECT_EQ(info[info.size() - 2], "Processing... 100.00%");
     EXPECT_EQ(info.back(), "Completed");
     EXPECT_EQ(value(PARAM_ON), 0);
-    EXPECT_EQ(project().undo.entries, (std::vector<std::string>{"Bake Masks"}));
+    EXPECT_EQ(project().undo.entries(), (std::vector<std::string>{"Bake Masks"}));
     ExpectNoProblems();
   }
 }
@@ -119,9 +119,9 @@ TEST_F(Bake, WithNoSlotInUseItStillReportsAndClearsOn) {
   WorkArea(30, 30, 0, 0.1);
   ApplyEffect();
   PressBake();
-  EXPECT_EQ(project().undo.entries, (std::vector<std::string>{"Bake Masks"}));
-  EXPECT_EQ(project().info.size(), 4u);
-  EXPECT_EQ(project().info.back(), "Completed");
+  EXPECT_EQ(project().undo.entries(), (std::vector<std::string>{"Bake Masks"}));
+  EXPECT_EQ(project().info.lines().size(), 4u);
+  EXPECT_EQ(project().info.lines().back(), "Completed");
   EXPECT_EQ(value(PARAM_ON), 0);
   EXPECT_EQ(Calls("AEGP_AddKeyframes"), 0u);
 }
@@ -131,8 +131,8 @@ TEST_F(Bake, WithOnClearedNothingHappens) {
   Press(PARAM_CREATE_MASK);
   Set(PARAM_ON, {0});
   PressBake();
-  EXPECT_TRUE(project().undo.entries.empty());
-  EXPECT_TRUE(project().info.empty());
+  EXPECT_TRUE(project().undo.entries().empty());
+  EXPECT_TRUE(project().info.lines().empty());
   EXPECT_EQ(Calls("AEGP_GetCompFramerate"), 0u);
   EXPECT_TRUE(project().layer.masks[0].outline.keys.empty());
 }
@@ -195,9 +195,10 @@ TEST_F(Bake, AFrameRateOrDurationThatIsNotPositiveBakesNothing) {
     EXPECT_NE(LastCommand(PF_Cmd_USER_CHANGED_PARAM).err, PF_Err_NONE);
     EXPECT_TRUE(project().layer.masks[0].outline.keys.empty());
     EXPECT_EQ(value(PARAM_ON), 1);
-    EXPECT_TRUE(project().info.empty());
+    EXPECT_TRUE(project().info.lines().empty());
     EXPECT_EQ(
-        std::count(project().undo.entries.begin(), project().undo.entries.end(), "Bake Masks"), 0);
+        std::count(project().undo.entries().begin(), project().undo.entries().end(), "Bake Masks"),
+        0);
     ExpectNoProblems();
   }
 }

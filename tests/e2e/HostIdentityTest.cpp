@@ -82,7 +82,7 @@ TEST_F(HostIdentity, WithoutTheProjectSuitesEveryCommandFailsCleanly) {
   EXPECT_EQ(Click(0, 0).err, PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(session().Send(PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
   EXPECT_TRUE(project().layer.masks.empty());
-  EXPECT_TRUE(project().undo.entries.empty());
+  EXPECT_TRUE(project().undo.entries().empty());
   for (const auto &key : withheld) EXPECT_EQ(Acquired(key.first.c_str(), key.second), 0);
   EXPECT_TRUE(session().suites().Outstanding().empty());
   ExpectNoProblems();

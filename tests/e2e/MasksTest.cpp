@@ -4,7 +4,7 @@
 
 #include "FaultSweep.h"
 #include "HostFixture.h"
-#include "HostObjects.h"
+#include "protocol/HandleObjects.h"
 #include "Params.h"
 
 namespace orvane::test {
@@ -44,7 +44,7 @@ class Masks : public HostTest {
 TEST_F(Masks, CreateAddsALinkedClosedFourVertexMaskToTheNextSlot) {
   for (int i = 0; i < 3; ++i) Press(PARAM_CREATE_MASK);
   ASSERT_EQ(value(PARAM_NUMBER), 3);
-  project().undo.entries.clear();
+  project().undo.Clear();
 
   Press(PARAM_CREATE_MASK);
   const auto &create = LastCommand(PF_Cmd_USER_CHANGED_PARAM);
@@ -61,10 +61,11 @@ TEST_F(Masks, CreateAddsALinkedClosedFourVertexMaskToTheNextSlot) {
     const double expected[] = {given.alphaF, given.redF, given.greenF, given.blueF};
     EXPECT_DOUBLE_EQ(value(PARAM_MASK_COLOR(3), c), expected[c]);
   }
-  ASSERT_FALSE(project().undo.entries.empty());
-  EXPECT_EQ(project().undo.entries.front(), "Create Masks");
+  ASSERT_FALSE(project().undo.entries().empty());
+  EXPECT_EQ(project().undo.entries().front(), "Create Masks");
   EXPECT_EQ(
-      std::count(project().undo.entries.begin(), project().undo.entries.end(), "Create Masks"), 1);
+      std::count(project().undo.entries().begin(), project().undo.entries().end(), "Create Masks"),
+      1);
   // The slot's controls are shown once Number counts it.
   EXPECT_FALSE(param(PARAM_CENTER(3)).hidden);
   EXPECT_TRUE(param(PARAM_CENTER(4)).hidden);
@@ -73,7 +74,7 @@ TEST_F(Masks, CreateAddsALinkedClosedFourVertexMaskToTheNextSlot) {
 
 TEST_F(Masks, CreateWithAllFiftySlotsInUseChangesNothing) {
   Set(PARAM_NUMBER, {50});
-  project().undo.entries.clear();
+  project().undo.Clear();
   session().trace().Reset();
   Press(PARAM_CREATE_MASK);
   const auto &create = LastCommand(PF_Cmd_USER_CHANGED_PARAM);
@@ -179,11 +180,11 @@ TEST_F(Masks, WithOnClearedPreRenderTouchesNoMask) {
   Press(PARAM_CREATE_MASK);
   Set(PARAM_ON, {0});
   Set(PARAM_CENTER(0), {10, 10});
-  project().undo.entries.clear();
+  project().undo.Clear();
   session().trace().Reset();
   host::RenderResult r = session().Render(session().context());
   EXPECT_EQ(r.pre_render_err, PF_Err_NONE);
-  EXPECT_TRUE(project().undo.entries.empty());
+  EXPECT_TRUE(project().undo.entries().empty());
   EXPECT_EQ(Calls("AEGP_StartUndoGroup"), 0u);
   EXPECT_EQ(Calls("AEGP_GetLayerMaskByIndex"), 0u);
   EXPECT_EQ(Calls("checkout_layer"), 1u);
@@ -193,9 +194,9 @@ TEST_F(Masks, WithOnClearedPreRenderTouchesNoMask) {
 }
 
 TEST_F(Masks, WithNoSlotInUseEachPreRenderIsOneEmptyUndoEntry) {
-  project().undo.entries.clear();
+  project().undo.Clear();
   session().Render(session().context());
-  EXPECT_EQ(project().undo.entries, (std::vector<std::string>{"Move Masks"}));
+  EXPECT_EQ(project().undo.entries(), (std::vector<std::string>{"Move Masks"}));
 }
 
 TEST_F(Masks, RenderedOutputEqualsInputAtEveryDepth) {

@@ -8,8 +8,8 @@
 #include "FaultSweep.h"
 #include "HostFixture.h"
 #include "Params.h"
-#include "Raster.h"
-#include "Suites.h"
+#include "report/Pictures.h"
+#include "protocol/Suites.h"
 
 namespace orvane::test {
 namespace {

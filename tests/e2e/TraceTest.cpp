@@ -13,7 +13,9 @@
 
 #include "HostFixture.h"
 #include "HostProcess.h"
-#include "Scenario.h"
+#include "report/Dump.h"
+#include "scenario/ScenarioFile.h"
+#include "scenario/ScenarioRunner.h"
 
 namespace orvane::test {
 namespace {

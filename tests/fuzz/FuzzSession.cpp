@@ -8,8 +8,8 @@
 #include <limits>
 
 #include "Params.h"
-#include "Session.h"
-#include "Suites.h"
+#include "protocol/Session.h"
+#include "protocol/Suites.h"
 
 using namespace orvane::host;
 
@@ -99,8 +99,7 @@ void Step(Session &s, FuzzedDataProvider &in) {
       break;
     case 10: {
       Mask mask;
-      mask.id =
-          in.ConsumeBool() ? s.project().layer.next_mask_id++ : in.ConsumeIntegral<uint32_t>();
+      mask.id = in.ConsumeBool() ? s.project().layer.TakeMaskId() : in.ConsumeIntegral<uint32_t>();
       mask.outline.value.open = in.ConsumeBool();
       const int n = in.ConsumeIntegralInRange(0, 7);
       for (int i = 0; i < n; ++i) {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "RunScenario.h"
+#include "scenario/Play.h"
 
 namespace fs = std::filesystem;
 using namespace orvane::host;
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   options.limits = FuzzLimits();
   // Half the inputs draw their png pictures with a caption band.
   options.caption = size % 2 == 1;
-  const RunOutcome outcome = RunScenario(
+  const RunOutcome outcome = PlayScenario(
       session, std::string(reinterpret_cast<const char *>(data), size), "input", options);
   if (outcome.exit_code < 0 || outcome.exit_code > 2) {
     std::fprintf(stderr, "exit code %d\n", outcome.exit_code);

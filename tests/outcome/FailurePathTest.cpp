@@ -6,9 +6,9 @@
 
 #include "AE_EffectCBSuites.h"
 #include "HostFixture.h"
-#include "HostObjects.h"
+#include "protocol/HandleObjects.h"
 #include "Params.h"
-#include "Suites.h"
+#include "protocol/Suites.h"
 
 namespace orvane::test {
 namespace {

@@ -337,7 +337,7 @@ TEST_F(Linking, EventsInOtherWindowsAndOtherEventsAreLeftToTheHost) {
     extra.e_type = type;
     extra.contextH = &panel_p;
     extra.u.do_click.screen_point = PF_Point{A_long(corners[0].x), A_long(corners[0].y)};
-    session().drawing().clear();
+    session().surface().Clear();
     EXPECT_EQ(session().Send(PF_Cmd_EVENT, &extra), PF_Err_NONE);
     EXPECT_EQ(extra.evt_out_flags, PF_EO_NONE);
     EXPECT_TRUE(session().drawing().empty());

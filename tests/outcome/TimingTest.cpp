@@ -124,7 +124,7 @@ TEST_F(Timing, BakeKeysEveryFrameAtRatesWhoseScaleIsNotTheRate) {
     ApplyEffect();
     Press(PARAM_CREATE_MASK);
     Press(PARAM_CREATE_MASK);
-    project().info.clear();
+    project().info.Clear();
     Press(PARAM_BAKE_MASKS);
     ASSERT_EQ(LastCommand(PF_Cmd_USER_CHANGED_PARAM).err, PF_Err_NONE);
 
@@ -142,7 +142,7 @@ TEST_F(Timing, BakeKeysEveryFrameAtRatesWhoseScaleIsNotTheRate) {
         EXPECT_EQ(keys[std::size_t(i)].at.scale, c.scale);
       }
     }
-    const auto &info = project().info;
+    const auto &info = project().info.lines();
     ASSERT_EQ(long(info.size()), frames + 1);
     // Progress runs from 0 to 100 % over the frames; a single frame is all of the work.
     for (long i = 0; i < frames; ++i) {
@@ -162,10 +162,10 @@ TEST_F(Timing, AWorkAreaTooLongToBeRealIsRefusedBeforeAnyFrame) {
   project().comp.work_duration = 500000;
   ApplyEffect();
   Press(PARAM_CREATE_MASK);
-  project().info.clear();
+  project().info.Clear();
   Press(PARAM_BAKE_MASKS);
   EXPECT_EQ(LastCommand(PF_Cmd_USER_CHANGED_PARAM).err, PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_TRUE(project().info.empty());
+  EXPECT_TRUE(project().info.lines().empty());
   EXPECT_TRUE(project().layer.masks[0].outline.keys.empty());
   EXPECT_EQ(value(PARAM_ON), 1);
   ExpectNoProblems();

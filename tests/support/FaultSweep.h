@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "Session.h"
+#include "protocol/Session.h"
 
 namespace orvane::test {
 
@@ -60,7 +60,7 @@ inline std::size_t SweepFaults(host::Module &module, const SweepCase &c) {
     for (std::size_t i = commands_before; i < session.commands().size(); ++i) {
       for (const auto &problem : session.commands()[i].problems) ADD_FAILURE() << problem;
     }
-    EXPECT_TRUE(session.project().undo.open.empty());
+    EXPECT_FALSE(session.project().undo.group_open());
   }
   return calls;
 }

@@ -9,8 +9,8 @@
 #include <utility>
 #include <string>
 
-#include "Suites.h"  // TRUE and FALSE for A_Boolean arguments
-#include "Session.h"
+#include "protocol/Suites.h"  // TRUE and FALSE for A_Boolean arguments
+#include "protocol/Session.h"
 
 namespace orvane::test {
 
@@ -67,7 +67,7 @@ class HostTest : public ::testing::Test {
   // Adds a mask by hand and returns its index.
   int AddMask(bool closed, std::initializer_list<std::pair<double, double>> points) {
     host::Mask mask;
-    mask.id = project().layer.next_mask_id++;
+    mask.id = project().layer.TakeMaskId();
     mask.outline.value.open = !closed;
     for (auto [x, y] : points)
       mask.outline.value.vertices.push_back(AEGP_MaskVertex{x, y, 0, 0, 0, 0});

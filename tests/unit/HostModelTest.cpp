@@ -9,12 +9,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "CallTrace.h"
-#include "HandleTable.h"
-#include "Image.h"
-#include "ParamValues.h"
-#include "Project.h"
-#include "Windows.h"
+#include "protocol/CallTrace.h"
+#include "protocol/HandleTable.h"
+#include "model/Image.h"
+#include "model/ParamTypes.h"
+#include "model/Project.h"
+#include "model/View.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "PluginInfo.h"
 #include "PropertyList.h"
-#include "PropertyListReader.h"
+#include "protocol/PropertyListReader.h"
 
 namespace {
 

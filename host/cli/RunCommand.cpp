@@ -1,0 +1,136 @@
+// orvane-host run: plays a scenario and prints each step, or the project dump.
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+#include "cli/ProgressDisplay.h"
+#include "cli/Subcommand.h"
+#include "model/Errors.h"
+#include "report/Names.h"
+#include "scenario/Play.h"
+#include "scenario/ScenarioFile.h"
+#include "scenario/ScenarioRunner.h"
+#include "validate/Watchdog.h"
+
+namespace orvane::host::cli {
+
+namespace {
+
+#if defined(ORVANE_NO_PICTURES)
+constexpr bool kPicturesAvailable = false;
+#else
+constexpr bool kPicturesAvailable = true;
+#endif
+
+struct RunArguments {
+  std::string scenario_path;
+  std::string module_path;
+  bool json = false;
+  bool quiet = false;
+  double timeout_seconds = 0;  // the whole session; none when 0
+  RunOptions options;
+};
+
+// Each step: what it was, the commands it sent with their results, and what it changed.
+void PrintSteps(const std::vector<StepRecord> &steps) {
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const StepRecord &step = steps[i];
+    std::printf("%3zu  %s\n", i + 1, step.what.c_str());
+    std::string commands;
+    for (const CommandRecord &c : step.commands) {
+      if (!commands.empty()) commands += ", ";
+      commands +=
+          CommandName(c.cmd) + " " + std::to_string(c.err) + (c.err ? " " + ErrorName(c.err) : "");
+      for (const auto &problem : c.problems) commands += " [" + problem + "]";
+    }
+    if (!commands.empty()) std::printf("       sent: %s\n", commands.c_str());
+    std::string changes;
+    for (const auto &change : step.changes) changes += (changes.empty() ? "" : "; ") + change;
+    if (!changes.empty()) std::printf("       changed: %s\n", changes.c_str());
+  }
+}
+
+int Play(RunArguments &args) {
+  const std::string text = ReadScenarioFile(args.scenario_path, args.options.limits);
+  // Loading the module and global setup can hang as well as any step.
+  std::unique_ptr<Watchdog> watchdog;
+  if (args.timeout_seconds > 0) {
+    watchdog = std::make_unique<Watchdog>(args.timeout_seconds, "orvane-host: ");
+    watchdog->SetActivity("loading the module");
+    args.options.on_activity = [&](const std::string &activity) {
+      watchdog->SetActivity(activity);
+    };
+  }
+  Module module(args.module_path);
+  Session session(module);
+  if (!args.quiet) session.project().info.on_show = ProgressDisplay();
+  if (args.json) args.options.dump_out = &std::cout;
+  RunOutcome outcome = PlayScenario(session, text, args.scenario_path, args.options);
+  watchdog.reset();
+  if (outcome.exit_code == kExitBadInput) throw BadInput(outcome.error);
+  if (!args.json && !args.quiet) {
+    PrintSteps(outcome.steps);
+    std::size_t keys = 0;
+    for (const Mask &m : session.project().layer.masks) keys += m.outline.keys.size();
+    const auto &undo = session.project().undo.entries();
+    std::printf(
+        "\nmasks created: %zd   mask keyframes: %zu   undo entries: %zu (%zd \"Create Masks\", %zd "
+        "\"Bake Masks\")\n",
+        std::count(undo.begin(), undo.end(), "Create Masks"), keys, undo.size(),
+        std::count(undo.begin(), undo.end(), "Create Masks"),
+        std::count(undo.begin(), undo.end(), "Bake Masks"));
+    for (const auto &file : outcome.files) std::printf("wrote: %s\n", file.c_str());
+    for (const auto &problem : session.problems()) std::printf("problem: %s\n", problem.c_str());
+    if (outcome.failed_commands)
+      std::printf("%d command(s) returned an error\n", outcome.failed_commands);
+  }
+  return outcome.exit_code;
+}
+
+std::string StepList() {
+  std::string out;
+  for (const std::string &name : ScenarioRunner::StepNames())
+    out += (out.empty() ? "" : ", ") + name;
+  return out;
+}
+
+}  // namespace
+
+Subcommand AddRun(CLI::App &app) {
+  auto args = std::make_shared<RunArguments>();
+  args->module_path = DefaultModulePath();
+  CLI::App *run = app.add_subcommand("run", "Play a scenario (a JSON session) against the module.");
+  run->add_option("scenario", args->scenario_path, "Scenario file")->required();
+  run->add_option("--module", args->module_path, "Effect module to load")->capture_default_str();
+  run->add_option("--out", args->options.out_dir,
+                  "Folder for project.json and the pictures the scenario asks for");
+  run->add_flag("--json", args->json, "Print the project dump as JSON instead of the step table");
+  run->add_flag("-q,--quiet", args->quiet,
+                "Print nothing but errors; the exit code tells the outcome");
+  run->add_option("--trace", args->options.trace_path,
+                  "Write every host call with its arguments and result to this file, one JSON "
+                  "object a line");
+  run->add_option("--timeout", args->timeout_seconds,
+                  "Stop a session that takes longer than SECONDS, naming the step under way "
+                  "(exit code 1); none by default")
+      ->type_name("SECONDS")
+      ->check(CLI::Range(0.001, 86400.0));
+  run->add_flag("--caption", args->options.caption,
+                "Add a caption band to png pictures naming the window, the time and the zoom");
+  run->footer(
+      "Steps: " + StepList() + ".\n" +
+      (kPicturesAvailable
+           ? ""
+           : "This build writes no pictures: png and sheet need the Linux build.\n") +
+      std::string(
+          "Example scenario:\n"
+          "  {\"steps\": [{\"do\": \"apply\"}, {\"do\": \"press\", \"param\": \"Create Mask\"},\n"
+          "              {\"do\": \"set\", \"param\": \"Center 1\", \"value\": [400, 300]},\n"
+          "              {\"do\": \"png\", \"file\": \"overlay.png\", \"window\": "
+          "\"comp\"}]}\n\n") +
+      DescribeLimits() + "\n" + kExitCodes);
+  return {run, [args] { return Play(*args); }};
+}
+
+}  // namespace orvane::host::cli

@@ -1,0 +1,116 @@
+#include "model/Image.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orvane::host {
+
+namespace {
+constexpr uint32_t kTaggedNaN = 0x7FC0BEEF;
+}
+
+Image::Image(A_long w, A_long h, int bits, A_long guard_pixels)
+    : width(w), height(h), depth(bits), guard(guard_pixels) {
+  // Rows are padded to 16 bytes, so code that assumes width * pixel size is caught.
+  rowbytes = A_long((std::size_t(w + 2 * guard) * std::size_t(PixelBytes()) + 15) / 16 * 16);
+  data.assign(std::size_t(rowbytes) * std::size_t(h + 2 * guard), 0);
+}
+
+void Image::FillSentinel() {
+  if (depth != 32) {
+    std::fill(data.begin(), data.end(), uint8_t(0xA5));
+    return;
+  }
+  for (std::size_t i = 0; i + 4 <= data.size(); i += 4) std::memcpy(&data[i], &kTaggedNaN, 4);
+}
+
+bool Image::GuardIntact() const {
+  auto sentinel = [&](std::size_t at) {
+    if (depth != 32) return data[at] == 0xA5;
+    uint32_t v;
+    std::memcpy(&v, &data[at - at % 4], 4);
+    return v == kTaggedNaN;
+  };
+  const std::size_t px = std::size_t(PixelBytes());
+  for (A_long y = -guard; y < height + guard; ++y) {
+    const bool guard_row = y < 0 || y >= height;
+    for (A_long x = -guard; x < width + guard; ++x) {
+      if (!guard_row && x >= 0 && x < width) continue;
+      const std::size_t at = Offset(x, y);
+      for (std::size_t b = 0; b < px; ++b) {
+        if (!sentinel(at + b)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+PF_EffectWorld Image::World() {
+  PF_EffectWorld world{};
+  world.world_flags = PF_WorldFlag_WRITEABLE | (depth == 16 ? PF_WorldFlag_DEEP : 0) |
+                      (depth == 32 ? PF_WorldFlag_FLOAT : 0);
+  world.data = data.data() + Offset(0, 0);
+  world.rowbytes = rowbytes;
+  world.width = width;
+  world.height = height;
+  world.extent_hint = PF_LRect{0, 0, width, height};
+  world.pix_aspect_ratio = PF_RationalScale{1, 1};
+  return world;
+}
+
+PF_Pixel Image::At8(A_long x, A_long y) const {
+  const uint8_t *p = Row(y) + std::size_t(x) * std::size_t(PixelBytes());
+  if (depth == 8) return PF_Pixel{p[0], p[1], p[2], p[3]};
+  A_u_char c[4];
+  for (int i = 0; i < 4; ++i) {
+    double unit;
+    if (depth == 16) {
+      uint16_t v;
+      std::memcpy(&v, p + 2 * i, 2);
+      unit = v / 32768.0;  // 16-bit channels run from 0 to 32768
+    } else {
+      float v;
+      std::memcpy(&v, p + 4 * i, 4);
+      unit = v;
+    }
+    c[i] = A_u_char(std::clamp(unit, 0.0, 1.0) * 255.0 + 0.5);
+  }
+  return PF_Pixel{c[0], c[1], c[2], c[3]};
+}
+
+Image TestPattern(A_long width, A_long height, int depth) {
+  Image image(width, height, depth);
+  for (A_long y = 0; y < height; ++y) {
+    uint8_t *row = image.Row(y);
+    for (A_long x = 0; x < width; ++x) {
+      bool dark = ((x / 64) + (y / 64)) % 2 == 0;
+      double shade = dark ? 0.75 : 1.0;
+      double argb[4] = {1.0, shade * (0.15 + 0.8 * x / std::max<A_long>(width - 1, 1)),
+                        shade * (0.25 + 0.6 * y / std::max<A_long>(height - 1, 1)), shade * 0.55};
+      uint8_t *p = row + std::size_t(x) * std::size_t(image.PixelBytes());
+      for (int i = 0; i < 4; ++i) {
+        if (depth == 8) {
+          p[i] = uint8_t(argb[i] * 255.0 + 0.5);
+        } else if (depth == 16) {
+          uint16_t v = uint16_t(argb[i] * 32768.0 + 0.5);
+          std::memcpy(p + 2 * i, &v, 2);
+        } else {
+          float v = float(argb[i]);
+          std::memcpy(p + 4 * i, &v, 4);
+        }
+      }
+    }
+  }
+  return image;
+}
+
+bool SamePixels(const Image &a, const Image &b) {
+  if (a.width != b.width || a.height != b.height || a.depth != b.depth) return false;
+  const std::size_t bytes = std::size_t(a.width) * std::size_t(a.PixelBytes());
+  for (A_long y = 0; y < a.height; ++y) {
+    if (std::memcmp(a.Row(y), b.Row(y), bytes) != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace orvane::host

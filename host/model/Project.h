@@ -1,0 +1,117 @@
+// The project the host keeps: one composition, one layer with its masks, the effect instance
+// with its parameter streams, the undo history and the Info panel. Times are in seconds;
+// layer time is composition time minus the layer's start.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "AE_Effect.h"
+#include "AE_EffectUI.h"
+#include "AE_GeneralPlug.h"
+#include "model/Animation.h"
+#include "model/InfoPanel.h"
+#include "model/UndoHistory.h"
+
+namespace orvane::host {
+
+struct Mask {
+  AEGP_MaskIDVal id = 0;
+  AEGP_ColorVal color{};
+  Animatable<Outline> outline;
+  std::optional<OutlineExpression> expression;
+  // The outline at a layer time: keyframed, or with the expression applied as the user sees it.
+  Outline At(double t, bool pre_expression) const {
+    return expression && !pre_expression ? expression->Apply(outline.At(t)) : outline.At(t);
+  }
+};
+
+// The i-th colour of the palette new masks cycle through.
+const AEGP_ColorVal &PaletteColor(std::size_t i);
+
+struct Composition {
+  A_long width = 1920;
+  A_long height = 1080;
+  double fps = 30;
+  A_u_long time_scale = 30;
+  double duration = 10;
+  double work_start = 0;
+  double work_duration = 10;
+};
+
+struct Transform {
+  double position[2] = {960, 540};
+  double anchor[2] = {960, 540};
+  double scale[2] = {100, 100};  // percent
+  double rotation = 0;           // degrees, clockwise on screen
+};
+
+// Keyframes of the layer's transform, in layer time: position and anchor as x, y in v[0], v[1];
+// scale in percent likewise; rotation in degrees in v[0].
+struct TransformKeys {
+  Animatable<StreamValue> position, anchor, scale, rotation;
+};
+
+struct Layer {
+  A_long width = 1920;
+  A_long height = 1080;
+  double start = 0;      // composition time at which layer time 0 falls
+  double stretch = 100;  // percent: at 200 the layer's time runs at half the composition's speed
+  Transform transform;   // the static transform; keyframed components override it
+  TransformKeys transform_keys;
+  Transform TransformAt(double layer_time) const;
+  std::vector<Mask> masks;
+  // A mask the user or a plug-in adds: the next id, and the next colour of the palette the
+  // application cycles through.
+  Mask NewMask();
+  // The next mask id alone, for a mask made some other way.
+  AEGP_MaskIDVal TakeMaskId() { return next_mask_id_++; }
+
+ private:
+  AEGP_MaskIDVal next_mask_id_ = 1;
+  std::size_t next_color_ = 0;
+};
+
+struct EffectParam {
+  PF_ParamDef def{};  // as registered; its text pointers point into the strings below
+  std::string name;
+  std::string text;  // button or checkbox text
+  Animatable<StreamValue> stream;
+  // An expression, modelled as a fixed offset added to the keyframed value.
+  std::optional<StreamValue> expression;
+  bool hidden = false;
+  // The value at a layer time: keyframed, or with the expression applied as the user sees it.
+  StreamValue At(double t, bool pre_expression) const;
+  // Groups, buttons and the input layer hold no value.
+  bool has_stream() const;
+};
+
+struct EffectInstance {
+  bool applied = false;
+  std::vector<EffectParam> params;  // index 0 is the input layer
+  bool ui_registered = false;
+  PF_CustomUIInfo ui{};
+  int FindParam(const std::string &name) const;
+};
+
+struct Project {
+  Composition comp;
+  Layer layer;
+  EffectInstance effect;
+  UndoHistory undo;
+  InfoPanel info;
+  double time = 0;  // composition time, seconds
+
+  double LayerTime(double comp_time) const {
+    return (comp_time - layer.start) * 100.0 / layer.stretch;
+  }
+  double CompTime(double layer_time) const {
+    return layer.start + layer_time * layer.stretch / 100.0;
+  }
+  // Index of the mask with this id, or -1.
+  int MaskIndexById(AEGP_MaskIDVal id) const;
+};
+
+}  // namespace orvane::host

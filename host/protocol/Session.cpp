@@ -1,0 +1,272 @@
+#include "protocol/Session.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <exception>
+
+#include "model/ParamTypes.h"
+#include "model/Units.h"
+#include "protocol/Suites.h"
+
+namespace orvane::host {
+
+namespace {
+
+Session *g_current = nullptr;
+
+}  // namespace
+
+Session &Session::Current() { return *g_current; }
+
+CallTrace &CurrentTrace() { return g_current->trace(); }
+
+Session::Session(Module &module)
+    : module_(module), effect_ref_(reinterpret_cast<PF_ProgPtr>(&effect_token_)) {
+  previous_ = g_current;
+  g_current = this;
+  InstallCallbacks(in_data_, utils_);
+  ProvideSuites(suites_);
+  trace_.SetHandles(&handles_);
+}
+
+Session::~Session() { g_current = previous_; }
+
+CommandContext Session::context() const {
+  CommandContext c;
+  c.time = project_.time;
+  return c;
+}
+
+void Session::PrepareInData(const CommandContext &context) {
+  const Composition &comp = project_.comp;
+  in_data_.utils = &utils_;
+  in_data_.effect_ref = effect_ref_;
+  // The effect API version the application reports: major version 13, minor 1 (major in the
+  // high 16 bits).
+  in_data_.version = (13u << 16) | 1u;
+  in_data_.appl_id = appl_id_;
+  in_data_.num_params = A_long(project_.effect.params.size());
+  in_data_.time_scale = comp.time_scale;
+  // The effect sees layer time, in the composition's time scale.
+  in_data_.current_time = A_long(std::lround(project_.LayerTime(context.time) * comp.time_scale));
+  in_data_.time_step = A_long(std::lround(comp.time_scale / comp.fps));
+  in_data_.local_time_step = in_data_.time_step;
+  in_data_.total_time = A_long(std::lround(comp.duration * comp.time_scale));
+  in_data_.width = project_.layer.width;
+  in_data_.height = project_.layer.height;
+  in_data_.extent_hint = PF_LRect{0, 0, project_.layer.width, project_.layer.height};
+  in_data_.downsample_x = context.downsample_x;
+  in_data_.downsample_y = context.downsample_y;
+  in_data_.pixel_aspect_ratio = PF_RationalScale{1, 1};
+  in_data_.global_data = global_data_;
+  in_data_.pica_basicP = suites_.basic();
+}
+
+Session::ParamArray Session::BuildParams(const CommandContext &context) {
+  ParamArray array;
+  FillParams(array, context);
+  return array;
+}
+
+void Session::FillParams(ParamArray &array, const CommandContext &context) {
+  auto &params = project_.effect.params;
+  array.defs.resize(params.size());
+  const double dx = Factor(context.downsample_x), dy = Factor(context.downsample_y);
+  double t = project_.LayerTime(context.time);
+  for (std::size_t i = 0; i < params.size(); ++i) {
+    array.defs[i] = params[i].def;
+    // The id shares its storage with the change flags, which the module sets to report changes.
+    array.defs[i].uu.change_flags = PF_ChangeFlag_NONE;
+    // Text lives in the project's strings, which move as the parameter list grows.
+    if (const A_char **text = TypeOf(array.defs[i]).text(array.defs[i]))
+      *text = params[i].text.c_str();
+    // The application hands parameters over with their expressions applied.
+    if (params[i].has_stream()) WriteValue(array.defs[i], params[i].At(t, false), dx, dy);
+  }
+  array.ptrs.resize(array.defs.size());
+  for (std::size_t i = 0; i < array.defs.size(); ++i) array.ptrs[i] = &array.defs[i];
+}
+
+void Session::TakeOverChanged(ParamArray &array, const CommandContext &context) {
+  auto &params = project_.effect.params;
+  double t = project_.LayerTime(context.time);
+  for (std::size_t i = 0; i < params.size() && i < array.defs.size(); ++i) {
+    if (!(array.defs[i].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) || !params[i].has_stream())
+      continue;
+    params[i].stream.Set(t, ReadValue(array.defs[i]));
+  }
+}
+
+PF_Err Session::Send(PF_Cmd cmd, void *extra, PF_OutData *out, const CommandContext *context) {
+  CommandContext ctx = context ? *context : this->context();
+  // The array's storage is kept between commands; a command is never sent from inside another.
+  ParamArray &array = scratch_params_;
+  FillParams(array, ctx);
+  PF_Err err =
+      SendWithParams(cmd, extra, array.ptrs.empty() ? nullptr : array.ptrs.data(), out, ctx);
+  if (cmd == PF_Cmd_USER_CHANGED_PARAM || cmd == PF_Cmd_EVENT) TakeOverChanged(array, ctx);
+  return err;
+}
+
+PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF_OutData *out,
+                               const CommandContext &context) {
+  Session *outer = g_current;
+  g_current = this;
+  current_context_ = context;
+  PrepareInData(context);
+  PF_OutData local{};
+  PF_OutData *out_data = out ? out : &local;
+  PF_LayerDef output{};
+  CommandRecord record;
+  record.cmd = cmd;
+  record.first_call = trace_.calls();
+  const std::size_t undo_before = project_.undo.entries().size();
+  trace_.SetCommand(commands_.size());
+  (void)suites_.TakeImbalance();
+  try {
+    record.err = module_.entry()(cmd, &in_data_, out_data, params, &output, extra);
+  } catch (...) {
+    // A module must never let an exception reach its host; report it as the failure it is.
+    record.err = PF_Err_INTERNAL_STRUCT_DAMAGED;
+    record.problems.push_back("an exception escaped the module");
+  }
+  record.end_call = trace_.calls();
+  record.out_flags = out_data->out_flags;
+  if (out_data->out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) {
+    record.message.assign(out_data->return_msg,
+                          strnlen(out_data->return_msg, sizeof out_data->return_msg));
+  }
+  for (const auto &[key, n] : suites_.TakeImbalance()) {
+    record.problems.push_back("suite \"" + key.first + "\" " + std::to_string(key.second) +
+                              (n > 0 ? " acquired " : " released ") +
+                              std::to_string(n > 0 ? n : -n) +
+                              (n > 0 ? " more times than released" : " more times than acquired"));
+  }
+  FinishCommand(record);
+  record.undo_entries = project_.undo.entries().size() - undo_before;
+  g_current = outer;
+  commands_.push_back(record);
+  return record.err;
+}
+
+void Session::FinishCommand(CommandRecord &record) {
+  if (open_param_checkouts_ > 0) {
+    record.problems.push_back(std::to_string(open_param_checkouts_) +
+                              " parameter checkouts never checked in");
+  }
+  open_param_checkouts_ = 0;
+  for (auto &problem : handles_.EndCommand()) record.problems.push_back(std::move(problem));
+  for (auto &problem : handles_.TakeProblems()) record.problems.push_back(std::move(problem));
+  for (auto &problem : project_.undo.EndCommand()) record.problems.push_back(std::move(problem));
+  for (const auto &problem : record.problems) problems_.push_back(problem);
+}
+
+PF_Err Session::GlobalSetup() {
+  PF_OutData out{};
+  PF_Err err = Send(PF_Cmd_GLOBAL_SETUP, nullptr, &out);
+  global_setup_done_ = err == PF_Err_NONE;
+  if (global_setup_done_) global_data_ = out.global_data;
+  return err;
+}
+
+PF_Err Session::GlobalSetdown() {
+  PF_Err err = Send(PF_Cmd_GLOBAL_SETDOWN);
+  global_setup_done_ = false;
+  global_data_ = nullptr;
+  if (handles_.live_count(HandleKind::Memory) != 0) {
+    problems_.push_back("memory handles still held after global tear-down");
+  }
+  return err;
+}
+
+PF_Err Session::Apply() {
+  if (!global_setup_done_) {
+    if (PF_Err err = GlobalSetup()) return err;
+  }
+  if (PF_Err err = ParamsSetup()) return err;
+  return Send(PF_Cmd_UPDATE_PARAMS_UI);
+}
+
+PF_Err Session::ParamsSetup() {
+  EffectInstance &effect = project_.effect;
+  effect = EffectInstance();
+  EffectParam input;
+  input.def.param_type = PF_Param_LAYER;
+  effect.params.push_back(input);
+
+  PF_OutData out{};
+  PF_Err err = Send(PF_Cmd_PARAMS_SETUP, nullptr, &out);
+  if (err) return err;
+  if (out.num_params != A_long(effect.params.size())) {
+    problems_.push_back("parameter setup reported " + std::to_string(out.num_params) +
+                        " parameters but added " + std::to_string(effect.params.size()));
+  }
+  for (EffectParam &param : effect.params)
+    param.stream.value = DefaultValue(param.def, project_.layer);
+  effect.applied = true;
+  return PF_Err_NONE;
+}
+
+RenderResult Session::Render(const CommandContext &context, int depth) {
+  RenderResult result;
+  render_ = RenderState();
+  render_.depth = depth;
+  const A_long w = Scaled(project_.layer.width, context.downsample_x);
+  const A_long h = Scaled(project_.layer.height, context.downsample_y);
+
+  PF_PreRenderInput pre_in{};
+  pre_in.output_request.rect = PF_LRect{0, 0, w, h};
+  pre_in.output_request.channel_mask = 0xF;
+  pre_in.bitdepth = A_short(depth);
+  PF_PreRenderOutput pre_out{};
+  PF_PreRenderCallbacks pre_cb{};
+  InstallRenderCallbacks(pre_cb);
+  PF_PreRenderExtra pre{&pre_in, &pre_out, &pre_cb};
+  PF_OutData out{};
+  result.pre_render_err = SendWithParams(PF_Cmd_SMART_PRE_RENDER, &pre, nullptr, &out, context);
+  result.result_rect = pre_out.result_rect;
+  result.max_result_rect = pre_out.max_result_rect;
+  if (result.pre_render_err) return result;
+
+  // The pattern depends only on size and depth; rendering the same frame again reuses it.
+  static thread_local Image pattern;
+  if (pattern.width != w || pattern.height != h || pattern.depth != depth)
+    pattern = TestPattern(w, h, depth);
+  render_.input = pattern;
+  // The output starts as a sentinel inside a guard band, so a render that leaves pixels unwritten
+  // or writes outside its buffer shows.
+  render_.output = Image(w, h, depth, 2);
+  render_.output.FillSentinel();
+  PF_SmartRenderInput in{};
+  in.output_request = pre_in.output_request;
+  in.bitdepth = A_short(depth);
+  PF_SmartRenderCallbacks cb{};
+  InstallRenderCallbacks(cb);
+  PF_SmartRenderExtra extra{&in, &cb};
+  PF_OutData render_out{};
+  result.render_err = SendWithParams(PF_Cmd_SMART_RENDER, &extra, nullptr, &render_out, context);
+  result.rendered = result.render_err == PF_Err_NONE;
+  result.output_equals_input = SamePixels(render_.input, render_.output);
+  result.output_guard_intact = render_.output.GuardIntact();
+  result.input_unchanged = SamePixels(render_.input, pattern);
+  return result;
+}
+
+void Session::ParamChanged(int index) {
+  const EffectParam &param = project_.effect.params.at(std::size_t(index));
+  if (param.def.flags & PF_ParamFlag_SUPERVISE) {
+    PF_UserChangedParamExtra extra{index};
+    Send(PF_Cmd_USER_CHANGED_PARAM, &extra);
+  }
+  Send(PF_Cmd_UPDATE_PARAMS_UI);
+  Render(context());
+}
+
+std::string Session::AboutText() {
+  PF_OutData out{};
+  Send(PF_Cmd_ABOUT, nullptr, &out);
+  return std::string(out.return_msg, strnlen(out.return_msg, sizeof out.return_msg));
+}
+
+}  // namespace orvane::host

@@ -1,0 +1,24 @@
+// Pictures of what a user would see: a window with the layer composited through its masks and
+// the effect's overlay on top, written as PNG with Cairo.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "report/PictureLayout.h"
+#include "protocol/Session.h"
+
+namespace orvane::host {
+
+// The window at a composition time, with the operations of the last draw event over it, and
+// with `caption` a band below it naming the window, the time and the zoom.
+// Throws BadInput when the file cannot be written.
+void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path,
+                    bool caption = false);
+
+// Frames of the layer through its masks, laid out as `layout` says, each labelled with its frame
+// number and time.
+void WriteContactSheet(Session &session, const std::vector<double> &times,
+                       const SheetLayout &layout, const std::string &path);
+
+}  // namespace orvane::host

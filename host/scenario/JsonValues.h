@@ -1,0 +1,36 @@
+// Reading a scenario's values: numbers, pairs, sections, times, vertices, window points and
+// colour bytes, each checked, with messages that name the key and what it must be.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "AE_GeneralPlug.h"
+#include "model/View.h"
+#include "report/Json.h"
+
+namespace orvane::host {
+
+// What kind of JSON value this is, for messages ("a string", "an array").
+std::string TypeName(const Json &v);
+// obj[key] as a number, or `fallback` when absent; `where` names the section in messages.
+double Number(const Json &obj, const char *key, double fallback, const std::string &where);
+// obj[key] as [x, y] into `out`, left as it is when absent.
+void Pair(const Json &obj, const char *key, double out[2], const std::string &where);
+// scenario[key] as an object; an empty one when absent.
+const Json &Section(const Json &scenario, const char *key);
+void Positive(double v, const std::string &what);
+// A number of at most a million in size.
+double Finite(const Json &v, const std::string &what);
+bool IsNumberPair(const Json &v);
+// step[key] in seconds, within a million of zero.
+double Seconds(const Json &step, const char *key, double fallback);
+AEGP_MaskVertex VertexFromJson(const Json &v);
+// A window point [x, y] in pixels.
+Point2 PointFromJson(const Json &v, const std::string &what);
+// [a, r, g, b] of whole bytes 0 to 255, as fractions of one; false when it is not that.
+bool ColourBytes(const Json &v, double unit[4]);
+// Up to three of `candidates` closest to `name`, quoted, for "did you mean" hints.
+std::string Closest(const std::string &name, const std::vector<std::string> &candidates);
+
+}  // namespace orvane::host

@@ -1,0 +1,181 @@
+#include "scenario/Limits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "model/Errors.h"
+#include "report/Format.h"
+#include "report/PictureLayout.h"
+
+namespace orvane::host {
+
+namespace {
+
+// Ticks travel to the module as 32-bit values; a time that does not fit would wrap.
+constexpr double kMaxTicks = 2147483647.0;
+
+const Json *Find(const Json &obj, const char *key) {
+  if (!obj.is_object() || !obj.contains(key)) return nullptr;
+  return &obj.at(key);
+}
+
+void CheckSide(const Json &section, const char *section_name, const char *key,
+               const Limits &limits) {
+  const Json *v = Find(section, key);
+  if (!v || !v->is_number()) return;  // the setup names a wrong type itself
+  const double side = v->get<double>();
+  if (side < 1)
+    throw BadInput(std::string(section_name) + " " + key + " must be a positive number");
+  if (side > limits.max_side) {
+    throw BadInput(std::string(section_name) + " " + key + " is " + CountText(side) +
+                   " pixels; the limit is " + CountText(limits.max_side) +
+                   " (compositions and layers are at most " + CountText(limits.max_side) + " x " +
+                   CountText(limits.max_side) + ")");
+  }
+}
+
+void CheckTicks(double seconds, A_u_long time_scale, const std::string &what) {
+  if (std::fabs(seconds) * time_scale > kMaxTicks) {
+    throw BadInput(what + " is " + CountText(seconds) + " s, which at a time_scale of " +
+                   CountText(time_scale) + " is more than the " + CountText(kMaxTicks) +
+                   " ticks a time can hold");
+  }
+}
+
+double RenderBytes(A_long width, A_long height, int depth) {
+  const double pixel = depth == 8 ? 4 : depth == 16 ? 8 : 16;
+  return double(width) * double(height) * pixel;
+}
+
+void CheckRender(A_long width, A_long height, int depth, const Limits &limits) {
+  const double bytes = RenderBytes(width, height, depth);
+  if (bytes > limits.max_buffer_bytes) {
+    throw BadInput("a render of " + CountText(width) + " x " + CountText(height) + " pixels at " +
+                   std::to_string(depth) + " bits needs " + BytesText(bytes) +
+                   " per buffer; the limit is " + BytesText(limits.max_buffer_bytes) +
+                   " (downsample the render or lower its depth)");
+  }
+}
+
+}  // namespace
+
+std::string DescribeLimits(const Limits &l) {
+  return "Limits (exit code 2 beyond them):\n"
+         "  composition and layer: " +
+         CountText(l.max_side) + " x " + CountText(l.max_side) + " pixels, " +
+         CountText(l.max_frames) +
+         " frames (duration x fps)\n"
+         "  a render buffer: " +
+         BytesText(l.max_buffer_bytes) +
+         " (width x height x 4, 8 or 16 bytes at 8, 16 or 32 bits)\n"
+         "  png and sheet pictures: " +
+         CountText(l.max_picture_side) + " pixels a side; a sheet " +
+         CountText(double(l.max_sheet_cells)) +
+         " frames\n"
+         "  a scenario: " +
+         CountText(double(l.max_file_bytes >> 20)) + " MiB, " + CountText(double(l.max_steps)) +
+         " steps, nested " + std::to_string(l.max_nesting) +
+         " deep\n"
+         "  a drag: " +
+         CountText(double(l.max_points)) + " points; a mask: " + CountText(double(l.max_vertices)) +
+         " vertices\n"
+         "  times: time x time_scale within 32-bit ticks; layer position, anchor, scale and\n"
+         "  rotation within " +
+         CountText(l.max_coordinate) + "\n";
+}
+
+void CheckScenarioLimits(const Json &scenario, const Limits &limits) {
+  const Json empty = Json::object();
+  const Json *comp = Find(scenario, "comp");
+  const Json *layer = Find(scenario, "layer");
+  for (const char *key : {"width", "height"}) {
+    CheckSide(comp ? *comp : empty, "comp", key, limits);
+    CheckSide(layer ? *layer : empty, "layer", key, limits);
+  }
+  // The time scale (which defaults to the frame rate) is a whole number of ticks a second.
+  for (const char *key : {"fps", "time_scale"}) {
+    const Json *v = Find(comp ? *comp : empty, key);
+    if (v && v->is_number() && !(v->get<double>() > 0 && v->get<double>() <= 1e9))
+      throw BadInput(std::string("comp ") + key +
+                     " must be a positive number, at most 1,000,000,000");
+  }
+  if (const Json *steps = Find(scenario, "steps");
+      steps && steps->is_array() && steps->size() > limits.max_steps) {
+    throw BadInput("the scenario has " + CountText(double(steps->size())) +
+                   " steps; the limit is " + CountText(double(limits.max_steps)));
+  }
+}
+
+void CheckProjectLimits(const Project &p, const View &, const Limits &limits) {
+  const Composition &c = p.comp;
+  for (double duration : {c.duration, c.work_duration}) {
+    const double frames = duration * c.fps;
+    if (frames > limits.max_frames) {
+      throw BadInput("the composition has " + CountText(frames) +
+                     " frames (duration x fps); the limit is " + CountText(limits.max_frames));
+    }
+  }
+  CheckTicks(c.duration, c.time_scale, "comp duration");
+  CheckTicks(std::fabs(c.work_start) + std::fabs(c.work_duration), c.time_scale,
+             "the end of the work area");
+  CheckTicks(p.layer.start, c.time_scale, "layer start");
+  const Transform &t = p.layer.transform;
+  for (double v : {t.position[0], t.position[1], t.anchor[0], t.anchor[1], t.scale[0], t.scale[1],
+                   t.rotation}) {
+    if (!std::isfinite(v) || std::fabs(v) > limits.max_coordinate) {
+      throw BadInput("layer position, anchor, scale and rotation are at most " +
+                     CountText(limits.max_coordinate) + " in size");
+    }
+  }
+  // Every parameter change renders the layer at full size and 8 bits.
+  CheckRender(p.layer.width, p.layer.height, 8, limits);
+}
+
+void CheckStepLimits(const Json &step, const Project &p, const View &view, const Limits &limits) {
+  if (!step.is_object()) return;
+  if (const Json *time = Find(step, "time"); time && time->is_number()) {
+    const double t = time->get<double>();
+    CheckTicks(t, p.comp.time_scale, "\"time\"");
+    CheckTicks(t - p.layer.start, p.comp.time_scale, "\"time\" in layer time");
+  }
+  if (const Json *points = Find(step, "points");
+      points && points->is_array() && points->size() > limits.max_points) {
+    throw BadInput("a drag has " + CountText(double(points->size())) + " points; the limit is " +
+                   CountText(double(limits.max_points)));
+  }
+  if (const Json *vertices = Find(step, "vertices");
+      vertices && vertices->is_array() && vertices->size() > limits.max_vertices) {
+    throw BadInput("a mask has " + CountText(double(vertices->size())) +
+                   " vertices; the limit is " + CountText(double(limits.max_vertices)));
+  }
+  const Json *what = Find(step, "do");
+  if (!what || !what->is_string()) return;
+  if (*what == "render") {
+    // A malformed depth or downsample is left to the step itself to name.
+    int depth = 8;
+    if (const Json *d = Find(step, "depth"); d && d->is_number()) {
+      const double v = d->get<double>();
+      if (v != 8 && v != 16 && v != 32) return;
+      depth = int(v);
+    }
+    A_long divisor[2] = {1, 1};
+    if (const Json *d = Find(step, "downsample")) {
+      if (!d->is_array() || d->size() != 2) return;
+      for (std::size_t i = 0; i < 2; ++i) {
+        if (!(*d)[i].is_number_integer() || (*d)[i].get<double>() < 1 || (*d)[i].get<double>() > 64)
+          return;
+        divisor[i] = A_long((*d)[i].get<double>());
+      }
+    }
+    CheckRender((p.layer.width + divisor[0] - 1) / divisor[0],
+                (p.layer.height + divisor[1] - 1) / divisor[1], depth, limits);
+  } else if (*what == "png") {
+    const Json *w = Find(step, "window");
+    WindowPicture(p, view, w && *w == "layer" ? WindowKind::Layer : WindowKind::Comp,
+                  limits.max_picture_side);
+  }
+}
+
+}  // namespace orvane::host

@@ -1,0 +1,80 @@
+// The steps that act on the effect and its parameters: apply, press, set, key, expression.
+#include "model/Errors.h"
+#include "model/Units.h"
+#include "scenario/JsonValues.h"
+#include "scenario/ScenarioRunner.h"
+#include "scenario/ValueReaders.h"
+
+namespace orvane::host {
+
+void ScenarioRunner::DoApply(const Json &, StepRecord &record) {
+  if (session_.project().effect.applied) throw BadInput("the effect is already applied");
+  PF_Err err = session_.Apply();
+  if (!err) {
+    record.changes.push_back("effect applied with " +
+                             std::to_string(session_.project().effect.params.size()) +
+                             " parameters");
+  }
+}
+
+void ScenarioRunner::DoPress(const Json &step, StepRecord &) {
+  int index = ParamIndex(step);
+  const EffectParam &param = session_.project().effect.params[std::size_t(index)];
+  if (param.def.param_type != PF_Param_BUTTON)
+    throw BadInput("\"" + param.name + "\" is not a button");
+  session_.ParamChanged(index);
+}
+
+void ScenarioRunner::DoSet(const Json &step, StepRecord &) {
+  int index = ParamIndex(step);
+  Project &project = session_.project();
+  EffectParam &param = project.effect.params[std::size_t(index)];
+  if (!step.contains("value")) throw BadInput("\"set\" needs a \"value\"");
+  StreamValue value = ParamValueFromJson(param, step.at("value"), project);
+  param.stream.Set(project.LayerTime(project.time), value);
+  session_.ParamChanged(index);
+}
+
+void ScenarioRunner::DoKey(const Json &step, StepRecord &) {
+  int index = ParamIndex(step);
+  Project &project = session_.project();
+  EffectParam &param = project.effect.params[std::size_t(index)];
+  if (param.def.flags & PF_ParamFlag_CANNOT_TIME_VARY)
+    throw BadInput("\"" + param.name + "\" cannot be animated");
+  if (!step.contains("value")) throw BadInput("\"key\" needs a \"value\"");
+  if (!step.contains("time")) throw BadInput("\"key\" needs a \"time\" in seconds");
+  const double t = Seconds(step, "time", 0);
+  StreamValue value = ParamValueFromJson(param, step.at("value"), project);
+  param.stream.SetKey(project.LayerTime(t), Ticks(t, project.comp.time_scale), value);
+  session_.ParamChanged(index);
+}
+
+void ScenarioRunner::DoExpression(const Json &step, StepRecord &record) {
+  if (!step.contains("value"))
+    throw BadInput("\"expression\" needs a \"value\": the offset it adds, or null for none");
+  Project &project = session_.project();
+  if (step.contains("mask")) {
+    const Json &m = step.at("mask");
+    const long count = long(project.layer.masks.size());
+    if (!m.is_number_integer() || m.get<long>() < 0 || m.get<long>() >= count) {
+      throw BadInput("\"mask\" must be a mask index from 0 to " + std::to_string(count - 1));
+    }
+    project.layer.masks[std::size_t(m.get<long>())].expression =
+        OutlineExpressionFromJson(step.at("value"));
+    record.changes.push_back("mask " + std::to_string(m.get<long>()) + " expression " +
+                             step.at("value").dump());
+  } else {
+    const int index = ParamIndex(step);
+    EffectParam &param = project.effect.params[std::size_t(index)];
+    param.expression = ParamExpressionFromJson(param, step.at("value"));
+  }
+  // A changed expression changes what the controls show and what the frame looks like.
+  if (project.effect.applied) AfterProjectChange();
+}
+
+void ScenarioRunner::AfterProjectChange() {
+  session_.Send(PF_Cmd_UPDATE_PARAMS_UI);
+  session_.Render(session_.context());
+}
+
+}  // namespace orvane::host

@@ -1,0 +1,136 @@
+#include "scenario/ValueReaders.h"
+
+#include <cmath>
+#include <sstream>
+
+#include "model/Errors.h"
+#include "model/ParamTypes.h"
+#include "scenario/JsonValues.h"
+
+namespace orvane::host {
+
+namespace {
+
+double FiniteNumber(const Json &v, const std::string &what) {
+  if (!v.is_number() || !std::isfinite(v.get<double>())) throw BadInput(what + " must be a number");
+  return v.get<double>();
+}
+
+std::string Range(double lo, double hi) {
+  std::ostringstream out;
+  out << lo << " to " << hi;
+  return out.str();
+}
+
+}  // namespace
+
+StreamValue ParamValueFromJson(const EffectParam &param, const Json &value,
+                               const Project &project) {
+  StreamValue out;
+  double *v = out.v;
+  const ParamType &type = TypeOf(param.def);
+  const std::string name = "\"" + param.name + "\"";
+  double lo = 0, hi = 0;
+  const bool ranged = type.range(param.def, &lo, &hi);
+  switch (type.shape) {
+    case ValueShape::Colour:
+      if (!ColourBytes(value, v))
+        throw BadInput(name + " takes a colour [a, r, g, b] of bytes 0 to 255");
+      return out;
+    case ValueShape::Point:
+      if (!value.is_array() || value.size() != 2)
+        throw BadInput(name + " takes a point [x, y] in layer pixels");
+      v[0] = FiniteNumber(value[0], name + " x");
+      v[1] = FiniteNumber(value[1], name + " y");
+      if (std::fabs(v[0]) > 1e6 || std::fabs(v[1]) > 1e6)
+        throw BadInput(name + " is too far outside the layer");
+      return out;
+    case ValueShape::Number:
+      v[0] = FiniteNumber(value, type.unit ? name + " (" + type.unit + ")" : name);
+      if (ranged && (v[0] < lo || v[0] > hi))
+        throw BadInput(name + " must be from " + Range(lo, hi));
+      return out;
+    case ValueShape::Integer:
+      if (!value.is_number_integer())
+        throw BadInput(name + " takes a whole number from " + Range(lo, hi));
+      v[0] = double(value.get<long long>());
+      if (ranged && (v[0] < lo || v[0] > hi))
+        throw BadInput(name + " must be from " + Range(lo, hi));
+      return out;
+    case ValueShape::Boolean:
+      if (!value.is_boolean()) throw BadInput(name + " takes true or false");
+      v[0] = value.get<bool>() ? 1 : 0;
+      return out;
+    case ValueShape::MaskId: {
+      if (value.is_null()) return out;
+      const long count = long(project.layer.masks.size());
+      if (!value.is_number_integer() || value.get<long>() < 0 || value.get<long>() >= count) {
+        throw BadInput(name + " takes a mask index from 0 to " + std::to_string(count - 1) +
+                       ", or null for none" + (count == 0 ? " (the layer has no masks)" : ""));
+      }
+      v[0] = project.layer.masks[std::size_t(value.get<long>())].id;
+      return out;
+    }
+    case ValueShape::None:
+      break;
+  }
+  throw BadInput(
+      name + " has no value to set" +
+      std::string(param.def.param_type == PF_Param_BUTTON ? "; use {\"do\": \"press\"}" : ""));
+}
+
+std::optional<StreamValue> ParamExpressionFromJson(const EffectParam &param, const Json &value) {
+  if (value.is_null()) return std::nullopt;
+  const std::string name = "an expression on \"" + param.name + "\"";
+  StreamValue offset;
+  switch (TypeOf(param.def).shape) {
+    case ValueShape::Point:
+      if (!IsNumberPair(value)) throw BadInput(name + " adds a point [dx, dy]");
+      offset.v[0] = Finite(value[0], name);
+      offset.v[1] = Finite(value[1], name);
+      return offset;
+    case ValueShape::Colour:
+      if (!value.is_array() || value.size() != 4)
+        throw BadInput(name + " adds a colour [a, r, g, b] in bytes (-255 to 255)");
+      for (std::size_t i = 0; i < 4; ++i) {
+        const double byte = Finite(value[i], name);
+        if (std::fabs(byte) > 255)
+          throw BadInput(name + " adds a colour [a, r, g, b] in bytes (-255 to 255)");
+        offset.v[i] = byte / 255.0;
+      }
+      return offset;
+    case ValueShape::Number:
+    case ValueShape::Integer:
+    case ValueShape::Boolean:
+      offset.v[0] = Finite(value, name);
+      return offset;
+    case ValueShape::MaskId:
+    case ValueShape::None:
+      break;
+  }
+  throw BadInput("\"" + param.name + "\" takes no expression");
+}
+
+std::optional<OutlineExpression> OutlineExpressionFromJson(const Json &value) {
+  if (value.is_null()) return std::nullopt;
+  const char *form =
+      "an expression on a mask adds [dx, dy] to every vertex, or one offset per vertex ([dx, dy] "
+      "or [dx, dy, in_x, in_y, out_x, out_y])";
+  OutlineExpression e;
+  if (IsNumberPair(value)) {
+    e.uniform = true;
+    e.offsets.push_back(
+        AEGP_MaskVertex{Finite(value[0], "dx"), Finite(value[1], "dy"), 0, 0, 0, 0});
+    return e;
+  }
+  if (!value.is_array() || value.empty()) throw BadInput(form);
+  for (const Json &v : value) {
+    if (!v.is_array() || (v.size() != 2 && v.size() != 6)) throw BadInput(form);
+    double c[6] = {0, 0, 0, 0, 0, 0};
+    for (std::size_t i = 0; i < v.size(); ++i) c[i] = Finite(v[i], "a vertex offset");
+    e.offsets.push_back(AEGP_MaskVertex{c[0], c[1], c[2], c[3], c[4], c[5]});
+  }
+  return e;
+}
+
+}  // namespace orvane::host

@@ -1,0 +1,105 @@
+// The steps that render and look at the composition and layer windows: render, draw, click,
+// drag, and the pictures png and sheet.
+#include "model/Errors.h"
+#include "report/PictureLayout.h"
+#include "report/Pictures.h"
+#include "scenario/JsonValues.h"
+#include "scenario/ScenarioRunner.h"
+
+namespace orvane::host {
+
+void ScenarioRunner::DoRender(const Json &step, StepRecord &record) {
+  if (!session_.project().effect.applied)
+    throw BadInput("the effect is not applied yet: add {\"do\": \"apply\"} first");
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  CommandContext context = session_.context();
+  if (step.contains("downsample")) {
+    const Json &d = step.at("downsample");
+    if (!d.is_array() || d.size() != 2 || !d[0].is_number_integer() || !d[1].is_number_integer() ||
+        d[0].get<long>() < 1 || d[1].get<long>() < 1 || d[0].get<long>() > 64 ||
+        d[1].get<long>() > 64) {
+      throw BadInput(
+          "\"downsample\" is [x, y], whole divisors from 1 to 64 ([2, 2] is half resolution)");
+    }
+    context.downsample_x = PF_RationalScale{1, A_u_long(d[0].get<long>())};
+    context.downsample_y = PF_RationalScale{1, A_u_long(d[1].get<long>())};
+  }
+  const double depth_asked = Number(step, "depth", 8, "\"depth\"");
+  if (depth_asked != 8 && depth_asked != 16 && depth_asked != 32)
+    throw BadInput("\"depth\" is 8, 16 or 32 bits per channel");
+  const int depth = int(depth_asked);
+  RenderResult result = session_.Render(context, depth);
+  if (result.rendered) {
+    record.changes.push_back(std::string("rendered at ") + std::to_string(depth) +
+                             " bits, output " +
+                             (result.output_equals_input ? "equals" : "differs from") + " input");
+  }
+}
+
+void ScenarioRunner::DoDraw(const Json &step, StepRecord &record) {
+  WindowKind window = Window(step);
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  EventResult r = session_.Draw(window, project.time);
+  record.changes.push_back(std::to_string(session_.drawing().size()) + " drawing operations" +
+                           (r.handled ? "" : " (event not taken)"));
+}
+
+void ScenarioRunner::DoClick(const Json &step, StepRecord &record) {
+  WindowKind window = Window(step);
+  if (!step.contains("point"))
+    throw BadInput("\"click\" needs a \"point\" [x, y] in window pixels");
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  bool taken = session_.Drag(window, {PointFromJson(step.at("point"), "\"point\"")}, project.time);
+  record.changes.push_back(taken ? "handle grabbed" : "no handle there");
+}
+
+void ScenarioRunner::DoDrag(const Json &step, StepRecord &record) {
+  WindowKind window = Window(step);
+  if (!step.contains("points") || !step.at("points").is_array() || step.at("points").size() < 2) {
+    throw BadInput("\"drag\" needs \"points\": at least two window points [x, y]");
+  }
+  std::vector<Point2> points;
+  for (const Json &p : step.at("points")) points.push_back(PointFromJson(p, "each of \"points\""));
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  bool taken = session_.Drag(window, points, project.time);
+  record.changes.push_back(taken ? "handle dragged" : "no handle at the first point");
+}
+
+void ScenarioRunner::DoPng(const Json &step, StepRecord &record) {
+  WindowKind window = Window(step);
+  const std::string path = OutputPath(step, "png");
+  Project &project = session_.project();
+  project.time = Seconds(step, "time", project.time);
+  session_.Draw(window, project.time);
+  WriteWindowPng(session_, window, project.time, path, caption_);
+  files_.push_back(path);
+  record.changes.push_back("wrote " + path);
+}
+
+void ScenarioRunner::DoSheet(const Json &step, StepRecord &record) {
+  const std::string path = OutputPath(step, "sheet");
+  const Composition &comp = session_.project().comp;
+  const double every = Number(step, "every", 10, "\"every\"");
+  const double columns = Number(step, "columns", 6, "\"columns\"");
+  const double width = Number(step, "cell_width", 320, "\"cell_width\"");
+  if (!(every >= 1 && every <= 1e9) || !(columns >= 1 && columns <= 64) ||
+      !(width >= 16 && width <= 4096)) {
+    throw BadInput("\"every\" is at least 1, \"columns\" 1 to 64 and \"cell_width\" 16 to 4096");
+  }
+  // One cell per `every` frames of the work area, each showing the frame's masks.
+  const std::size_t cells = SheetCells(comp, int(every));
+  const SheetLayout layout = LayOutSheet(cells, int(columns), int(width), comp,
+                                         limits_.max_picture_side, limits_.max_sheet_cells);
+  std::vector<double> times;
+  for (std::size_t i = 0; i < cells; ++i)
+    times.push_back(comp.work_start + double(i) * int(every) / comp.fps);
+  WriteContactSheet(session_, times, layout, path);
+  files_.push_back(path);
+  record.changes.push_back("wrote " + path + " (" + std::to_string(times.size()) + " frames)");
+}
+
+}  // namespace orvane::host
