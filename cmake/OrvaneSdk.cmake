@@ -91,7 +91,7 @@ function(orvane_locate_sdk_headers root)
                          "ORVANE_SDK_DIR at a folder holding only one SDK):${ambiguous}")
     endif()
     string(APPEND text "\nORVANE_SDK_DIR must name the folder of Adobe's After Effects SDK, or a "
-                       "folder above its headers. README.md lists the headers the plug-in needs.")
+                       "folder above its headers. docs/install.md lists the headers the plug-in needs.")
     message(FATAL_ERROR "${text}")
   endif()
   list(REMOVE_DUPLICATES dirs)
