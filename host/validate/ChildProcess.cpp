@@ -16,7 +16,7 @@ namespace orvane::host {
 CheckResult RunInChild(const Check &check, const std::string &module_path,
                        const ValidateOptions &options) {
   CheckResult result{
-      check.id, check.description, CheckResult::Outcome::Crashed, {}, Json::object()};
+      check.id, check.description, CheckResult::Outcome::Crashed, {}, CheckJson::object()};
   int fds[2];
   if (pipe(fds) != 0) {
     result.failures.push_back("could not start a child process");
@@ -26,7 +26,7 @@ CheckResult RunInChild(const Check &check, const std::string &module_path,
   pid_t child = fork();
   if (child == 0) {
     close(fds[0]);
-    CheckResult own{check.id, check.description, CheckResult::Outcome::Passed, {}, Json::object()};
+    CheckResult own{check.id, check.description, CheckResult::Outcome::Passed, {}, CheckJson::object()};
     try {
       Module module(module_path);
       check.run(CheckContext{module, options.seed}, own);
@@ -77,7 +77,7 @@ CheckResult RunInChild(const Check &check, const std::string &module_path,
   } else if (WIFSIGNALED(status)) {
     result.failures.push_back(std::string("crashed with signal ") + strsignal(WTERMSIG(status)));
   } else if (!text.empty()) {
-    Json j = Json::parse(text, nullptr, false);
+    CheckJson j = CheckJson::parse(text, nullptr, false);
     if (!j.is_discarded()) {
       result.outcome =
           j["outcome"] == "passed" ? CheckResult::Outcome::Passed : CheckResult::Outcome::Failed;

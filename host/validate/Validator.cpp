@@ -57,7 +57,7 @@ std::vector<CheckResult> Validate(const std::string &module_path, const Validate
     }
 #endif
     CheckResult result{
-        check.id, check.description, CheckResult::Outcome::Passed, {}, Json::object()};
+        check.id, check.description, CheckResult::Outcome::Passed, {}, CheckJson::object()};
     // In this process a hang can only be reported by ending the process.
     Watchdog watchdog(options.timeout_seconds, "orvane-host: ");
     watchdog.SetActivity(std::string("check ") + check.id);
@@ -69,8 +69,8 @@ std::vector<CheckResult> Validate(const std::string &module_path, const Validate
   return results;
 }
 
-Json ToJson(const std::vector<CheckResult> &results) {
-  Json checks = Json::array();
+CheckJson ToJson(const std::vector<CheckResult> &results) {
+  CheckJson checks = CheckJson::array();
   int passed = 0, failed = 0, crashed = 0, timed_out = 0;
   for (const CheckResult &r : results) {
     const char *outcome = r.outcome == CheckResult::Outcome::Passed    ? "passed"

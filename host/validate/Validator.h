@@ -7,17 +7,21 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "protocol/Module.h"
-#include "report/Json.h"
 
 namespace orvane::host {
+
+// The validator's report is JSON of its own (it uses the protocol and the model only).
+using CheckJson = nlohmann::ordered_json;
 
 struct CheckResult {
   std::string id;
   std::string description;
   enum class Outcome { Passed, Failed, Crashed, TimedOut } outcome = Outcome::Passed;
   std::vector<std::string> failures;  // the first few, each saying what went wrong and where
-  Json figures = Json::object();      // counts worth reporting
+  CheckJson figures = CheckJson::object();  // counts worth reporting
 };
 
 // What a check is given: the module, loaded afresh, and the run's options that concern it.
@@ -46,6 +50,6 @@ struct ValidateOptions {
 };
 
 std::vector<CheckResult> Validate(const std::string &module_path, const ValidateOptions &options);
-Json ToJson(const std::vector<CheckResult> &results);
+CheckJson ToJson(const std::vector<CheckResult> &results);
 
 }  // namespace orvane::host
