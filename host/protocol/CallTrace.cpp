@@ -5,35 +5,6 @@
 
 namespace orvane::host {
 
-bool CallTrace::IsRelease(const char *function) {
-  static const char *const kReleases[] = {
-      "AEGP_DisposeEffect",   "AEGP_DisposeMask", "AEGP_DisposeStream",   "AEGP_DisposeStreamValue",
-      "AEGP_EndUndoGroup",    "checkin_param",    "host_dispose_handle",  "host_unlock_handle",
-      "AEGP_EndAddKeyframes", "ReleaseObject",    "checkin_layer_pixels",
-  };
-  for (const char *release : kReleases) {
-    if (std::strcmp(function, release) == 0) return true;
-  }
-  return false;
-}
-
-bool CallTrace::CanFail(const char *function) {
-  // The coordinate callbacks report errors that callers have no use for; they are traced only.
-  static const char *const kInfallible[] = {"sprintf",
-                                            "strcpy",
-                                            "fabs",
-                                            "layer_to_comp",
-                                            "comp_to_layer",
-                                            "source_to_frame",
-                                            "frame_to_source",
-                                            "host_unlock_handle",
-                                            "host_dispose_handle"};
-  for (const char *name : kInfallible) {
-    if (std::strcmp(function, name) == 0) return false;
-  }
-  return true;
-}
-
 void CallTrace::SetRecording(bool on, bool arguments) {
   recording_ = on;
   recording_args_ = on && arguments;
@@ -75,7 +46,8 @@ void CallTrace::Reset() {
   entries_.clear();
   calls_ = 0;
   injected_ = 0;
-  at_fault_ = failed_ = after_failure_ = nullptr;
+  at_fault_ = HostFunction();
+  failed_ = after_failure_ = nullptr;
   for (auto &entry : faults_) entry.second.seen = 0;
 }
 
@@ -91,12 +63,12 @@ PF_Err CallTrace::PlannedError(const char *function) {
 
 // After a failure the module may only give back what it holds; this is checked as the calls
 // happen, so no list of calls is needed to check it.
-void CallTrace::Watch(const char *function, PF_Err err) {
+void CallTrace::Watch(const HostFunction &function, PF_Err err) {
   if (calls_ == fail_at_) at_fault_ = function;
   if (failed_) {
-    if (!after_failure_ && !IsRelease(function)) after_failure_ = function;
-  } else if (err && !IsRelease(function)) {
-    failed_ = function;
+    if (!after_failure_ && !function.gives_back()) after_failure_ = function.name;
+  } else if (err && !function.gives_back()) {
+    failed_ = function.name;
   }
 }
 

@@ -24,6 +24,22 @@
 
 namespace orvane::host {
 
+// A host function as the trace knows it: its name, and what kind of call it is, said where the
+// function is defined (the ORVANE_HOST_ENTER and ORVANE_HOST_RELEASE macros).
+enum HostFunctionTrait : unsigned {
+  kGivesBack = 1u,      // gives back or closes what was obtained: may follow a failure
+  kCannotFail = 2u,     // has no way to report a failure, so is never made to fail
+  kFailsAsNull = 4u,    // reports failure as a null result rather than an error code
+  kNeedNotPassOn = 8u,  // a failure of it does not fail the command that made it
+};
+struct HostFunction {
+  const char *name = nullptr;  // static string
+  unsigned traits = 0;
+  bool gives_back() const { return traits & kGivesBack; }
+  bool can_fail() const { return !(traits & kCannotFail); }
+  bool has(HostFunctionTrait trait) const { return traits & trait; }
+};
+
 struct TraceEntry {
   const char *function;  // static string: the host function's name
   PF_Err injected;       // the planned error returned instead of doing the call, or 0
@@ -52,24 +68,24 @@ class CallTrace {
   // Called first by every host function; a non-zero result is the error the call must return.
   // The arguments are formatted only when a trace file or a recording with arguments asked.
   template <typename... Args>
-  PF_Err Enter(const char *function, const Args &...args) {
+  PF_Err Enter(const HostFunction &function, const Args &...args) {
     ++calls_;
     PF_Err err = PF_Err_NONE;
     if (watch_) {  // a fault is planned: the common case costs this one test
-      err = PlannedError(function);
-      if (err && !CanFail(function)) err = PF_Err_NONE;
+      err = PlannedError(function.name);
+      if (err && !function.can_fail()) err = PF_Err_NONE;
       if (err) ++injected_;
       Watch(function, err);
     }
     if (detailed_) {
-      Begin(function, err);
+      Begin(function.name, err);
       std::string &out = pending_.args;
       out = "[";
       (Put(out, args), ...);
       if (out.size() > 1) out.pop_back();  // the last comma
       out += "]";
     } else if (recording_) {
-      entries_.push_back({function, err, {}, {}});
+      entries_.push_back({function.name, err, {}, {}});
     }
     return err;
   }
@@ -101,11 +117,6 @@ class CallTrace {
   // How handle arguments are named; the session points this at its table.
   void SetHandles(const HandleTable *handles) { handles_ = handles; }
 
-  // Calls that give something back or close what was opened: they may follow a failure.
-  static bool IsRelease(const char *function);
-  // Formatting, maths and coordinate callbacks, and the handle calls that return nothing, are
-  // traced but never made to fail: they have no way to report it.
-  static bool CanFail(const char *function);
   // Make the nth call (1-based) of `function` fail; nth = 0 makes every call of it fail.
   void FailFunction(const std::string &function, std::size_t nth, PF_Err err);
   // Make the host call at position k (1-based, counted from the last Reset) fail.
@@ -120,13 +131,15 @@ class CallTrace {
   // The function called at the position FailCallAt named (null before it is reached), the
   // first injected failure of a call that is not a release, and the first call after it that
   // was not a release either (null when the module only gave things back).
-  const char *function_at_fault() const { return at_fault_; }
+  const char *function_at_fault() const { return at_fault_.name; }
   const char *failed_function() const { return failed_; }
   const char *called_after_failure() const { return after_failure_; }
+  // The function at that position with what kind of call it is (no name before it is reached).
+  const HostFunction &fault() const { return at_fault_; }
 
  private:
   PF_Err PlannedError(const char *function);
-  void Watch(const char *function, PF_Err err);
+  void Watch(const HostFunction &function, PF_Err err);
   void Begin(const char *function, PF_Err err);
   void Emit();
   void UpdateModes();
@@ -185,7 +198,7 @@ class CallTrace {
   PF_Err fail_at_err_ = 0;
   std::size_t command_ = 0;
   std::size_t step_ = 0;
-  const char *at_fault_ = nullptr;
+  HostFunction at_fault_;
   const char *failed_ = nullptr;
   const char *after_failure_ = nullptr;
   std::ostream *stream_ = nullptr;

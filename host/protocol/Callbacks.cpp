@@ -19,7 +19,8 @@ namespace {
 
 A_long HostSprintf(A_char *buffer, const A_char *format, ...) {
   CallTrace &trace = Session::Current().trace();
-  trace.Enter("sprintf", format);
+  // Formatting has no way to report a failure; it is traced only.
+  trace.Enter(HostFunction{"sprintf", kCannotFail}, format);
   va_list args;
   va_start(args, format);
   // Every buffer the module formats into is a host message or line of 256 characters.
@@ -31,7 +32,7 @@ A_long HostSprintf(A_char *buffer, const A_char *format, ...) {
 }
 
 A_char *HostStrcpy(A_char *dest, const A_char *src) {
-  if (Session::Current().trace().Enter("strcpy", src)) return dest;
+  Session::Current().trace().Enter(HostFunction{"strcpy", kCannotFail}, src);
   return std::strcpy(dest, src);
 }
 
@@ -98,7 +99,8 @@ PF_Err ReturnParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
 }
 
 PF_Err CheckinParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
-  ORVANE_HOST_RELEASE("checkin_param", ReturnParam(effect_ref, param));
+  // Handing a parameter back cannot fail the command that checked it out.
+  ORVANE_HOST_RELEASE_AS("checkin_param", kNeedNotPassOn, ReturnParam(effect_ref, param));
 }
 
 PF_Err CheckoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout_id,
@@ -126,6 +128,9 @@ PF_Err CheckoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectW
   if (!s.IsEffectRef(effect_ref) || !pixels) return PF_Err_BAD_CALLBACK_PARAM;
   RenderState &r = s.render_state();
   if (checkout_id != 0 || !r.layer_checked_out) return PF_Err_INVALID_INDEX;
+  // The module keeps the pointer until it checks the pixels back in, so the record must outlive
+  // this call; one per callback (and per thread, for sessions on other threads) is enough, as a
+  // render checks out one layer and one output at a time.
   static thread_local PF_EffectWorld world;
   world = r.input.World();
   *pixels = &world;
@@ -133,7 +138,7 @@ PF_Err CheckoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectW
 }
 
 PF_Err CheckinLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id) {
-  ORVANE_HOST_ENTER("checkin_layer_pixels", checkout_id);
+  ORVANE_HOST_ENTER_AS("checkin_layer_pixels", kGivesBack, checkout_id);
   return Session::Current().IsEffectRef(effect_ref) ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM;
 }
 
@@ -141,6 +146,7 @@ PF_Err CheckoutOutput(PF_ProgPtr effect_ref, PF_EffectWorld **output) {
   ORVANE_HOST_ENTER("checkout_output");
   Session &s = Session::Current();
   if (!s.IsEffectRef(effect_ref) || !output) return PF_Err_BAD_CALLBACK_PARAM;
+  // As for the layer's pixels: the record outlives the call, one per callback and thread.
   static thread_local PF_EffectWorld world;
   world = s.render_state().output.World();
   s.render_state().output_given = true;
@@ -182,6 +188,7 @@ PF_Err Copy(PF_ProgPtr effect_ref, PF_EffectWorld *src, PF_EffectWorld *dst, PF_
 }
 
 // ---- the coordinate callbacks of an event record ----
+// They report errors that callers have no use for, so they are traced but never made to fail.
 
 Session *SessionOf(void *refcon) {
   return refcon == &Session::Current() ? static_cast<Session *>(refcon) : nullptr;
@@ -199,7 +206,7 @@ bool TransformAt(Session &s, A_long time, A_long scale, Transform *t) {
 }
 
 PF_Err LayerToCompCb(void *refcon, PF_ContextH, A_long time, A_long scale, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("layer_to_comp", time, scale, In(pt));
+  ORVANE_HOST_ENTER_AS("layer_to_comp", kCannotFail, time, scale, In(pt));
   Session *s = SessionOf(refcon);
   Transform t;
   if (!s || !pt || !TransformAt(*s, time, scale, &t)) return PF_Err_BAD_CALLBACK_PARAM;
@@ -208,7 +215,7 @@ PF_Err LayerToCompCb(void *refcon, PF_ContextH, A_long time, A_long scale, PF_Fi
 }
 
 PF_Err CompToLayerCb(void *refcon, PF_ContextH, A_long time, A_long scale, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("comp_to_layer", time, scale, In(pt));
+  ORVANE_HOST_ENTER_AS("comp_to_layer", kCannotFail, time, scale, In(pt));
   Session *s = SessionOf(refcon);
   Transform t;
   if (!s || !pt || !TransformAt(*s, time, scale, &t)) return PF_Err_BAD_CALLBACK_PARAM;
@@ -217,7 +224,7 @@ PF_Err CompToLayerCb(void *refcon, PF_ContextH, A_long time, A_long scale, PF_Fi
 }
 
 PF_Err SourceToFrameCb(void *refcon, PF_ContextH, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("source_to_frame", In(pt));
+  ORVANE_HOST_ENTER_AS("source_to_frame", kCannotFail, In(pt));
   Session *s = SessionOf(refcon);
   if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, ToFrame(s->view(), Unfix(pt)));
@@ -225,7 +232,7 @@ PF_Err SourceToFrameCb(void *refcon, PF_ContextH, PF_FixedPoint *pt) {
 }
 
 PF_Err FrameToSourceCb(void *refcon, PF_ContextH, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER("frame_to_source", In(pt));
+  ORVANE_HOST_ENTER_AS("frame_to_source", kCannotFail, In(pt));
   Session *s = SessionOf(refcon);
   if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, FromFrame(s->view(), Unfix(pt)));

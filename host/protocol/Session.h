@@ -197,23 +197,28 @@ class Session {
 // wrapped in H(), values given by pointer in In()): its call is counted, may be made to fail,
 // and is traced with its arguments when a trace was asked for. The function's result is
 // recorded as it returns by the Traced<F> wrapper in its suite table.
-#define ORVANE_HOST_ENTER(name, ...)                                                             \
-  do {                                                                                           \
-    if (PF_Err planned_ = ::orvane::host::Session::Current().trace().Enter(name, ##__VA_ARGS__)) \
-      return planned_;                                                                           \
+#define ORVANE_HOST_ENTER(name, ...) ORVANE_HOST_ENTER_AS(name, 0u, ##__VA_ARGS__)
+// The same, for a function of a kind the trace must know of (HostFunctionTrait).
+#define ORVANE_HOST_ENTER_AS(name, traits, ...)                             \
+  do {                                                                      \
+    if (PF_Err planned_ = ::orvane::host::Session::Current().trace().Enter( \
+            ::orvane::host::HostFunction{name, traits}, ##__VA_ARGS__))     \
+      return planned_;                                                      \
   } while (0)
 
 // Release functions do their work even when a fault is planned for them, then report the fault:
 // a host that fails to release must not make the module look as if it leaked. `work` is the
 // release itself; the arguments follow it.
-#define ORVANE_HOST_RELEASE(name, work, ...)                                        \
-  do {                                                                              \
-    ::orvane::host::CallTrace &trace_ = ::orvane::host::Session::Current().trace(); \
-    PF_Err planned_ = trace_.Enter(name, ##__VA_ARGS__);                            \
-    PF_Err result_ = (work);                                                        \
-    result_ = planned_ ? planned_ : result_;                                        \
-    trace_.Leave(result_);                                                          \
-    return result_;                                                                 \
+#define ORVANE_HOST_RELEASE(name, work, ...) ORVANE_HOST_RELEASE_AS(name, 0u, work, ##__VA_ARGS__)
+#define ORVANE_HOST_RELEASE_AS(name, traits, work, ...)                                            \
+  do {                                                                                             \
+    ::orvane::host::CallTrace &trace_ = ::orvane::host::Session::Current().trace();                \
+    PF_Err planned_ = trace_.Enter(                                                                \
+        ::orvane::host::HostFunction{name, ::orvane::host::kGivesBack | (traits)}, ##__VA_ARGS__); \
+    PF_Err result_ = (work);                                                                       \
+    result_ = planned_ ? planned_ : result_;                                                       \
+    trace_.Leave(result_);                                                                         \
+    return result_;                                                                                \
   } while (0)
 
 }  // namespace orvane::host

@@ -26,7 +26,8 @@ CheckResult RunInChild(const Check &check, const std::string &module_path,
   pid_t child = fork();
   if (child == 0) {
     close(fds[0]);
-    CheckResult own{check.id, check.description, CheckResult::Outcome::Passed, {}, CheckJson::object()};
+    CheckResult own{
+        check.id, check.description, CheckResult::Outcome::Passed, {}, CheckJson::object()};
     try {
       Module module(module_path);
       check.run(CheckContext{module, options.seed}, own);

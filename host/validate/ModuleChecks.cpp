@@ -1,5 +1,4 @@
 // What the module declares: its property list against global setup, and its parameters.
-#include <cstring>
 #include <limits>
 #include <random>
 

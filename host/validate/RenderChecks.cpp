@@ -1,6 +1,5 @@
 // What the module does with pixels and values: the render's buffers, and values no user would
 // type.
-#include <cstring>
 #include <limits>
 #include <random>
 

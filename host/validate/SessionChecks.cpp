@@ -1,6 +1,5 @@
 // How the module treats the host through the reference session: handles given back, suites
 // that are missing, every host call made to fail.
-#include <cstring>
 #include <limits>
 #include <random>
 
@@ -103,18 +102,16 @@ void CheckFaultSweep(const CheckContext &context, CheckResult &r) {
       s->trace().Reset();
       s->trace().FailCallAt(k, kInjected);
       const PF_Err err = c.send(*s);
-      const char *failed = s->trace().function_at_fault();
-      if (!failed || !CallTrace::CanFail(failed)) continue;  // a call that cannot fail
+      const HostFunction fault = s->trace().fault();
+      if (!fault.name || !fault.can_fail()) continue;  // a call that cannot fail
       ++injected;
       const std::size_t failures_before = r.failures.size();
       const auto outcome_before = r.outcome;
       const std::string where =
-          std::string(c.name) + ", call " + std::to_string(k) + " (" + failed + ") failing";
+          std::string(c.name) + ", call " + std::to_string(k) + " (" + fault.name + ") failing";
       // Calls that hand back a pointer report failure as the error of their own kind.
-      const bool code_returned = std::strcmp(failed, "host_new_handle") != 0 &&
-                                 std::strcmp(failed, "host_lock_handle") != 0;
-      // Handing a parameter back cannot fail a render, so that failure is not passed on.
-      const bool not_passed_on = std::strcmp(failed, "checkin_param") == 0;
+      const bool code_returned = !fault.has(kFailsAsNull);
+      const bool not_passed_on = fault.has(kNeedNotPassOn);
       if (c.passes_errors_on && !not_passed_on) {
         if (code_returned ? err != kInjected : err == PF_Err_NONE)
           Fail(r, where + ": returned " + std::to_string(err));

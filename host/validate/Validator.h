@@ -20,7 +20,7 @@ struct CheckResult {
   std::string id;
   std::string description;
   enum class Outcome { Passed, Failed, Crashed, TimedOut } outcome = Outcome::Passed;
-  std::vector<std::string> failures;  // the first few, each saying what went wrong and where
+  std::vector<std::string> failures;        // the first few, each saying what went wrong and where
   CheckJson figures = CheckJson::object();  // counts worth reporting
 };
 

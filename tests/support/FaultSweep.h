@@ -49,7 +49,7 @@ inline std::size_t SweepFaults(host::Module &module, const SweepCase &c) {
                     << k;
       return calls;
     }
-    if (!host::CallTrace::CanFail(failed)) continue;
+    if (!session.trace().fault().can_fail()) continue;
     SCOPED_TRACE("call " + std::to_string(k) + " (" + failed + ") failing");
     if (c.propagates(failed)) {
       EXPECT_EQ(err, kInjected);

@@ -108,20 +108,20 @@ TEST(CallTrace, PlannedFaultsHitExactlyTheirCalls) {
   CallTrace trace;
   trace.SetRecording(true);
   trace.FailFunction("f", 2, 7);
-  EXPECT_EQ(trace.Enter("f"), 0);
-  EXPECT_EQ(trace.Enter("g"), 0);
-  EXPECT_EQ(trace.Enter("f"), 7);
-  EXPECT_EQ(trace.Enter("f"), 0);
+  EXPECT_EQ(trace.Enter(HostFunction{"f"}), 0);
+  EXPECT_EQ(trace.Enter(HostFunction{"g"}), 0);
+  EXPECT_EQ(trace.Enter(HostFunction{"f"}), 7);
+  EXPECT_EQ(trace.Enter(HostFunction{"f"}), 0);
   trace.ClearFaults();
   trace.Reset();
   trace.FailFunction("f", 0, 9);
-  EXPECT_EQ(trace.Enter("f"), 9);
-  EXPECT_EQ(trace.Enter("f"), 9);
+  EXPECT_EQ(trace.Enter(HostFunction{"f"}), 9);
+  EXPECT_EQ(trace.Enter(HostFunction{"f"}), 9);
   trace.ClearFaults();
   trace.Reset();
   trace.FailCallAt(2, 5);
-  EXPECT_EQ(trace.Enter("a"), 0);
-  EXPECT_EQ(trace.Enter("b"), 5);
+  EXPECT_EQ(trace.Enter(HostFunction{"a"}), 0);
+  EXPECT_EQ(trace.Enter(HostFunction{"b"}), 5);
   EXPECT_EQ(trace.injected(), 1u);
   EXPECT_EQ(trace.entries().size(), 2u);
   EXPECT_EQ(trace.entries()[1].injected, 5);
@@ -130,11 +130,11 @@ TEST(CallTrace, PlannedFaultsHitExactlyTheirCalls) {
 TEST(CallTrace, CallsThatCannotReportFailureAreNeverFailed) {
   CallTrace trace;
   trace.FailCallAt(1, 5);
-  EXPECT_EQ(trace.Enter("sprintf"), 0);
+  EXPECT_EQ(trace.Enter(HostFunction{"sprintf", kCannotFail}), 0);
   trace.FailFunction("host_dispose_handle", 0, 5);
-  EXPECT_EQ(trace.Enter("host_dispose_handle"), 0);
-  EXPECT_TRUE(CallTrace::IsRelease("AEGP_DisposeStream"));
-  EXPECT_FALSE(CallTrace::IsRelease("AEGP_GetNewStreamValue"));
+  EXPECT_EQ(trace.Enter(HostFunction{"host_dispose_handle", kGivesBack | kCannotFail}), 0);
+  EXPECT_EQ(trace.Enter(HostFunction{"host_dispose_handle", kGivesBack}), 5);
+  EXPECT_EQ(trace.injected(), 1u);
 }
 
 // Without a recording or a trace file the trace keeps nothing per call, and the rule that a
@@ -142,7 +142,7 @@ TEST(CallTrace, CallsThatCannotReportFailureAreNeverFailed) {
 TEST(CallTrace, KeepsNothingPerCallUnlessAskedAndWatchesWhatFollowsAFailure) {
   CallTrace trace;
   for (int i = 0; i < 1000; ++i) {
-    trace.Enter("AEGP_GetNewStreamValue", 7, H(nullptr), A_Time{i, 30});
+    trace.Enter(HostFunction{"AEGP_GetNewStreamValue"}, 7, H(nullptr), A_Time{i, 30});
     trace.Leave(0);
   }
   EXPECT_EQ(trace.calls(), 1000u);
@@ -150,12 +150,12 @@ TEST(CallTrace, KeepsNothingPerCallUnlessAskedAndWatchesWhatFollowsAFailure) {
 
   trace.Reset();
   trace.FailCallAt(2, 5);
-  EXPECT_EQ(trace.Enter("AEGP_GetNewMaskStream"), 0);
-  EXPECT_EQ(trace.Enter("AEGP_GetNewStreamValue"), 5);
-  EXPECT_EQ(trace.Enter("AEGP_DisposeStream"), 0);
+  EXPECT_EQ(trace.Enter(HostFunction{"AEGP_GetNewMaskStream"}), 0);
+  EXPECT_EQ(trace.Enter(HostFunction{"AEGP_GetNewStreamValue"}), 5);
+  EXPECT_EQ(trace.Enter(HostFunction{"AEGP_DisposeStream", kGivesBack}), 0);
   EXPECT_EQ(trace.called_after_failure(), nullptr);
-  trace.Enter("AEGP_SetStreamValue");
-  trace.Enter("AEGP_CreateVertex");
+  trace.Enter(HostFunction{"AEGP_SetStreamValue"});
+  trace.Enter(HostFunction{"AEGP_CreateVertex"});
   EXPECT_STREQ(trace.function_at_fault(), "AEGP_GetNewStreamValue");
   EXPECT_STREQ(trace.failed_function(), "AEGP_GetNewStreamValue");
   EXPECT_STREQ(trace.called_after_failure(), "AEGP_SetStreamValue");
@@ -164,8 +164,8 @@ TEST(CallTrace, KeepsNothingPerCallUnlessAskedAndWatchesWhatFollowsAFailure) {
   // A failed release may be followed by anything.
   trace.Reset();
   trace.FailCallAt(1, 5);
-  EXPECT_EQ(trace.Enter("AEGP_DisposeMask"), 5);
-  trace.Enter("AEGP_GetMaskID");
+  EXPECT_EQ(trace.Enter(HostFunction{"AEGP_DisposeMask", kGivesBack}), 5);
+  trace.Enter(HostFunction{"AEGP_GetMaskID"});
   EXPECT_STREQ(trace.function_at_fault(), "AEGP_DisposeMask");
   EXPECT_EQ(trace.called_after_failure(), nullptr);
 }
@@ -179,16 +179,16 @@ TEST(CallTrace, StreamsEachCallWithItsArgumentsAndResultAsAJsonLine) {
   trace.StreamTo(&out);
   trace.SetCommand(3);
   trace.SetStep(2);
-  trace.Enter("AEGP_StartUndoGroup", "Create \"Masks\"\n");
+  trace.Enter(HostFunction{"AEGP_StartUndoGroup"}, "Create \"Masks\"\n");
   trace.Leave(0);
   const A_Time at{1001, 24000};
   trace.FailFunction("AEGP_GetNewStreamValue", 1, PF_Err_OUT_OF_MEMORY);
-  trace.Enter("AEGP_GetNewStreamValue", AEGP_PluginID(7), H(stream), AEGP_LTimeMode_CompTime,
-              In(&at), A_Boolean(0), 0.5, H(nullptr));
+  trace.Enter(HostFunction{"AEGP_GetNewStreamValue"}, AEGP_PluginID(7), H(stream),
+              AEGP_LTimeMode_CompTime, In(&at), A_Boolean(0), 0.5, H(nullptr));
   trace.Leave(PF_Err_OUT_OF_MEMORY);
   trace.Note("ReleaseSuite", "AEGP Stream Suite", 9, 0);
   trace.StreamTo(nullptr);
-  trace.Enter("AEGP_EndUndoGroup");  // no longer traced
+  trace.Enter(HostFunction{"AEGP_EndUndoGroup"});  // no longer traced
   trace.Leave(0);
 
   std::istringstream lines(out.str());

@@ -113,7 +113,8 @@ A_Err EndBatch(A_Boolean add, AEGP_AddKeyframesInfoH batch_h) {
 
 // A batch whose end fails is still released, but its keys are not added.
 A_Err EndAddKeyframes(A_Boolean add, AEGP_AddKeyframesInfoH batch) {
-  PF_Err planned = S().trace().Enter("AEGP_EndAddKeyframes", add, H(batch));
+  PF_Err planned =
+      S().trace().Enter(HostFunction{"AEGP_EndAddKeyframes", kGivesBack}, add, H(batch));
   A_Err err = EndBatch(planned ? FALSE : add, batch);
   return planned ? planned : err;
 }

@@ -26,7 +26,7 @@ MemoryBlock *Block(PF_Handle h, const char *function) {
 
 PF_Handle NewHandle(A_u_long size) {
   Session &s = Session::Current();
-  if (s.trace().Enter("host_new_handle", size)) return nullptr;
+  if (s.trace().Enter(HostFunction{"host_new_handle", kFailsAsNull}, size)) return nullptr;
   auto *m = s.handles().Make<MemoryBlock>(HandleKind::Memory);
   m->block = std::make_unique<char[]>(size ? size : 1);
   m->size = size;
@@ -37,7 +37,8 @@ PF_Handle NewHandle(A_u_long size) {
 }
 
 void *LockHandle(PF_Handle h) {
-  if (Session::Current().trace().Enter("host_lock_handle", H(h))) return nullptr;
+  if (Session::Current().trace().Enter(HostFunction{"host_lock_handle", kFailsAsNull}, H(h)))
+    return nullptr;
   MemoryBlock *m = Block(h, "host_lock_handle");
   if (!m) return nullptr;
   ++m->locks;
@@ -46,19 +47,21 @@ void *LockHandle(PF_Handle h) {
 
 void UnlockHandle(PF_Handle h) {
   Session &s = Session::Current();
-  s.trace().Enter("host_unlock_handle", H(h));
+  // Unlocking and disposing return nothing, so they cannot report a failure.
+  s.trace().Enter(HostFunction{"host_unlock_handle", kGivesBack | kCannotFail}, H(h));
   MemoryBlock *m = Block(h, "host_unlock_handle");
   if (m && m->locks == 0) s.handles().Report("host_unlock_handle: memory handle was not locked");
   if (m && m->locks > 0) --m->locks;
 }
 
 void DisposeHandle(PF_Handle h) {
-  Session::Current().trace().Enter("host_dispose_handle", H(h));
+  Session::Current().trace().Enter(HostFunction{"host_dispose_handle", kGivesBack | kCannotFail},
+                                   H(h));
   Session::Current().handles().Release(h, HandleKind::Memory, "host_dispose_handle");
 }
 
 A_u_long GetHandleSize(PF_Handle h) {
-  Session::Current().trace().Enter("host_get_handle_size", H(h));
+  Session::Current().trace().Enter(HostFunction{"host_get_handle_size"}, H(h));
   MemoryBlock *m = Block(h, "host_get_handle_size");
   return m ? m->size : 0;
 }
@@ -91,7 +94,7 @@ A_Err EndUndoGroup() { ORVANE_HOST_RELEASE("AEGP_EndUndoGroup", CloseUndoGroup()
 const AEGP_UtilitySuite11 kUtilitySuite11 = {Traced<StartUndoGroup>, Traced<EndUndoGroup>};
 
 A_FpLong Fabs(A_FpLong v) {
-  Session::Current().trace().Enter("fabs", v);
+  Session::Current().trace().Enter(HostFunction{"fabs", kCannotFail}, v);
   return std::fabs(v);
 }
 
