@@ -49,10 +49,10 @@ void Session::PrepareInData(const CommandContext &context) {
   in_data_.num_params = A_long(project_.effect.params.size());
   in_data_.time_scale = comp.time_scale;
   // The effect sees layer time, in the composition's time scale.
-  in_data_.current_time = A_long(std::lround(project_.LayerTime(context.time) * comp.time_scale));
+  in_data_.current_time = Ticks(project_.LayerTime(context.time), comp.time_scale).value;
   in_data_.time_step = A_long(std::lround(comp.time_scale / comp.fps));
   in_data_.local_time_step = in_data_.time_step;
-  in_data_.total_time = A_long(std::lround(comp.duration * comp.time_scale));
+  in_data_.total_time = Ticks(comp.duration, comp.time_scale).value;
   in_data_.width = project_.layer.width;
   in_data_.height = project_.layer.height;
   in_data_.extent_hint = PF_LRect{0, 0, project_.layer.width, project_.layer.height};

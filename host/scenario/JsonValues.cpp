@@ -137,4 +137,24 @@ bool ColourBytes(const Json &v, double unit[4]) {
   return true;
 }
 
+RenderRequest RenderRequestFromJson(const Json &step) {
+  RenderRequest r;
+  if (step.contains("downsample")) {
+    const Json &d = step.at("downsample");
+    if (!d.is_array() || d.size() != 2 || !d[0].is_number_integer() || !d[1].is_number_integer() ||
+        d[0].get<long>() < 1 || d[1].get<long>() < 1 || d[0].get<long>() > 64 ||
+        d[1].get<long>() > 64) {
+      throw BadInput(
+          "\"downsample\" is [x, y], whole divisors from 1 to 64 ([2, 2] is half resolution)");
+    }
+    r.downsample_x = PF_RationalScale{1, A_u_long(d[0].get<long>())};
+    r.downsample_y = PF_RationalScale{1, A_u_long(d[1].get<long>())};
+  }
+  const double depth = Number(step, "depth", 8, "\"depth\"");
+  if (depth != 8 && depth != 16 && depth != 32)
+    throw BadInput("\"depth\" is 8, 16 or 32 bits per channel");
+  r.depth = int(depth);
+  return r;
+}
+
 }  // namespace orvane::host

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "AE_Effect.h"
 #include "AE_GeneralPlug.h"
 #include "model/View.h"
 #include "report/Json.h"
@@ -30,6 +31,13 @@ AEGP_MaskVertex VertexFromJson(const Json &v);
 Point2 PointFromJson(const Json &v, const std::string &what);
 // [a, r, g, b] of whole bytes 0 to 255, as fractions of one; false when it is not that.
 bool ColourBytes(const Json &v, double unit[4]);
+// What a "render" step asks for: a depth of 8, 16 or 32 bits and whole downsample divisors.
+struct RenderRequest {
+  int depth = 8;
+  PF_RationalScale downsample_x{1, 1};
+  PF_RationalScale downsample_y{1, 1};
+};
+RenderRequest RenderRequestFromJson(const Json &step);
 // Up to three of `candidates` closest to `name`, quoted, for "did you mean" hints.
 std::string Closest(const std::string &name, const std::vector<std::string> &candidates);
 

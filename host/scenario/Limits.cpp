@@ -7,7 +7,9 @@
 
 #include "model/Errors.h"
 #include "report/Format.h"
+#include "model/Units.h"
 #include "report/PictureLayout.h"
+#include "scenario/JsonValues.h"
 
 namespace orvane::host {
 
@@ -153,24 +155,10 @@ void CheckStepLimits(const Json &step, const Project &p, const View &view, const
   const Json *what = Find(step, "do");
   if (!what || !what->is_string()) return;
   if (*what == "render") {
-    // A malformed depth or downsample is left to the step itself to name.
-    int depth = 8;
-    if (const Json *d = Find(step, "depth"); d && d->is_number()) {
-      const double v = d->get<double>();
-      if (v != 8 && v != 16 && v != 32) return;
-      depth = int(v);
-    }
-    A_long divisor[2] = {1, 1};
-    if (const Json *d = Find(step, "downsample")) {
-      if (!d->is_array() || d->size() != 2) return;
-      for (std::size_t i = 0; i < 2; ++i) {
-        if (!(*d)[i].is_number_integer() || (*d)[i].get<double>() < 1 || (*d)[i].get<double>() > 64)
-          return;
-        divisor[i] = A_long((*d)[i].get<double>());
-      }
-    }
-    CheckRender((p.layer.width + divisor[0] - 1) / divisor[0],
-                (p.layer.height + divisor[1] - 1) / divisor[1], depth, limits);
+    // The layer at the size and depth the render asks for; a malformed request is named here.
+    const RenderRequest r = RenderRequestFromJson(step);
+    CheckRender(Scaled(p.layer.width, r.downsample_x), Scaled(p.layer.height, r.downsample_y),
+                r.depth, limits);
   } else if (*what == "png") {
     const Json *w = Find(step, "window");
     WindowPicture(p, view, w && *w == "layer" ? WindowKind::Layer : WindowKind::Comp,

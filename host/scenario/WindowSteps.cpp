@@ -13,22 +13,11 @@ void ScenarioRunner::DoRender(const Json &step, StepRecord &record) {
     throw BadInput("the effect is not applied yet: add {\"do\": \"apply\"} first");
   Project &project = session_.project();
   project.time = Seconds(step, "time", project.time);
+  const RenderRequest asked = RenderRequestFromJson(step);
   CommandContext context = session_.context();
-  if (step.contains("downsample")) {
-    const Json &d = step.at("downsample");
-    if (!d.is_array() || d.size() != 2 || !d[0].is_number_integer() || !d[1].is_number_integer() ||
-        d[0].get<long>() < 1 || d[1].get<long>() < 1 || d[0].get<long>() > 64 ||
-        d[1].get<long>() > 64) {
-      throw BadInput(
-          "\"downsample\" is [x, y], whole divisors from 1 to 64 ([2, 2] is half resolution)");
-    }
-    context.downsample_x = PF_RationalScale{1, A_u_long(d[0].get<long>())};
-    context.downsample_y = PF_RationalScale{1, A_u_long(d[1].get<long>())};
-  }
-  const double depth_asked = Number(step, "depth", 8, "\"depth\"");
-  if (depth_asked != 8 && depth_asked != 16 && depth_asked != 32)
-    throw BadInput("\"depth\" is 8, 16 or 32 bits per channel");
-  const int depth = int(depth_asked);
+  context.downsample_x = asked.downsample_x;
+  context.downsample_y = asked.downsample_y;
+  const int depth = asked.depth;
   RenderResult result = session_.Render(context, depth);
   if (result.rendered) {
     record.changes.push_back(std::string("rendered at ") + std::to_string(depth) +

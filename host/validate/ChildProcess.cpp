@@ -13,6 +13,55 @@
 
 namespace orvane::host {
 
+namespace {
+
+// In the child: runs the check and writes its result to `out` as JSON, then ends.
+[[noreturn]] void RunCheckAndReport(const Check &check, const std::string &module_path,
+                                    const ValidateOptions &options, int out) {
+  CheckResult own{
+      check.id, check.description, CheckResult::Outcome::Passed, {}, CheckJson::object()};
+  try {
+    Module module(module_path);
+    check.run(CheckContext{module, options.seed}, own);
+  } catch (const std::exception &e) {
+    Fail(own, std::string("the check stopped: ") + e.what());
+  }
+  const std::string text = ToJson({own})["checks"][0].dump();
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(out, text.data() + done, text.size() - done);
+    if (n <= 0) break;
+    done += std::size_t(n);
+  }
+  _exit(0);
+}
+
+// In the parent: what the child writes until it closes its end, or until `seconds` have passed
+// (then `timed_out` is set). The time is the check's, however its result arrives.
+std::string ReadWithin(int in, double seconds, bool *timed_out) {
+  std::string text;
+  char buffer[4096];
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(seconds));
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd p{in, POLLIN, 0};
+    int ready = left.count() > 0 ? poll(&p, 1, int(left.count())) : 0;
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready == 0) {
+      *timed_out = true;
+      return text;
+    }
+    ssize_t n = read(in, buffer, sizeof buffer);
+    if (n <= 0) return text;
+    text.append(buffer, std::size_t(n));
+  }
+}
+
+}  // namespace
+
 CheckResult RunInChild(const Check &check, const std::string &module_path,
                        const ValidateOptions &options) {
   CheckResult result{
@@ -26,46 +75,12 @@ CheckResult RunInChild(const Check &check, const std::string &module_path,
   pid_t child = fork();
   if (child == 0) {
     close(fds[0]);
-    CheckResult own{
-        check.id, check.description, CheckResult::Outcome::Passed, {}, CheckJson::object()};
-    try {
-      Module module(module_path);
-      check.run(CheckContext{module, options.seed}, own);
-    } catch (const std::exception &e) {
-      Fail(own, std::string("the check stopped: ") + e.what());
-    }
-    const std::string text = ToJson({own})["checks"][0].dump();
-    std::size_t done = 0;
-    while (done < text.size()) {
-      ssize_t n = write(fds[1], text.data() + done, text.size() - done);
-      if (n <= 0) break;
-      done += std::size_t(n);
-    }
-    _exit(0);
+    RunCheckAndReport(check, module_path, options, fds[1]);
   }
   close(fds[1]);
-  std::string text;
-  char buffer[4096];
   bool timed_out = false;
-  // The time is the check's, however its result arrives.
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(options.timeout_seconds));
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    pollfd p{fds[0], POLLIN, 0};
-    int ready = left.count() > 0 ? poll(&p, 1, int(left.count())) : 0;
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready == 0) {
-      timed_out = true;
-      kill(child, SIGKILL);
-      break;
-    }
-    ssize_t n = read(fds[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    text.append(buffer, std::size_t(n));
-  }
+  const std::string text = ReadWithin(fds[0], options.timeout_seconds, &timed_out);
+  if (timed_out) kill(child, SIGKILL);
   close(fds[0]);
   int status = 0;
   waitpid(child, &status, 0);
