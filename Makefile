@@ -2,8 +2,8 @@
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev valgrind \
             nlohmann-json3-dev libcli11-dev libcairo2-dev python3-fonttools
 # The macOS cross build: clang and libc++'s headers, lld 16 for Mach-O (14 writes wrong
-# __eh_frame addresses), LLVM's objdump and nm for the bundle's test, and a native compiler
-# for the property list generator.
+# __eh_frame addresses), LLVM's lipo to join a universal bundle's slices, its objdump and nm for
+# the bundle's test, and a native compiler for the property list generator.
 MACOS_PACKAGES := cmake ninja-build g++ clang-14 libc++-14-dev lld-16 llvm-14
 # The Windows cross build and its proof under Wine (pefile reads the DLL in the tests).
 WINDOWS_PACKAGES := cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 python3-pefile
@@ -12,7 +12,8 @@ FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows \
-        build-macos build-windows build-dev build-release clean format mutation
+        build-macos build-macos-universal build-windows build-dev build-release clean format \
+        mutation
 
 # $(call install-missing,PACKAGES)
 define install-missing
@@ -50,10 +51,10 @@ build-release: deps
 	cmake --build --preset release
 
 # Builds every configuration and runs every test: the Linux suites under ASan/UBSan, the macOS
-# bundle's checks, the sdk/ names and the switch to the vendor's headers, the Windows module under
+# bundles' checks (x86-64, and universal), the sdk/ names and the switch to the vendor's headers, the Windows module under
 # Wine (compared with this build's Linux host), the end-to-end sessions under valgrind on the
 # release build, and a short seeded fuzz run. Stand-in builds only: nothing goes into dist/.
-test: build-dev build-macos build-windows build-release build-fuzz
+test: build-dev build-macos build-macos-universal build-windows build-release build-fuzz
 	ctest --preset dev
 	ctest --preset windows
 	ctest --preset release -L valgrind
@@ -77,20 +78,40 @@ bench: build-release
 # make windows / make macos: without ORVANE_SDK_DIR, the stand-in cross builds (sdk/), whose modules
 # stay in build/ and are for orvane-host only; with ORVANE_SDK_DIR=<folder of the vendor's SDK>,
 # the application builds, installed into dist/windows/ or dist/macos/ and nowhere else.
+# make macos builds for the CPUs CMAKE_OSX_ARCHITECTURES names: x86_64 (the default), arm64, or
+# "x86_64;arm64" for one universal bundle.
 STAND_IN_NOTE = stand-in build (sdk/), for orvane-host only: never copy it into the application
+CMAKE_OSX_ARCHITECTURES ?= x86_64
+MACOS_ARCHS := $(strip $(CMAKE_OSX_ARCHITECTURES))
+MACOS_TAG := $(subst ;,-,$(MACOS_ARCHS))
 build-windows: deps-windows
 	cmake --preset windows
 	cmake --build --preset windows
 	@echo "build/windows/bin/OrvaneTavolin.aex: $(STAND_IN_NOTE)."
 
+# The two stand-in bundles `make test` checks, whatever CMAKE_OSX_ARCHITECTURES says.
 build-macos: deps-macos
-	cmake --preset macos
+	cmake --preset macos -DCMAKE_OSX_ARCHITECTURES=x86_64
 	cmake --build --preset macos
-	@echo "build/macos/bin/OrvaneTavolin.plugin: $(STAND_IN_NOTE)."
+	@echo "build/macos/bin/OrvaneTavolin.plugin (x86_64): $(STAND_IN_NOTE)."
+
+build-macos-universal: deps-macos
+	cmake --preset macos-universal
+	cmake --build --preset macos-universal
+	@echo "build/macos-universal/bin/OrvaneTavolin.plugin (x86_64;arm64): $(STAND_IN_NOTE)."
 
 ifeq ($(strip $(ORVANE_SDK_DIR)),)
 windows: build-windows
+ifeq ($(MACOS_ARCHS),x86_64)
 macos: build-macos
+else ifeq ($(MACOS_ARCHS),x86_64;arm64)
+macos: build-macos-universal
+else
+macos: deps-macos
+	cmake --preset macos -B build/macos-$(MACOS_TAG) -DCMAKE_OSX_ARCHITECTURES="$(MACOS_ARCHS)"
+	cmake --build build/macos-$(MACOS_TAG) -j2
+	@echo "build/macos-$(MACOS_TAG)/bin/OrvaneTavolin.plugin ($(MACOS_ARCHS)): $(STAND_IN_NOTE)."
+endif
 else
 SDK_DIR := $(abspath $(ORVANE_SDK_DIR))
 windows: deps-windows
@@ -101,11 +122,13 @@ windows: deps-windows
 	@echo "dist/windows/OrvaneTavolin.aex: built against $(SDK_DIR), for the application."
 
 macos: deps-macos
-	cmake --preset macos-app -DORVANE_SDK_DIR="$(SDK_DIR)"
+	cmake --preset macos-app -DORVANE_SDK_DIR="$(SDK_DIR)" -DCMAKE_OSX_ARCHITECTURES="$(MACOS_ARCHS)"
 	cmake --build --preset macos-app
 	rm -rf dist/macos
 	cmake --install build/macos-app
-	@echo "dist/macos/OrvaneTavolin.plugin: built against $(SDK_DIR), for the application."
+	@echo "dist/macos/OrvaneTavolin.plugin ($(MACOS_ARCHS)): built against $(SDK_DIR), for the application."
+	@echo "Not signed: codesign runs only on a Mac. Sign it there before the application loads it:"
+	@echo "  codesign --force --sign - OrvaneTavolin.plugin   (or --sign \"Developer ID Application: ...\")"
 endif
 
 # A long fuzz run (FUZZ_SECONDS, ten minutes by default); new inputs stay in build/fuzz/.

@@ -1,5 +1,5 @@
-// The plug-in property list: one description of its twelve properties, from which the build
-// writes the resource bytes for each platform. Version and flag words come from PluginInfo.h,
+// The plug-in property list: one description of its properties, from which the build writes
+// the resource bytes for each platform. Version and flag words come from PluginInfo.h,
 // the same constants global setup reports.
 #ifndef ORVANE_RESOURCES_PROPERTYLIST_H
 #define ORVANE_RESOURCES_PROPERTYLIST_H
@@ -34,19 +34,27 @@ struct Property {
   const char *text;
 };
 
-enum class Target { Windows64, MacX86_64 };
+// A module's platform and CPU. A macOS bundle may carry several CPUs' code in one file, and its
+// list then names the entry function once for each.
+enum class Target { Windows64, MacX86_64, MacArm64 };
 
 constexpr uint32_t kVendor = FourCC("8BIM");
 constexpr uint32_t kResourceId = 16000;
 
-// The twelve properties in their stored order; the code-entry key depends on the target.
-inline std::vector<Property> Properties(Target target) {
-  const uint32_t entry_key = target == Target::Windows64 ? FourCC("8664") : FourCC("mi64");
-  return {
+// The code-entry key under which the host looks for the entry function of each target.
+constexpr uint32_t EntryKey(Target target) {
+  return target == Target::Windows64   ? FourCC("8664")
+         : target == Target::MacX86_64 ? FourCC("mi64")
+                                       : FourCC("ma64");
+}
+
+// The properties in their stored order, with one code entry for each of `targets` (in the
+// order given) where a single-target list has its one: twelve properties for one target.
+inline std::vector<Property> Properties(const std::vector<Target> &targets) {
+  std::vector<Property> list = {
       {FourCC("kind"), Form::Code, FourCC("eFKT"), 0, nullptr},
       {FourCC("name"), Form::CountedText, 0, 0, kPluginName},
       {FourCC("catg"), Form::CountedText, 0, 0, kCategory},
-      {entry_key, Form::CString, 0, 0, kEntryPointName},
       {FourCC("ePVR"), Form::ShortPair, 2, 0, nullptr},
       {FourCC("eSVR"), Form::ShortPair, 13, 1, nullptr},
       {FourCC("eVER"), Form::Long, kVersion, 0, nullptr},
@@ -56,6 +64,15 @@ inline std::vector<Property> Properties(Target target) {
       {FourCC("eMNA"), Form::CountedText, 0, 0, kMatchName},
       {FourCC("aeFL"), Form::Long, 8, 0, nullptr},
   };
+  std::vector<Property> entries;
+  for (Target target : targets)
+    entries.push_back({EntryKey(target), Form::CString, 0, 0, kEntryPointName});
+  list.insert(list.begin() + 3, entries.begin(), entries.end());
+  return list;
+}
+
+inline std::vector<Property> Properties(Target target) {
+  return Properties(std::vector<Target>{target});
 }
 
 enum class ByteOrder { Little, Big };

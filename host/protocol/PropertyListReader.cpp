@@ -94,7 +94,7 @@ PropertyList ReadPropertyList(const std::vector<uint8_t> &bytes) {
     std::size_t used = 0;
     if (p.key == "name" || p.key == "catg" || p.key == "eMNA") {
       used = p.data.empty() ? 0 : 1 + std::size_t(p.data[0]);
-    } else if (p.key == "8664" || p.key == "mi64") {
+    } else if (p.key == "8664" || p.key == "mi64" || p.key == "ma64") {
       used = p.CString().size() + 1;
     } else {
       continue;

@@ -2,19 +2,25 @@
 """Checks of the macOS deliverable, with readers that share nothing with the code that wrote it.
 
   check_macos.py property-lists --windows-list OrvaneTavolin.pipl --rsrc OrvaneTavolin.rsrc
-  check_macos.py bundle --windows-list OrvaneTavolin.pipl --bundle OrvaneTavolin.plugin
+  check_macos.py bundle --windows-list OrvaneTavolin.pipl --bundle OrvaneTavolin.plugin \
+      [--archs x86_64,arm64]
 
 The property list is read here by a decoder of its own in either byte order; the resource file
 by fontTools' resource-fork reader; Info.plist by plistlib; the Mach-O module through LLVM's
-llvm-objdump and llvm-nm. The little-endian (Windows) list is the reference: its bytes are
-pinned down property by property by the unit tests, so the big-endian list is checked against
-it rather than against a second copy of the expected values.
+llvm-objdump and llvm-nm, and its universal (fat) header and the arm64 slice's code signature by
+readers of their own, the signature's page hashes recomputed with hashlib. The little-endian
+(Windows) list is the reference: its bytes are pinned down property by property by the unit
+tests, so the big-endian list is checked against it rather than against a second copy of the
+expected values. `--archs` names the CPUs the bundle is for (x86_64 by default); with more than
+one, the module must be a universal file holding exactly those slices.
 
 `bundle` exits with 77 (reported by CTest as skipped) when the bundle has not been built: it
-comes from the stand-in cross build, `make macos`.
+comes from the stand-in cross build, `make macos` (the `macos` preset, and `macos-universal` for
+the universal bundle).
 """
 
 import argparse
+import hashlib
 import pathlib
 import plistlib
 import re
@@ -32,13 +38,24 @@ SKIP = 77
 # --------------------------------------------------------------------------------------------
 # Property lists
 
-# How each property's data reads. The code-entry key is the one that differs by platform.
+# How each property's data reads. The code-entry keys are the ones that differ by platform (and
+# a universal macOS bundle has one per CPU).
 FORMS = {
     "kind": "long", "name": "counted", "catg": "counted", "8664": "cstring", "mi64": "cstring",
-    "ePVR": "shorts", "eSVR": "shorts", "eVER": "long", "eINF": "short", "eGLO": "long",
-    "eGL2": "long", "eMNA": "counted", "aeFL": "long",
+    "ma64": "cstring", "ePVR": "shorts", "eSVR": "shorts", "eVER": "long", "eINF": "short",
+    "eGLO": "long", "eGL2": "long", "eMNA": "counted", "aeFL": "long",
 }
-ENTRY_KEYS = {"<": "8664", ">": "mi64"}
+WINDOWS_ENTRY = "8664"
+
+# What differs between the CPUs a macOS bundle is built for: the code-entry key of the property
+# list, the CPU as the Mach-O header gives it (LLVM's name and the number), the oldest macOS the
+# CPU runs and the compact unwind mode that defers to __eh_frame.
+ARCHS = {
+    "x86_64": dict(entry="mi64", cpu="X86_64", cputype=0x01000007, minos="10.13",
+                   dwarf=0x04000000),
+    "arm64": dict(entry="ma64", cpu="ARM64", cputype=0x0100000C, minos="11.0",
+                  dwarf=0x03000000),
+}
 
 
 def code(raw, order):
@@ -123,34 +140,51 @@ def read_single_resource(path):
     return resources[0].data
 
 
+def mac_properties(windows_properties, entries):
+    """The Windows list's properties with its code entry replaced by one entry for each key of
+    `entries`, in that order, each otherwise the same property."""
+    out = []
+    for p in windows_properties:
+        out += [{**p, "key": key} for key in entries] if p["key"] == WINDOWS_ENTRY else [p]
+    return out
+
+
 class PropertyListChecks:
-    """Mixed into a TestCase that sets windows_list and mac_list (the resource's bytes)."""
+    """Mixed into a TestCase that sets windows_list and mac_list (the resource's bytes), and
+    optionally archs (the bundle's CPUs, x86-64 alone by default)."""
+
+    archs = ["x86_64"]
+
+    def entries(self):
+        return [ARCHS[a]["entry"] for a in self.archs]
 
     def test_big_endian_header_and_codes_in_natural_order(self):
-        self.assertEqual(self.mac_list[:10], b"\0\x01\0\0\0\0\0\0\0\x0c")
+        count = 11 + len(self.archs)  # one code entry for each CPU
+        self.assertEqual(self.mac_list[:10], b"\0\x01\0\0\0\0" + struct.pack(">I", count))
         self.assertEqual(self.mac_list[10:26], b"8BIMkind\0\0\0\0\0\0\0\x04")
         self.assertEqual(self.mac_list[26:30], b"eFKT")
 
-    def test_same_twelve_properties_and_values_in_both_byte_orders(self):
+    def test_same_properties_and_values_in_both_byte_orders(self):
         le_header, le = read_property_list(self.windows_list, "<")
         be_header, be = read_property_list(self.mac_list, ">")
         self.assertEqual(le_header, (1, 0, 12))
-        self.assertEqual(be_header, le_header)
-        self.assertEqual(len(be), 12)
-        for i, (w, m) in enumerate(zip(le, be)):
-            with self.subTest(property=i + 1, key=w["key"]):
-                if w["key"] == ENTRY_KEYS["<"]:
-                    # The code entry names the same function under the macOS x86-64 key.
-                    self.assertEqual(m["key"], ENTRY_KEYS[">"])
-                    self.assertEqual({**m, "key": w["key"]}, w)
-                else:
-                    self.assertEqual(m, w)
+        self.assertEqual(be_header, (1, 0, 11 + len(self.archs)))
+        # The code entries name the Windows list's function under the key of each CPU, one
+        # after the other where the Windows list has its one.
+        at = [p["key"] for p in le].index(WINDOWS_ENTRY)
+        self.assertEqual([p["key"] for p in be[at:at + len(self.archs)]], self.entries())
+        for p in be[at:at + len(self.archs)]:
+            self.assertEqual(p["value"], "EntryPointFunc")
+        expected = mac_properties(le, self.entries())
+        self.assertEqual(len(be), len(expected))
+        for i, (e, m) in enumerate(zip(expected, be)):
+            with self.subTest(property=i + 1, key=e["key"]):
+                self.assertEqual(m, e)
 
     def test_bytes_are_the_windows_list_written_big_endian(self):
         header, properties = read_property_list(self.windows_list, "<")
-        for p in properties:
-            if p["key"] == ENTRY_KEYS["<"]:
-                p["key"] = ENTRY_KEYS[">"]
+        properties = mac_properties(properties, self.entries())
+        header = header[:2] + (len(properties),)
         self.assertEqual(self.mac_list, write_property_list(header, properties, ">"))
 
 
@@ -194,10 +228,10 @@ class ReaderRejectsFaults(unittest.TestCase):
                 self.windows_list, "test_big_endian_header_and_codes_in_natural_order"),
             "dirty padding": (
                 mac_list[:name_at + 15] + b"\x55" + mac_list[name_at + 16:],
-                "test_same_twelve_properties_and_values_in_both_byte_orders"),
+                "test_same_properties_and_values_in_both_byte_orders"),
             "another category": (
                 mac_list.replace(b"OrvaneUtility", b"OrvaneUtilitx"),
-                "test_same_twelve_properties_and_values_in_both_byte_orders"),
+                "test_same_properties_and_values_in_both_byte_orders"),
             "the Windows code-entry key": (
                 mac_list.replace(b"mi64", b"8664"),
                 "test_bytes_are_the_windows_list_written_big_endian"),
@@ -214,8 +248,12 @@ class ReaderRejectsFaults(unittest.TestCase):
 # The bundle and its Mach-O module
 
 IMPORT_LIBRARIES = {"libSystem": "/usr/lib/libSystem.B.dylib", "libc++": "/usr/lib/libc++.1.dylib"}
-UNWIND_MODE_MASK, UNWIND_MODE_DWARF = 0x0F000000, 0x04000000
+UNWIND_MODE_MASK = 0x0F000000
 UNWIND_HAS_LSDA, UNWIND_PERSONALITY_MASK = 0x40000000, 0x30000000
+MH_MAGIC_64, FAT_MAGIC = 0xFEEDFACF, 0xCAFEBABE
+LC_CODE_SIGNATURE, LC_BUILD_VERSION = 0x1D, 0x32
+CSMAGIC_EMBEDDED_SIGNATURE, CSMAGIC_CODEDIRECTORY = 0xFADE0CC0, 0xFADE0C02
+CS_ADHOC, CS_HASHTYPE_SHA256 = 0x2, 2
 
 
 def llvm_tool(name):
@@ -306,13 +344,90 @@ class MachO:
         return [(int(a, 16), int(b, 16)) for a, b in re.findall(r"FDE .*pc=(\w+)\.\.\.(\w+)", text)]
 
 
-def check_header(test, m):
-    test.assertEqual((m.magic, m.cputype, m.filetype), ("MH_MAGIC_64", "X86_64", "BUNDLE"))
+def read_fat(data):
+    """[(cputype, offset, size, align)] of a universal file's slices; None for a thin file."""
+    magic, count = struct.unpack_from(">II", data, 0)
+    if magic != FAT_MAGIC:
+        return None
+    return [struct.unpack_from(">I4xIII", data, 8 + 20 * i) for i in range(count)]
+
+
+def check_fat(test, data, archs):
+    """The module holds the slices for `archs`, in that order, and nothing else: a thin Mach-O
+    file for one CPU, a universal file for several. Returns {arch: slice bytes}."""
+    if len(archs) == 1:
+        test.assertIsNone(read_fat(data), "a universal file where one CPU was asked for")
+        return {archs[0]: data}
+    slices = read_fat(data)
+    test.assertIsNotNone(slices, "a thin file where a universal one was asked for")
+    test.assertEqual([s[0] for s in slices], [ARCHS[a]["cputype"] for a in archs])
+    end = 8 + 20 * len(slices)
+    for cputype, offset, size, align in slices:
+        test.assertEqual(offset % (1 << align), 0, "slice off its alignment")
+        test.assertGreaterEqual(offset, end, "slices overlap")
+        end = offset + size
+        test.assertLessEqual(end, len(data), "slice past the end of the file")
+        # Each slice is a 64-bit Mach-O file for the CPU the universal header says.
+        test.assertEqual(struct.unpack_from("<Ii", data, offset), (MH_MAGIC_64, cputype))
+    # LLVM's reading of the universal header agrees.
+    with tempfile.NamedTemporaryFile() as f:
+        f.write(data)
+        f.flush()
+        text = run("llvm-objdump", "--macho", "--universal-headers", f.name)
+    llvm = [(a, int(o), int(z)) for a, o, z in re.findall(
+        r"^architecture (\w+)\n(?:.*\n)*?\s*offset (\d+)\n\s*size (\d+)$", text, re.M)]
+    test.assertEqual(llvm, [(a, s[1], s[2]) for a, s in zip(archs, slices)])
+    return {a: data[s[1]:s[1] + s[2]] for a, s in zip(archs, slices)}
+
+
+def load_commands(data):
+    """(cmd, offset) of each load command of a thin 64-bit Mach-O file."""
+    ncmds = struct.unpack_from("<I", data, 16)[0]
+    at, out = 32, []
+    for _ in range(ncmds):
+        cmd, size = struct.unpack_from("<II", data, at)
+        out.append((cmd, at))
+        at += size
+    return out
+
+
+def check_signature(test, data, identifier):
+    """The slice carries an ad hoc code signature whose SHA-256 page hashes, recomputed here,
+    cover every byte before the signature."""
+    signatures = [at for cmd, at in load_commands(data) if cmd == LC_CODE_SIGNATURE]
+    test.assertEqual(len(signatures), 1, "no code signature")
+    dataoff, datasize = struct.unpack_from("<II", data, signatures[0] + 8)
+    test.assertEqual(dataoff + datasize, len(data), "the signature does not end the file")
+    magic, _, count = struct.unpack_from(">III", data, dataoff)
+    test.assertEqual(magic, CSMAGIC_EMBEDDED_SIGNATURE)
+    blobs = dict(struct.unpack_from(">II", data, dataoff + 12 + 8 * i) for i in range(count))
+    test.assertIn(0, blobs, "no code directory")
+    cd = dataoff + blobs[0]
+    (magic, _, _, flags, hash_offset, ident_offset, _, code_slots, code_limit, hash_size,
+     hash_type, _, page_shift) = struct.unpack_from(">9I4B", data, cd)
+    test.assertEqual(magic, CSMAGIC_CODEDIRECTORY)
+    test.assertTrue(flags & CS_ADHOC, "not an ad hoc signature")
+    test.assertEqual((hash_type, hash_size), (CS_HASHTYPE_SHA256, 32))
+    test.assertEqual(data[cd + ident_offset:].split(b"\0", 1)[0].decode(), identifier)
+    test.assertEqual(code_limit, dataoff, "the signature leaves code unsigned")
+    page = 1 << page_shift
+    test.assertEqual(code_slots, -(-code_limit // page))
+    wrong = [i for i in range(code_slots)
+             if data[cd + hash_offset + 32 * i:cd + hash_offset + 32 * (i + 1)]
+             != hashlib.sha256(data[page * i:min(page * (i + 1), code_limit)]).digest()]
+    test.assertEqual(wrong, [], "pages whose hash does not match")
+
+
+def check_header(test, m, arch="x86_64"):
+    test.assertEqual((m.magic, m.cputype, m.filetype), ("MH_MAGIC_64", ARCHS[arch]["cpu"],
+                                                        "BUNDLE"))
     test.assertIn("TWOLEVEL", m.flags, "flat namespace: imports would be looked up anywhere")
     versions = [c for c in m.commands if c.get("cmd") in ("LC_VERSION_MIN_MACOSX",
                                                           "LC_BUILD_VERSION")]
     test.assertEqual(len(versions), 1)
-    test.assertEqual(versions[0].get("version", versions[0].get("minos")), "10.13")
+    # LC_BUILD_VERSION gives "minos" (and a "version" for each tool that built the file);
+    # LC_VERSION_MIN_MACOSX a "version" alone.
+    test.assertEqual(versions[0].get("minos", versions[0].get("version")), ARCHS[arch]["minos"])
 
 
 def check_exports(test, m):
@@ -340,7 +455,7 @@ def check_imports(test, m):
             test.assertIn(library, IMPORT_LIBRARIES)
 
 
-def check_unwind(test, m):
+def check_unwind(test, m, arch="x86_64"):
     """Compact unwind entries start at functions and span __text (an entry also covers the
     functions after it that unwind alike); personalities point at the C++ personality routine;
     every LSDA is in the exception tables; DWARF entries and __eh_frame describe real functions
@@ -376,22 +491,43 @@ def check_unwind(test, m):
         with test.subTest(fde=hex(fde_start)):
             test.assertIn(fde_start, starts)
             test.assertLessEqual(fde_end, end)
-    dwarf = {fn for fn, e in entries.items() if e & UNWIND_MODE_MASK == UNWIND_MODE_DWARF}
+    dwarf = {fn for fn, e in entries.items() if e & UNWIND_MODE_MASK == ARCHS[arch]["dwarf"]}
     test.assertLessEqual(dwarf, {s for s, _ in fdes})
 
 
 class Bundle(PropertyListChecks, unittest.TestCase):
-    """build/macos/bin/OrvaneTavolin.plugin as the stand-in cross build leaves it."""
+    """The bundle as the stand-in cross build leaves it (build/macos/bin/OrvaneTavolin.plugin,
+    or build/macos-universal/ for both CPUs), each slice of its module checked on its own."""
 
     @classmethod
     def setUpClass(cls):
+        cls.archs = ARGS.archs
         cls.bundle = pathlib.Path(ARGS.bundle)
         cls.contents = cls.bundle / "Contents"
-        cls.module = MachO(cls.contents / "MacOS" / "OrvaneTavolin")
+        cls.module_bytes = (cls.contents / "MacOS" / "OrvaneTavolin").read_bytes()
+        cls.tmp = tempfile.TemporaryDirectory()
+        # The slices as the universal header places them, each in a file of its own for LLVM's
+        # tools; a test that the header is sound follows.
+        slices = read_fat(cls.module_bytes) or [(None, 0, len(cls.module_bytes), 0)]
+        cls.slices = {}
+        for arch, (_, offset, size, _) in zip(cls.archs, slices):
+            path = pathlib.Path(cls.tmp.name) / arch / "OrvaneTavolin"
+            path.parent.mkdir()
+            path.write_bytes(cls.module_bytes[offset:offset + size])
+            cls.slices[arch] = MachO(path)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
 
     def setUp(self):
         self.windows_list = pathlib.Path(ARGS.windows_list).read_bytes()
         self.mac_list = read_single_resource(self.contents / "Resources" / "OrvaneTavolin.rsrc")
+
+    def each_slice(self, check):
+        for arch, m in self.slices.items():
+            with self.subTest(arch=arch):
+                check(m, arch)
 
     def test_layout(self):
         files = sorted(str(p.relative_to(self.bundle)) for p in self.bundle.rglob("*")
@@ -413,19 +549,30 @@ class Bundle(PropertyListChecks, unittest.TestCase):
                          f"{version >> 19 & 0xF}.{version >> 15 & 0xF}.{version >> 11 & 0xF}")
         self.assertEqual(info["CFBundleName"], properties["name"])
         self.assertTrue(info["CFBundleIdentifier"])
-        self.assertEqual(info["LSMinimumSystemVersion"], "10.13")
+        # The oldest macOS that one of the slices runs on.
+        self.assertEqual(info["LSMinimumSystemVersion"],
+                         min((ARCHS[a]["minos"] for a in self.archs),
+                             key=lambda v: tuple(map(int, v.split(".")))))
 
-    def test_mach_o_bundle_for_x86_64_with_two_level_namespace(self):
-        check_header(self, self.module)
+    def test_module_holds_exactly_one_slice_per_cpu(self):
+        check_fat(self, self.module_bytes, self.archs)
+
+    def test_mach_o_bundle_per_cpu_with_two_level_namespace(self):
+        self.each_slice(lambda m, arch: check_header(self, m, arch))
 
     def test_only_entry_point_exported(self):
-        check_exports(self, self.module)
+        self.each_slice(lambda m, arch: check_exports(self, m))
 
     def test_every_import_bound_to_libsystem_or_libcxx(self):
-        check_imports(self, self.module)
+        self.each_slice(lambda m, arch: check_imports(self, m))
 
     def test_unwind_data(self):
-        check_unwind(self, self.module)
+        self.each_slice(lambda m, arch: check_unwind(self, m, arch))
+
+    def test_arm64_slice_signed(self):
+        if "arm64" not in self.slices:
+            self.skipTest("no arm64 slice")
+        check_signature(self, self.slices["arm64"].path.read_bytes(), "OrvaneTavolin")
 
 
 class ModuleChecksCatchFaults(unittest.TestCase):
@@ -483,6 +630,97 @@ class ModuleChecksCatchFaults(unittest.TestCase):
         self.assertCheckFails(check_unwind, self.broken(bytes(data)))
 
 
+class UniversalChecksCatchFaults(unittest.TestCase):
+    """The checks of a universal bundle fail on copies with the fault each is there to catch."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.bundle = pathlib.Path(ARGS.bundle)
+        cls.original = (cls.bundle / "Contents" / "MacOS" / "OrvaneTavolin").read_bytes()
+        cls.slices = {arch: cls.original[offset:offset + size]
+                      for arch, (_, offset, size, _) in zip(ARGS.archs, read_fat(cls.original))}
+        cls.tmp = tempfile.TemporaryDirectory()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def assertCheckFails(self, check, *args):
+        with self.assertRaises(AssertionError):
+            # Checked by a TestCase that is not running, whose subTest lets failures through.
+            check(unittest.TestCase(), *args)
+
+    def test_a_slice_missing(self):
+        # The universal header cut to its first slice, and the arm64 slice on its own.
+        one = bytearray(self.original)
+        struct.pack_into(">I", one, 4, 1)
+        self.assertCheckFails(check_fat, bytes(one), ARGS.archs)
+        self.assertCheckFails(check_fat, self.slices["arm64"], ARGS.archs)
+
+    def test_slices_in_another_order(self):
+        swapped = bytearray(self.original)
+        first, second = swapped[8:28], swapped[28:48]
+        swapped[8:28], swapped[28:48] = second, first
+        self.assertCheckFails(check_fat, bytes(swapped), ARGS.archs)
+
+    def test_unsigned_arm64_slice(self):
+        arm64 = self.slices["arm64"]
+        at = [at for cmd, at in load_commands(arm64) if cmd == LC_CODE_SIGNATURE][0]
+        dataoff = struct.unpack_from("<I", arm64, at + 8)[0]
+        cases = {}
+        # The load command turned into another of the same shape: no signature at all.
+        data = bytearray(arm64)
+        struct.pack_into("<I", data, at, 0x2B)  # LC_DYLIB_CODE_SIGN_DRS
+        cases["no signature"] = data
+        data = bytearray(arm64)
+        data[dataoff:] = bytes(len(data) - dataoff)
+        cases["the signature's bytes cleared"] = data
+        # One byte of code changed after signing: the signature no longer covers the code.
+        text_at = MachO_text_offset(self, arm64)
+        data = bytearray(arm64)
+        data[text_at] ^= 0xFF
+        cases["code changed after signing"] = data
+        for name, data in cases.items():
+            with self.subTest(name):
+                self.assertNotEqual(bytes(data), arm64)
+                self.assertCheckFails(check_signature, bytes(data), "OrvaneTavolin")
+
+    def test_arm64_slice_for_the_x86_64_minimum(self):
+        arm64 = bytearray(self.slices["arm64"])
+        at = [at for cmd, at in load_commands(arm64) if cmd == LC_BUILD_VERSION][0]
+        path = pathlib.Path(self.tmp.name) / "minos"
+        path.write_bytes(bytes(arm64))
+        check_header(self, MachO(path), "arm64")  # as built, it passes
+        struct.pack_into("<I", arm64, at + 12, 10 << 16 | 13 << 8)  # minos 10.13
+        path.write_bytes(bytes(arm64))
+        self.assertCheckFails(check_header, MachO(path), "arm64")
+
+    def test_list_without_the_arm64_entry(self):
+        windows_list = pathlib.Path(ARGS.windows_list).read_bytes()
+        header, properties = read_property_list(windows_list, "<")
+        lists = {
+            "x86-64 only": mac_properties(properties, ["mi64"]),
+            "arm64 before x86-64": mac_properties(properties, ["ma64", "mi64"]),
+            "'ma64' naming another function": [
+                {**p, "value": "EntryPointFunX"} if p["key"] == "ma64" else p
+                for p in mac_properties(properties, ["mi64", "ma64"])],
+        }
+        for name, broken in lists.items():
+            with self.subTest(name):
+                checks = Bundle()  # not run: its assertions raise
+                checks.archs, checks.windows_list = ARGS.archs, windows_list
+                checks.mac_list = write_property_list(header[:2] + (len(broken),), broken, ">")
+                with self.assertRaises(AssertionError):
+                    checks.test_same_properties_and_values_in_both_byte_orders()
+
+
+def MachO_text_offset(test, data):
+    """The file offset of the first byte of __TEXT,__text in a thin slice."""
+    path = pathlib.Path(test.tmp.name) / "text"
+    path.write_bytes(data)
+    return MachO(path).sections[("__TEXT", "__text")][2]
+
+
 # --------------------------------------------------------------------------------------------
 
 def main():
@@ -492,14 +730,25 @@ def main():
     parser.add_argument("--windows-list", required=True)
     parser.add_argument("--rsrc")
     parser.add_argument("--bundle")
+    parser.add_argument("--archs", default="x86_64",
+                        help="the bundle's CPUs, comma-separated (x86_64, arm64)")
     ARGS, rest = parser.parse_known_args()
+    ARGS.archs = ARGS.archs.split(",")
+    if not ARGS.archs or set(ARGS.archs) - set(ARCHS) or len(set(ARGS.archs)) != len(ARGS.archs):
+        parser.error(f"--archs: each of {', '.join(ARCHS)} at most once")
     if ARGS.what == "property-lists":
         suites = [GeneratedResourceFile, ReaderRejectsFaults]
     else:
         if not (pathlib.Path(ARGS.bundle) / "Contents" / "MacOS" / "OrvaneTavolin").is_file():
             print(f"SKIPPED: no bundle at {ARGS.bundle}; `make macos` cross-builds it")
             return SKIP
-        suites = [Bundle, ModuleChecksCatchFaults]
+        # The faults of a single slice are planted in the x86-64 bundle, a universal bundle's
+        # own faults in the universal one (an arm64 bundle has only the checks).
+        suites = [Bundle]
+        if ARGS.archs == ["x86_64"]:
+            suites.append(ModuleChecksCatchFaults)
+        elif len(ARGS.archs) > 1:
+            suites.append(UniversalChecksCatchFaults)
     loader = unittest.TestLoader()
     suite = unittest.TestSuite(loader.loadTestsFromTestCase(s) for s in suites)
     result = unittest.TextTestRunner(verbosity=2).run(suite)

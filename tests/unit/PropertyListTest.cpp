@@ -1,6 +1,8 @@
 // The property list bytes: layout, padding rules and agreement with what global setup reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "PluginInfo.h"
 #include "PropertyList.h"
 #include "protocol/PropertyListReader.h"
@@ -62,6 +64,35 @@ TEST(PropertyList, ValuesAgreeWithGlobalSetup) {
   EXPECT_EQ(list.Long("eGLO"), uint32_t(Orvane::kOutFlags));
   EXPECT_EQ(list.Long("eGL2"), uint32_t(Orvane::kOutFlags2));
   EXPECT_EQ(list.Long("aeFL"), 8u);
+}
+
+// A universal macOS bundle names its entry function once per architecture: 'mi64' then 'ma64',
+// where the single-architecture list has its one entry, and nothing else changes.
+TEST(PropertyList, UniversalMacListAddsTheArm64EntryAfterTheX86_64One) {
+  std::vector<uint8_t> both =
+      Encode(Properties({Target::MacX86_64, Target::MacArm64}), ByteOrder::Little);
+  ASSERT_EQ(both.size(), 298u + 32u);  // one more property: 16 bytes of header, 16 of name
+  orvane::host::PropertyList list = orvane::host::ReadPropertyList(both);
+  EXPECT_TRUE(list.problems.empty());
+  ASSERT_EQ(list.properties.size(), 13u);
+  EXPECT_EQ(list.properties[3].key, "mi64");
+  EXPECT_EQ(list.properties[4].key, "ma64");
+  for (int i : {3, 4}) EXPECT_EQ(list.properties[i].CString(), "EntryPointFunc");
+
+  // The entries follow the header (10 bytes), 'kind' (20), 'name' and 'catg' (32 each) and
+  // take 32 bytes each. Without 'ma64' and with the count back at 12, the list is the x86-64
+  // one; the arm64-only list has 'ma64' in the place of 'mi64'.
+  const std::size_t entry = 10 + 20 + 32 + 32;
+  std::vector<uint8_t> x86_64 = Encode(Properties(Target::MacX86_64), ByteOrder::Little);
+  std::vector<uint8_t> cut(both);
+  cut.erase(cut.begin() + entry + 32, cut.begin() + entry + 64);
+  cut[6] = 12;
+  EXPECT_EQ(cut, x86_64);
+  std::vector<uint8_t> arm64 = Encode(Properties(Target::MacArm64), ByteOrder::Little);
+  std::vector<uint8_t> renamed(x86_64);
+  ASSERT_EQ(std::string(renamed.begin() + entry + 4, renamed.begin() + entry + 8), "46im");
+  std::copy_n("46am", 4, renamed.begin() + entry + 4);  // 'ma64' stored reversed
+  EXPECT_EQ(arm64, renamed);
 }
 
 TEST(PropertyList, ReaderReportsTruncatedAndDirtyLists) {

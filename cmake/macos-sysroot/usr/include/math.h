@@ -1,5 +1,6 @@
-/* Darwin's <math.h> for x86-64, as far as libc++'s <cmath> and the plug-in need it: the C99
-   functions in their three precisions (libc++ wraps each one in overloads) and the classification
+/* Darwin's <math.h> for x86-64 and arm64, as far as libc++'s <cmath> and the plug-in need it: the
+   C99 functions in their three precisions (libc++ wraps each one in overloads; long double is
+   whatever the compiler makes it, 80-bit on x86-64 and double on arm64) and the classification
    macros that it and libc++ use, here on the compiler's builtins. */
 #ifndef __MATH_H__
 #define __MATH_H__

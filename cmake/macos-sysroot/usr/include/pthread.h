@@ -1,7 +1,8 @@
-/* The part of Darwin's <pthread.h> that libc++'s threading wrappers need, with Darwin's x86-64
-   layouts: each object is a signature word followed by an opaque block of the size Darwin uses,
-   and the static initialisers carry Darwin's signatures. libc++ embeds these types in its own
-   (std::mutex, std::condition_variable), so their sizes are part of the ABI. */
+/* The part of Darwin's <pthread.h> that libc++'s threading wrappers need, with Darwin's 64-bit
+   layouts, which x86-64 and arm64 share (Darwin sizes them by LP64 alone): each object is a
+   signature word followed by an opaque block of the size Darwin uses, and the static
+   initialisers carry Darwin's signatures. libc++ embeds these types in its own (std::mutex,
+   std::condition_variable), so their sizes are part of the ABI. */
 #ifndef _PTHREAD_H
 #define _PTHREAD_H
 
