@@ -1,8 +1,8 @@
 // The objects behind the AEGP handles the host gives a module.
 #pragma once
 
-#include "protocol/HandleTable.h"
 #include "model/Project.h"
+#include "protocol/HandleTable.h"
 
 namespace orvane::host {
 

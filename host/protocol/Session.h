@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "AE_EffectCB.h"
+#include "model/DrawingSurface.h"
+#include "model/Image.h"
+#include "model/Project.h"
+#include "model/View.h"
 #include "protocol/CallTrace.h"
 #include "protocol/HandleTable.h"
-#include "model/Image.h"
 #include "protocol/Module.h"
-#include "model/Project.h"
 #include "protocol/SuiteRegistry.h"
-#include "model/DrawingSurface.h"
-#include "model/View.h"
 
 namespace orvane::host {
 

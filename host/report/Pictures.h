@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "report/PictureLayout.h"
 #include "protocol/Session.h"
+#include "report/PictureLayout.h"
 
 namespace orvane::host {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "model/Errors.h"
-#include "report/Format.h"
 #include "model/Units.h"
+#include "report/Format.h"
 #include "report/PictureLayout.h"
 #include "scenario/JsonValues.h"
 

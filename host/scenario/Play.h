@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "scenario/Limits.h"
 #include "report/StepRecord.h"
+#include "scenario/Limits.h"
 
 namespace orvane::host {
 

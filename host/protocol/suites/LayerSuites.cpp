@@ -2,8 +2,8 @@
 #include "AE_EffectSuites.h"
 #include "AE_GeneralPlug.h"
 #include "protocol/HandleObjects.h"
-#include "protocol/suites/SuiteHelpers.h"
 #include "protocol/Suites.h"
+#include "protocol/suites/SuiteHelpers.h"
 
 namespace orvane::host {
 

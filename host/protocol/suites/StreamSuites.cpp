@@ -5,8 +5,8 @@
 #include "AE_GeneralPlug.h"
 #include "model/ParamTypes.h"
 #include "protocol/HandleObjects.h"
-#include "protocol/suites/SuiteHelpers.h"
 #include "protocol/Suites.h"
+#include "protocol/suites/SuiteHelpers.h"
 
 namespace orvane::host {
 
