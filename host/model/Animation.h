@@ -154,23 +154,27 @@ struct Animatable {
   T value{};
   KeyList<T> keys;
 
-  T At(double t) const {
+  // The value at t; with `hold`, a value that cannot be blended (a choice, a switch, a mask
+  // reference) keeps each key's value until the next key.
+  T At(double t, bool hold = false) const {
     if (keys.empty()) return value;
     const std::size_t last = keys.size() - 1;
     if (t <= KeyTime(keys, 0)) return KeyValue(keys, 0);
     if (t >= KeyTime(keys, last)) return KeyValue(keys, last);
     const std::size_t hi = KeyAfter(keys, t), lo = hi - 1;
+    if (hold) return KeyValue(keys, lo);
     double f = (t - KeyTime(keys, lo)) / (KeyTime(keys, hi) - KeyTime(keys, lo));
     return Interpolate(KeyValue(keys, lo), KeyValue(keys, hi), f);
   }
   // A key at the same time replaces the old one.
   void SetKey(double t, A_Time at, const T &v) { PutKey(keys, t, at, v); }
-  // Setting a value on an animated stream keys it at that time, as the application does.
-  void Set(double t, const T &v) {
+  // Setting a value on an animated stream keys it at that time, as the application does; `at`
+  // is the time as the key reports it.
+  void Set(double t, A_Time at, const T &v) {
     if (keys.empty()) {
       value = v;
     } else {
-      SetKey(t, A_Time{0, 0}, v);
+      SetKey(t, at, v);
     }
   }
 };

@@ -69,7 +69,8 @@ const ParamType kColor = {
     },
     NoText,
     NoRange,
-    nullptr};
+    nullptr,
+    false};
 
 const ParamType kPoint = {PF_Param_POINT,
                           true,
@@ -103,7 +104,8 @@ const ParamType kPoint = {PF_Param_POINT,
                           },
                           NoText,
                           NoRange,
-                          nullptr};
+                          nullptr,
+                          false};
 
 const ParamType kFloatSlider = {
     PF_Param_FLOAT_SLIDER,
@@ -122,7 +124,8 @@ const ParamType kFloatSlider = {
       *hi = d.u.fs_d.valid_max;
       return true;
     },
-    nullptr};
+    nullptr,
+    false};
 
 const ParamType kAngle = {
     PF_Param_ANGLE,
@@ -135,7 +138,8 @@ const ParamType kAngle = {
     OneFromStream,
     NoText,
     NoRange,
-    "degrees"};
+    "degrees",
+    false};
 
 const ParamType kSlider = {PF_Param_SLIDER,
                            true,
@@ -156,7 +160,8 @@ const ParamType kSlider = {PF_Param_SLIDER,
                              *hi = d.u.sd.valid_max;
                              return true;
                            },
-                           nullptr};
+                           nullptr,
+                           false};
 
 const ParamType kCheckbox = {
     PF_Param_CHECKBOX,
@@ -171,7 +176,8 @@ const ParamType kCheckbox = {
     [](const PF_ParamDef &, const AEGP_StreamVal2 &val) { return One(val.one_d != 0 ? 1 : 0); },
     [](PF_ParamDef &d) { return &d.u.bd.u.nameptr; },
     NoRange,
-    nullptr};
+    nullptr,
+    true};
 
 const ParamType kPath = {
     PF_Param_PATH,
@@ -190,21 +196,26 @@ const ParamType kPath = {
     [](const PF_ParamDef &, const AEGP_StreamVal2 &val) { return One(val.mask_id); },
     NoText,
     NoRange,
-    nullptr};
+    nullptr,
+    true};
 
 const ParamType kButton = {
     PF_Param_BUTTON, false,         ValueShape::None,
     NoDefault,       NoWrite,       NoRead,
     OneToStream,     OneFromStream, [](PF_ParamDef &d) { return &d.u.button_d.u.namesptr; },
-    NoRange,         nullptr};
+    NoRange,         nullptr,       false};
 
-// Groups and the input layer hold no value; a type the host does not model holds one number.
+// Groups and the input layer hold no value; a choice (popup) holds one number, kept until the next
+// key; another type the host does not model holds one number.
 const ParamType kNoValue = {PF_Param_LAYER, false,   ValueShape::None, NoDefault,
                             NoWrite,        NoRead,  OneToStream,      OneFromStream,
-                            NoText,         NoRange, nullptr};
+                            NoText,         NoRange, nullptr,          true};
+const ParamType kPopup = {PF_Param_POPUP, true,    ValueShape::None, NoDefault,
+                          NoWrite,        NoRead,  OneToStream,      OneFromStream,
+                          NoText,         NoRange, nullptr,          true};
 const ParamType kOther = {PF_Param_NO_DATA, true,    ValueShape::None, NoDefault,
                           NoWrite,          NoRead,  OneToStream,      OneFromStream,
-                          NoText,           NoRange, nullptr};
+                          NoText,           NoRange, nullptr,          false};
 
 }  // namespace
 
@@ -238,6 +249,8 @@ const ParamType &TypeOf(PF_ParamType type) {
       return kPath;
     case PF_Param_BUTTON:
       return kButton;
+    case PF_Param_POPUP:
+      return kPopup;
     case PF_Param_LAYER:
     case PF_Param_GROUP_START:
     case PF_Param_GROUP_END:

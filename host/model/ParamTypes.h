@@ -37,6 +37,7 @@ struct ParamType {
   // The range a user may set, where the type has one.
   bool (*range)(const PF_ParamDef &def, double *lo, double *hi);
   const char *unit;  // what a number of this type counts, for messages, or null
+  bool holds;        // keyed values are held until the next key, not blended
 };
 
 // The row of a type; types the host does not model share a row that holds one number.

@@ -28,8 +28,10 @@ Mask Layer::NewMask() {
   return mask;
 }
 
+StreamValue EffectParam::KeyedAt(double t) const { return stream.At(t, TypeOf(def).holds); }
+
 StreamValue EffectParam::At(double t, bool pre_expression) const {
-  StreamValue v = stream.At(t);
+  StreamValue v = KeyedAt(t);
   if (pre_expression || !expression) return v;
   for (int i = 0; i < 4; ++i) v.v[i] += expression->v[i];
   // A colour stays a colour whatever its expression adds.

@@ -84,6 +84,8 @@ struct EffectParam {
   bool hidden = false;
   // The value at a layer time: keyframed, or with the expression applied as the user sees it.
   StreamValue At(double t, bool pre_expression) const;
+  // The keyframed value alone, blended or held between keys as the parameter's type is.
+  StreamValue KeyedAt(double t) const;
   // Groups, buttons and the input layer hold no value.
   bool has_stream() const;
 };

@@ -88,14 +88,18 @@ void Session::FillParams(ParamArray &array, const CommandContext &context) {
   for (std::size_t i = 0; i < array.defs.size(); ++i) array.ptrs[i] = &array.defs[i];
 }
 
-void Session::TakeOverChanged(ParamArray &array, const CommandContext &context) {
+std::size_t Session::TakeOverChanged(ParamArray &array, const CommandContext &context) {
   auto &params = project_.effect.params;
   double t = project_.LayerTime(context.time);
+  std::size_t changed = 0;
   for (std::size_t i = 0; i < params.size() && i < array.defs.size(); ++i) {
     if (!(array.defs[i].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) || !params[i].has_stream())
       continue;
-    params[i].stream.Set(t, ReadValue(array.defs[i]));
+    params[i].stream.Set(t, Ticks(context.time, project_.comp.time_scale),
+                         ReadValue(array.defs[i]));
+    ++changed;
   }
+  return changed;
 }
 
 PF_Err Session::Send(PF_Cmd cmd, void *extra, PF_OutData *out, const CommandContext *context) {
@@ -105,7 +109,8 @@ PF_Err Session::Send(PF_Cmd cmd, void *extra, PF_OutData *out, const CommandCont
   FillParams(array, ctx);
   PF_Err err =
       SendWithParams(cmd, extra, array.ptrs.empty() ? nullptr : array.ptrs.data(), out, ctx);
-  if (cmd == PF_Cmd_USER_CHANGED_PARAM || cmd == PF_Cmd_EVENT) TakeOverChanged(array, ctx);
+  if (cmd == PF_Cmd_USER_CHANGED_PARAM || cmd == PF_Cmd_EVENT)
+    commands_.back().values_changed = TakeOverChanged(array, ctx);
   return err;
 }
 

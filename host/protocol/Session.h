@@ -26,7 +26,8 @@ struct CommandRecord {
   std::vector<std::string> problems;  // leaks, misuse, open undo groups, exceptions
   std::size_t first_call = 0;         // range of this command's host calls in the trace
   std::size_t end_call = 0;
-  std::size_t undo_entries = 0;  // entries the command added to the undo history
+  std::size_t undo_entries = 0;    // entries the command added to the undo history
+  std::size_t values_changed = 0;  // parameter values the module changed through the array
 };
 
 // Where a command is evaluated: the current time and the render's downsample factors.
@@ -143,8 +144,9 @@ class Session {
   };
   ParamArray BuildParams(const CommandContext &context);
   void FillParams(ParamArray &array, const CommandContext &context);
-  // Takes over values the module marked PF_ChangeFlag_CHANGED_VALUE in a parameter array.
-  void TakeOverChanged(ParamArray &array, const CommandContext &context);
+  // Takes over values the module marked PF_ChangeFlag_CHANGED_VALUE in a parameter array;
+  // returns how many.
+  std::size_t TakeOverChanged(ParamArray &array, const CommandContext &context);
 
   // The application the module is told it runs in (in_data->appl_id).
   static constexpr A_long kAfterEffects = 0x46585443;  // 'FXTC'

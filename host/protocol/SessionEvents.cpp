@@ -43,9 +43,15 @@ bool Session::Drag(WindowKind window, const std::vector<Point2> &points, double 
   EventResult down = SendEvent(window, extra, time);
   if (!down.handled || down.err) return false;
   if (points.size() == 1 && click.send_drag) {
-    // The release of a click the module took arrives as the drag event that ends it.
+    // The release of a click the module took arrives as the drag event that ends it; a release
+    // that changed the project is followed by what follows any change, a fresh frame.
     extra.e_type = PF_Event_DRAG;
     SendEvent(window, extra, time);
+    if (commands_.back().values_changed) {
+      CommandContext context;
+      context.time = time;
+      Render(context);
+    }
   }
   for (std::size_t i = 1; i < points.size() && click.send_drag; ++i) {
     extra.e_type = PF_Event_DRAG;

@@ -32,7 +32,7 @@ Json Params(Session &session) {
       keys.push_back(
           {{"time", project.CompTime(key.time)}, {"value", ParamValueJson(param, key.value)}});
     }
-    Json value = param.has_stream() ? ParamValueJson(param, param.stream.At(t)) : Json(nullptr);
+    Json value = param.has_stream() ? ParamValueJson(param, param.KeyedAt(t)) : Json(nullptr);
     out[param.name] = {{"value", value}, {"hidden", param.hidden}, {"keyframes", keys}};
     if (param.expression) out[param.name]["expression"] = ExpressionJson(param);
   }

@@ -31,7 +31,8 @@ void ScenarioRunner::DoSet(const Json &step, StepRecord &) {
   EffectParam &param = project.effect.params[std::size_t(index)];
   if (!step.contains("value")) throw BadInput("\"set\" needs a \"value\"");
   StreamValue value = ParamValueFromJson(param, step.at("value"), project);
-  param.stream.Set(project.LayerTime(project.time), value);
+  param.stream.Set(project.LayerTime(project.time), Ticks(project.time, project.comp.time_scale),
+                   value);
   session_.ParamChanged(index);
 }
 

@@ -9,8 +9,7 @@ namespace orvane::host {
 ProjectSnapshot::ProjectSnapshot(const Project &p) {
   const double t = p.LayerTime(p.time);
   for (const EffectParam &param : p.effect.params) {
-    values.push_back(param.has_stream() ? ParamValueJson(param, param.stream.At(t))
-                                        : Json(nullptr));
+    values.push_back(param.has_stream() ? ParamValueJson(param, param.KeyedAt(t)) : Json(nullptr));
   }
   for (const Mask &m : p.layer.masks) {
     masks.emplace_back(m.id, m.outline.keys.size());

@@ -9,6 +9,7 @@
 #include <utility>
 #include <string>
 
+#include "model/Units.h"
 #include "protocol/Suites.h"  // TRUE and FALSE for A_Boolean arguments
 #include "protocol/Session.h"
 
@@ -50,7 +51,8 @@ class HostTest : public ::testing::Test {
     host::StreamValue value;
     int i = 0;
     for (double x : v) value.v[i++] = x;
-    param(index).stream.Set(project().LayerTime(project().time), value);
+    param(index).stream.Set(project().LayerTime(project().time),
+                            host::Ticks(project().time, project().comp.time_scale), value);
     session().ParamChanged(index);
   }
   void Press(int index) { session().ParamChanged(index); }

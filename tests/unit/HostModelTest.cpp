@@ -228,9 +228,17 @@ TEST(Animatable, HoldsOutsideItsKeysAndIsLinearBetween) {
   EXPECT_EQ(a.At(9).v[0], 30);
   a.SetKey(3, A_Time{90, 30}, StreamValue{{40, 0, 0, 0}});  // same time: replaced
   EXPECT_EQ(a.keys.size(), 2u);
-  a.Set(2, StreamValue{{0, 0, 0, 0}});  // a set on an animated stream keys it
+  a.Set(2, A_Time{60, 30}, StreamValue{{0, 0, 0, 0}});  // a set on an animated stream keys it
   EXPECT_EQ(a.keys.size(), 3u);
   EXPECT_EQ(a.At(2).v[0], 0);
+  EXPECT_EQ(a.keys[1].at.value, 60);  // with the time it was set at
+  EXPECT_EQ(a.keys[1].at.scale, 30u);
+  // Held, a value keeps each key's until the next key.
+  EXPECT_EQ(a.At(2.9, true).v[0], 0);
+  EXPECT_EQ(a.At(1.5, true).v[0], 10);
+  EXPECT_EQ(a.At(0, true).v[0], 10);
+  EXPECT_EQ(a.At(3, true).v[0], 40);
+  EXPECT_EQ(a.At(1.5).v[0], 5);
 }
 
 TEST(Animatable, OutlinesOfDifferentShapeHoldTheEarlierKey) {

@@ -4,6 +4,7 @@
 
 #include "AE_GeneralPlug.h"
 #include "model/ParamTypes.h"
+#include "model/Units.h"
 #include "protocol/HandleObjects.h"
 #include "protocol/Suites.h"
 #include "protocol/suites/SuiteHelpers.h"
@@ -34,6 +35,12 @@ EffectParam *ParamOf(StreamObject *stream) {
 Mask *MaskOfStream(StreamObject *stream) {
   if (stream->target != StreamObject::Target::MaskOutline) return nullptr;
   return MaskById(S(), stream->mask_id, stream->mask_index);
+}
+
+// A key set at a layer time reports it in composition ticks, the frame the user sees it on.
+A_Time KeyTicks(double layer_time) {
+  const Project &p = S().project();
+  return Ticks(p.CompTime(layer_time), p.comp.time_scale);
 }
 
 AEGP_StreamVal2 ToStreamVal(const EffectParam &param, const StreamValue &value) {
@@ -144,13 +151,14 @@ A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_Str
   StreamObject *stream = StreamOf(stream_h, fn);
   if (!KnownPlugin(S(), plugin_id, fn) || !stream || !value) return PF_Err_BAD_CALLBACK_PARAM;
   if (EffectParam *param = ParamOf(stream)) {
-    param->stream.Set(stream->last_time, FromStreamVal(*param, value->val));
+    param->stream.Set(stream->last_time, KeyTicks(stream->last_time),
+                      FromStreamVal(*param, value->val));
     return A_Err_NONE;
   }
   Mask *mask = MaskOfStream(stream);
   OutlineObject *outline = OutlineOf(value->val.mask, fn);
   if (!mask || !outline) return PF_Err_BAD_CALLBACK_PARAM;
-  mask->outline.Set(stream->last_time, outline->outline);
+  mask->outline.Set(stream->last_time, KeyTicks(stream->last_time), outline->outline);
   return A_Err_NONE;
 }
 
