@@ -58,6 +58,11 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
            {"do": "render", "time": 30000}]})",
        "step 2 (render): \"time\" is 30,000 s, which at a time_scale of 100,000 is more than"},
       {R"({"layer": {"position": [2e6, 0]}})", "at most 1,000,000 in size"},
+      {R"({"layer": {"rotation": -1000000.5}})", "at most 1,000,000 in size"},
+      // A count of six digits after its minus sign: the sign gets no separator of its own.
+      {R"({"comp": {"time_scale": 10000}, "steps": [{"do": "apply"},
+           {"do": "render", "time": -300000}]})",
+       "step 2 (render): \"time\" is -300,000 s, which at a time_scale of 10,000 is more than"},
       {R"({"steps": [)" + Steps(R"({"do": "delete_mask"})", 100001) + "]}",
        "100,001 steps; the limit is 100,000"},
       {R"({"steps": [)" + apply + R"({"do": "drag", "points": [)" + Points(10001) + "]}]}",
@@ -83,6 +88,24 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
     const std::string path = WriteTemp("limit" + std::to_string(n++) + ".json", c.scenario);
     ExpectOneClearLine(RunHost("run " + path + " --out " + ::testing::TempDir() + "limits"),
                        c.expected);
+  }
+}
+
+TEST(Limits, InputAtEachLimitIsAccepted) {
+  const std::string cases[] = {
+      R"({"layer": {"position": [1000000, -1000000], "anchor": [-1000000, 1000000],
+                    "scale": [1000000, -1000000], "rotation": -1000000}})",
+      R"({"comp": {"fps": 10, "duration": 100000}})",  // a million frames
+      R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [)" + Points(10000) + "]}]}",
+      R"({"steps": [{"do": "mask", "vertices": [)" + Points(10000) + "]}]}",
+  };
+  int n = 0;
+  for (const std::string &scenario : cases) {
+    SCOPED_TRACE(scenario.substr(0, 80));
+    const std::string path = WriteTemp("at_limit" + std::to_string(n++) + ".json", scenario);
+    auto r = RunHost("run " + path + " -q");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out, "");
   }
 }
 
