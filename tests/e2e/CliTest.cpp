@@ -156,4 +156,25 @@ TEST(Cli, InfoShowsThePropertyListAndAbout) {
   EXPECT_TRUE(info["property_list_problems"].empty());
 }
 
+TEST(Cli, InfoInTextPutsEachFieldOnALineAndTheAboutTextOnLinesOfItsOwn) {
+  auto json = RunHost(std::string("info ") + ORVANE_MODULE_PATH + " --json");
+  ASSERT_EQ(json.code, 0) << json.out;
+  std::string about = nlohmann::json::parse(json.out)["about"].get<std::string>();
+  ASSERT_NE(about.find('\r'), std::string::npos);  // the module breaks its lines with CR
+  std::replace(about.begin(), about.end(), '\r', '\n');
+
+  auto r = RunHost(std::string("info ") + ORVANE_MODULE_PATH);
+  ASSERT_EQ(r.code, 0) << r.out;
+  // 0x80601: version 1, subversion 0, bug 0, stage 3 (release), build 1.
+  const std::string expected = std::string("module:   ") + ORVANE_MODULE_PATH +
+                               "\n"
+                               "name:     OrvaneTavolin\n"
+                               "category: OrvaneUtility\n"
+                               "version:  1.0.0 release build 1\n"
+                               "flags:    0x6008000, 0x1400\n"
+                               "about:    " +
+                               about + "\n";
+  EXPECT_EQ(r.out, expected);
+}
+
 }  // namespace
