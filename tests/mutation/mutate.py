@@ -1,16 +1,17 @@
 #!/usr/bin/env python3
-"""Plants one small fault at a time in the module's sources and reports those the tests miss.
+"""Plants one small fault at a time in the sources and reports those the tests miss.
 
 Each mutant changes one token of one line (a comparison or boolean operator flipped, an arithmetic
 operator swapped, a constant changed, a TRUE/FALSE flipped, a negation dropped) or drops one call
-statement. The module and the fast tests are rebuilt in their own build tree (build/mutation) and
-the tests labelled `fast` are run; a mutant that does not compile is skipped and not counted.
+statement. What the mutated files reach of the programs the fast tests run (the module, the host,
+the test programs) is rebuilt in its own build tree (build/mutation) and the tests labelled `fast`
+are run; a mutant that does not compile is skipped and not counted.
 
 Environment:
   MUTATION_SEED   seed of the sample (default 1); the same seed and sources give the same mutants
   MUTATION_COUNT  how many mutants to try (default 30)
   MUTATION_FILES  space- or comma-separated source paths (or directories) to mutate; default
-                  plugin/ ui/ geometry/ sdk_util/
+                  plugin/ ui/ geometry/ sdk_util/ (the module); `host` for the host
   MUTATION_TIMEOUT seconds allowed for one mutant's tests (default 300)
   MUTATION_TEST_TIMEOUT seconds allowed for one test of a mutant (default 45)
   MUTATION_IDS    comma-separated mutant ids (file:line:col:kind) to try instead of a sample
