@@ -143,6 +143,23 @@ TEST(Cli, OverlaySessionDragsDrawsAndWritesAPicture) {
   EXPECT_TRUE(std::ifstream(out + "/project.json").good());
 }
 
+TEST(Cli, NewMasksTakeTheEightPaletteColoursInTurnHoweverTheyAreMade) {
+  // Nine masks by hand, then nine through the module's Create Mask: one colour sequence.
+  std::string steps = R"({"do": "apply"})";
+  for (int i = 0; i < 9; ++i) steps += R"(, {"do": "mask"})";
+  for (int i = 0; i < 9; ++i) steps += R"(, {"do": "press", "param": "Create Mask"})";
+  std::string path = WriteScenario("palette.json", "{\"steps\": [" + steps + "]}");
+  auto r = RunHost("run " + path + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  const auto masks = nlohmann::json::parse(r.out)["masks"];
+  ASSERT_EQ(masks.size(), 18u);
+  for (std::size_t i = 0; i < 8; ++i) {
+    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(masks[i]["color"], masks[j]["color"]) << i;
+  }
+  for (std::size_t i = 8; i < 18; ++i) EXPECT_EQ(masks[i]["color"], masks[i % 8]["color"]) << i;
+  EXPECT_EQ(masks[0]["color"], (nlohmann::json{1.0, 0.957, 0.788, 0.176}));
+}
+
 TEST(Cli, InfoShowsThePropertyListAndAbout) {
   auto r = RunHost(std::string("info ") + ORVANE_MODULE_PATH + " --json");
   ASSERT_EQ(r.code, 0) << r.out;
