@@ -261,6 +261,9 @@ TEST(Pictures, EverySheetCellIsLabelledWithItsFrame) {
     const int x = gap + (i % 3) * (cell_w + gap),
               y = gap + (i / 3) * (cell_h + band + gap) + cell_h;
     EXPECT_GT(sheet.Bright(x, y, x + cell_w, y + band), 40) << "cell " << i << " has no label";
+    // The label stays in its band: nothing of it in the gap below, above the next row or the
+    // sheet's edge.
+    EXPECT_EQ(sheet.Bright(x, y + band, x + cell_w, y + band + gap), 0) << "cell " << i;
     labels[i] = sheet.Region(x, y, x + 120, y + band);
   }
   for (int i = 1; i < 6; ++i) EXPECT_NE(labels[i], labels[0]) << "cell " << i;
