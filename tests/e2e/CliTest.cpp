@@ -160,6 +160,16 @@ TEST(Cli, NewMasksTakeTheEightPaletteColoursInTurnHoweverTheyAreMade) {
   EXPECT_EQ(masks[0]["color"], (nlohmann::json{1.0, 0.957, 0.788, 0.176}));
 }
 
+TEST(Cli, ValidatePassesTheModulesTwelveProperties) {
+  auto r = RunHost(
+      std::string("validate ") + ORVANE_MODULE_PATH + " --json --reproduce property_list", false);
+  ASSERT_EQ(r.code, 0) << r.out;
+  const auto check = nlohmann::json::parse(r.out)["checks"][0];
+  EXPECT_EQ(check["id"], "property_list");
+  EXPECT_EQ(check["outcome"], "passed") << check.dump(2);
+  EXPECT_EQ(check["figures"]["properties"], 12);
+}
+
 TEST(Cli, InfoShowsThePropertyListAndAbout) {
   auto r = RunHost(std::string("info ") + ORVANE_MODULE_PATH + " --json");
   ASSERT_EQ(r.code, 0) << r.out;
