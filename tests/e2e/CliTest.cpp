@@ -109,6 +109,12 @@ TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
        "the layer has no masks"},
       {R"({"do": "apply"}, {"do": "press", "param": "Number"})", "is not a button"},
       {R"({"do": "delete_mask", "index": 0})", "mask index"},
+      {R"({"do": "apply"}, {"do": "render", "downsample": [0, 1]})", "whole divisors from 1 to 64"},
+      {R"({"do": "apply"}, {"do": "render", "downsample": [1, 0]})", "whole divisors from 1 to 64"},
+      {R"({"do": "apply"}, {"do": "render", "downsample": [65, 1]})",
+       "whole divisors from 1 to 64"},
+      {R"({"do": "apply"}, {"do": "render", "downsample": [1, 65]})",
+       "whole divisors from 1 to 64"},
   };
   int n = 0;
   for (const Case &c : cases) {
