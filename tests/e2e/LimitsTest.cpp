@@ -246,6 +246,55 @@ TEST(Pictures, TheDefaultPictureIsTheReadmesAndACaptionOnlyAddsABand) {
   EXPECT_GT(b.Bright(0, 540, 960, b.height()), 100) << "no caption text in the band";
 }
 
+// A 200 x 100 layer in its own window: the layer window's pictures, with and without masks.
+std::string LayerWindowScenario(const std::string &view, const std::string &steps) {
+  return R"({"comp": {"width": 200, "height": 100}, "layer": {"width": 200, "height": 100},
+             "view": )" +
+         view + R"(, "steps": [{"do": "apply"}, )" + steps + "]}";
+}
+
+TEST(Pictures, AClosedTwoVertexMaskShowsTheLayerInsideItAndDimsItOutside) {
+  const std::string out = ::testing::TempDir() + "lens";
+  // Two vertices whose tangents bow the two segments apart: a lens about (100, 50).
+  const std::string path = WriteTemp("lens.json", LayerWindowScenario(R"({"zoom": 1})", R"(
+        {"do": "png", "file": "plain.png", "window": "layer"},
+        {"do": "mask", "closed": true,
+         "vertices": [[50, 50, 0, 30, 0, -30], [150, 50, 0, -30, 0, 30]]},
+        {"do": "png", "file": "lens.png", "window": "layer"})"));
+  auto r = RunHost("run " + path + " -q --out " + out);
+  ASSERT_EQ(r.code, 0) << r.out;
+  Picture plain(out + "/plain.png"), lens(out + "/lens.png");
+  ASSERT_TRUE(plain.ok() && lens.ok());
+  EXPECT_EQ(lens.Region(95, 45, 105, 55), plain.Region(95, 45, 105, 55)) << "inside the lens";
+  EXPECT_NE(lens.Region(5, 5, 15, 15), plain.Region(5, 5, 15, 15)) << "outside the lens";
+}
+
+TEST(Pictures, TheViewOriginMovesTheWindowsPictureAcrossAndDown) {
+  const std::string steps = R"({"do": "png", "file": "w.png", "window": "layer"})";
+  const std::string still = ::testing::TempDir() + "still", moved = ::testing::TempDir() + "moved";
+  ASSERT_EQ(RunHost("run " + WriteTemp("still.json", LayerWindowScenario(R"({"zoom": 1})", steps)) +
+                    " -q --out " + still)
+                .code,
+            0);
+  ASSERT_EQ(RunHost("run " +
+                    WriteTemp("moved.json",
+                              LayerWindowScenario(R"({"zoom": 1, "origin": [30, 10]})", steps)) +
+                    " -q --out " + moved)
+                .code,
+            0);
+  Picture a(still + "/w.png"), b(moved + "/w.png");
+  ASSERT_TRUE(a.ok() && b.ok());
+  ASSERT_EQ(b.width(), 230);
+  ASSERT_EQ(b.height(), 110);
+  // The layer 30 right and 10 down, the window's background above and left of it.
+  EXPECT_EQ(b.Region(30, 10, 230, 110), a.Region(0, 0, 200, 100));
+  int other = 0;
+  for (int y = 0; y < 110; ++y) {
+    for (int x = 0; x < 30; ++x) other += b.At(x, y) != b.At(0, 0);
+  }
+  EXPECT_EQ(other, 0) << "the strip left of the layer is not all background";
+}
+
 TEST(Pictures, EverySheetCellIsLabelledWithItsFrame) {
   const std::string out = ::testing::TempDir() + "sheet";
   ASSERT_EQ(RunHost(std::string("run ") + ORVANE_EXAMPLES + "/demo.json -q --out " + out).code, 0);
