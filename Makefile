@@ -147,8 +147,9 @@ fuzz: build-fuzz
 	  -artifact_prefix=$(word 1,$(fuzz_dirs_$(FUZZ_TARGET))) \
 	  $(wordlist 2,3,$(fuzz_dirs_$(FUZZ_TARGET)))
 
-# Plants one small fault at a time in the module's sources, rebuilds build/mutation and runs the
-# tests labelled `fast`; reports the faults no test noticed. Not part of `make test`.
+# Plants one small fault at a time in the module's sources (or MUTATION_FILES=host, the host's),
+# rebuilds build/mutation and runs the tests labelled `fast`; reports the faults no test noticed.
+# Not part of `make test`.
 # MUTATION_SEED, MUTATION_COUNT, MUTATION_FILES, MUTATION_IDS: see tests/mutation/mutate.py.
 .PHONY: mutation
 mutation: deps

@@ -109,6 +109,12 @@ TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
        "the layer has no masks"},
       {R"({"do": "apply"}, {"do": "press", "param": "Number"})", "is not a button"},
       {R"({"do": "delete_mask", "index": 0})", "mask index"},
+      {R"({"do": "apply"}, {"do": "render", "downsample": [0, 1]})", "whole divisors from 1 to 64"},
+      {R"({"do": "apply"}, {"do": "render", "downsample": [1, 0]})", "whole divisors from 1 to 64"},
+      {R"({"do": "apply"}, {"do": "render", "downsample": [65, 1]})",
+       "whole divisors from 1 to 64"},
+      {R"({"do": "apply"}, {"do": "render", "downsample": [1, 65]})",
+       "whole divisors from 1 to 64"},
   };
   int n = 0;
   for (const Case &c : cases) {
@@ -143,6 +149,33 @@ TEST(Cli, OverlaySessionDragsDrawsAndWritesAPicture) {
   EXPECT_TRUE(std::ifstream(out + "/project.json").good());
 }
 
+TEST(Cli, NewMasksTakeTheEightPaletteColoursInTurnHoweverTheyAreMade) {
+  // Nine masks by hand, then nine through the module's Create Mask: one colour sequence.
+  std::string steps = R"({"do": "apply"})";
+  for (int i = 0; i < 9; ++i) steps += R"(, {"do": "mask"})";
+  for (int i = 0; i < 9; ++i) steps += R"(, {"do": "press", "param": "Create Mask"})";
+  std::string path = WriteScenario("palette.json", "{\"steps\": [" + steps + "]}");
+  auto r = RunHost("run " + path + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  const auto masks = nlohmann::json::parse(r.out)["masks"];
+  ASSERT_EQ(masks.size(), 18u);
+  for (std::size_t i = 0; i < 8; ++i) {
+    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(masks[i]["color"], masks[j]["color"]) << i;
+  }
+  for (std::size_t i = 8; i < 18; ++i) EXPECT_EQ(masks[i]["color"], masks[i % 8]["color"]) << i;
+  EXPECT_EQ(masks[0]["color"], (nlohmann::json{1.0, 0.957, 0.788, 0.176}));
+}
+
+TEST(Cli, ValidatePassesTheModulesTwelveProperties) {
+  auto r = RunHost(
+      std::string("validate ") + ORVANE_MODULE_PATH + " --json --reproduce property_list", false);
+  ASSERT_EQ(r.code, 0) << r.out;
+  const auto check = nlohmann::json::parse(r.out)["checks"][0];
+  EXPECT_EQ(check["id"], "property_list");
+  EXPECT_EQ(check["outcome"], "passed") << check.dump(2);
+  EXPECT_EQ(check["figures"]["properties"], 12);
+}
+
 TEST(Cli, InfoShowsThePropertyListAndAbout) {
   auto r = RunHost(std::string("info ") + ORVANE_MODULE_PATH + " --json");
   ASSERT_EQ(r.code, 0) << r.out;
@@ -154,6 +187,27 @@ TEST(Cli, InfoShowsThePropertyListAndAbout) {
   EXPECT_EQ(info["out_flags2"], 0x1400);
   EXPECT_EQ(info["about"].get<std::string>().rfind("OrvaneTavolin, v1.00\r", 0), 0u);
   EXPECT_TRUE(info["property_list_problems"].empty());
+}
+
+TEST(Cli, InfoInTextPutsEachFieldOnALineAndTheAboutTextOnLinesOfItsOwn) {
+  auto json = RunHost(std::string("info ") + ORVANE_MODULE_PATH + " --json");
+  ASSERT_EQ(json.code, 0) << json.out;
+  std::string about = nlohmann::json::parse(json.out)["about"].get<std::string>();
+  ASSERT_NE(about.find('\r'), std::string::npos);  // the module breaks its lines with CR
+  std::replace(about.begin(), about.end(), '\r', '\n');
+
+  auto r = RunHost(std::string("info ") + ORVANE_MODULE_PATH);
+  ASSERT_EQ(r.code, 0) << r.out;
+  // 0x80601: version 1, subversion 0, bug 0, stage 3 (release), build 1.
+  const std::string expected = std::string("module:   ") + ORVANE_MODULE_PATH +
+                               "\n"
+                               "name:     OrvaneTavolin\n"
+                               "category: OrvaneUtility\n"
+                               "version:  1.0.0 release build 1\n"
+                               "flags:    0x6008000, 0x1400\n"
+                               "about:    " +
+                               about + "\n";
+  EXPECT_EQ(r.out, expected);
 }
 
 }  // namespace

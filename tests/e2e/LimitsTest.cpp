@@ -58,6 +58,11 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
            {"do": "render", "time": 30000}]})",
        "step 2 (render): \"time\" is 30,000 s, which at a time_scale of 100,000 is more than"},
       {R"({"layer": {"position": [2e6, 0]}})", "at most 1,000,000 in size"},
+      {R"({"layer": {"rotation": -1000000.5}})", "at most 1,000,000 in size"},
+      // A count of six digits after its minus sign: the sign gets no separator of its own.
+      {R"({"comp": {"time_scale": 10000}, "steps": [{"do": "apply"},
+           {"do": "render", "time": -300000}]})",
+       "step 2 (render): \"time\" is -300,000 s, which at a time_scale of 10,000 is more than"},
       {R"({"steps": [)" + Steps(R"({"do": "delete_mask"})", 100001) + "]}",
        "100,001 steps; the limit is 100,000"},
       {R"({"steps": [)" + apply + R"({"do": "drag", "points": [)" + Points(10001) + "]}]}",
@@ -83,6 +88,24 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
     const std::string path = WriteTemp("limit" + std::to_string(n++) + ".json", c.scenario);
     ExpectOneClearLine(RunHost("run " + path + " --out " + ::testing::TempDir() + "limits"),
                        c.expected);
+  }
+}
+
+TEST(Limits, InputAtEachLimitIsAccepted) {
+  const std::string cases[] = {
+      R"({"layer": {"position": [1000000, -1000000], "anchor": [-1000000, 1000000],
+                    "scale": [1000000, -1000000], "rotation": -1000000}})",
+      R"({"comp": {"fps": 10, "duration": 100000}})",  // a million frames
+      R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [)" + Points(10000) + "]}]}",
+      R"({"steps": [{"do": "mask", "vertices": [)" + Points(10000) + "]}]}",
+  };
+  int n = 0;
+  for (const std::string &scenario : cases) {
+    SCOPED_TRACE(scenario.substr(0, 80));
+    const std::string path = WriteTemp("at_limit" + std::to_string(n++) + ".json", scenario);
+    auto r = RunHost("run " + path + " -q");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out, "");
   }
 }
 
@@ -223,6 +246,55 @@ TEST(Pictures, TheDefaultPictureIsTheReadmesAndACaptionOnlyAddsABand) {
   EXPECT_GT(b.Bright(0, 540, 960, b.height()), 100) << "no caption text in the band";
 }
 
+// A 200 x 100 layer in its own window: the layer window's pictures, with and without masks.
+std::string LayerWindowScenario(const std::string &view, const std::string &steps) {
+  return R"({"comp": {"width": 200, "height": 100}, "layer": {"width": 200, "height": 100},
+             "view": )" +
+         view + R"(, "steps": [{"do": "apply"}, )" + steps + "]}";
+}
+
+TEST(Pictures, AClosedTwoVertexMaskShowsTheLayerInsideItAndDimsItOutside) {
+  const std::string out = ::testing::TempDir() + "lens";
+  // Two vertices whose tangents bow the two segments apart: a lens about (100, 50).
+  const std::string path = WriteTemp("lens.json", LayerWindowScenario(R"({"zoom": 1})", R"(
+        {"do": "png", "file": "plain.png", "window": "layer"},
+        {"do": "mask", "closed": true,
+         "vertices": [[50, 50, 0, 30, 0, -30], [150, 50, 0, -30, 0, 30]]},
+        {"do": "png", "file": "lens.png", "window": "layer"})"));
+  auto r = RunHost("run " + path + " -q --out " + out);
+  ASSERT_EQ(r.code, 0) << r.out;
+  Picture plain(out + "/plain.png"), lens(out + "/lens.png");
+  ASSERT_TRUE(plain.ok() && lens.ok());
+  EXPECT_EQ(lens.Region(95, 45, 105, 55), plain.Region(95, 45, 105, 55)) << "inside the lens";
+  EXPECT_NE(lens.Region(5, 5, 15, 15), plain.Region(5, 5, 15, 15)) << "outside the lens";
+}
+
+TEST(Pictures, TheViewOriginMovesTheWindowsPictureAcrossAndDown) {
+  const std::string steps = R"({"do": "png", "file": "w.png", "window": "layer"})";
+  const std::string still = ::testing::TempDir() + "still", moved = ::testing::TempDir() + "moved";
+  ASSERT_EQ(RunHost("run " + WriteTemp("still.json", LayerWindowScenario(R"({"zoom": 1})", steps)) +
+                    " -q --out " + still)
+                .code,
+            0);
+  ASSERT_EQ(RunHost("run " +
+                    WriteTemp("moved.json",
+                              LayerWindowScenario(R"({"zoom": 1, "origin": [30, 10]})", steps)) +
+                    " -q --out " + moved)
+                .code,
+            0);
+  Picture a(still + "/w.png"), b(moved + "/w.png");
+  ASSERT_TRUE(a.ok() && b.ok());
+  ASSERT_EQ(b.width(), 230);
+  ASSERT_EQ(b.height(), 110);
+  // The layer 30 right and 10 down, the window's background above and left of it.
+  EXPECT_EQ(b.Region(30, 10, 230, 110), a.Region(0, 0, 200, 100));
+  int other = 0;
+  for (int y = 0; y < 110; ++y) {
+    for (int x = 0; x < 30; ++x) other += b.At(x, y) != b.At(0, 0);
+  }
+  EXPECT_EQ(other, 0) << "the strip left of the layer is not all background";
+}
+
 TEST(Pictures, EverySheetCellIsLabelledWithItsFrame) {
   const std::string out = ::testing::TempDir() + "sheet";
   ASSERT_EQ(RunHost(std::string("run ") + ORVANE_EXAMPLES + "/demo.json -q --out " + out).code, 0);
@@ -238,6 +310,9 @@ TEST(Pictures, EverySheetCellIsLabelledWithItsFrame) {
     const int x = gap + (i % 3) * (cell_w + gap),
               y = gap + (i / 3) * (cell_h + band + gap) + cell_h;
     EXPECT_GT(sheet.Bright(x, y, x + cell_w, y + band), 40) << "cell " << i << " has no label";
+    // The label stays in its band: nothing of it in the gap below, above the next row or the
+    // sheet's edge.
+    EXPECT_EQ(sheet.Bright(x, y + band, x + cell_w, y + band + gap), 0) << "cell " << i;
     labels[i] = sheet.Region(x, y, x + 120, y + band);
   }
   for (int i = 1; i < 6; ++i) EXPECT_NE(labels[i], labels[0]) << "cell " << i;

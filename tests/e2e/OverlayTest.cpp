@@ -123,6 +123,37 @@ TEST_F(Overlay, AMaskIsDrawnOnceInTheLowerSlotsPlaceAndOnlyUpToNumber) {
   EXPECT_FLOAT_EQ(all[5].path[0].y, 0);
 }
 
+TEST_F(Overlay, AKeyedOutlineIsDrawnWithVerticesAndTangentsBlendedBetweenItsKeys) {
+  const int m = AddMask(true, {{0, 0}, {0, 0}, {0, 0}});
+  Set(PARAM_NUMBER, {1});
+  Set(PARAM_MASK_PATH(0), {double(project().layer.masks[std::size_t(m)].id)});
+  // Keys at 0 and 2 s, set after the link so that no live update reshapes them. Every number
+  // differs between the keys, so each one's blend shows.
+  host::Outline first, second;
+  first.open = second.open = false;
+  first.vertices = {
+      {100, 100, -10, 4, 12, -6}, {300, 200, 8, -14, -20, 2}, {200, 300, 16, 8, -4, -12}};
+  second.vertices = {
+      {140, 60, 34, -16, -28, 10}, {260, 240, -32, 6, 40, -18}, {200, 340, -40, -16, 36, 28}};
+  host::Mask &mask = project().layer.masks[std::size_t(m)];
+  mask.outline.SetKey(0, A_Time{0, 30}, first);
+  mask.outline.SetKey(2, A_Time{60, 30}, second);
+
+  // At 0.5 s (frame 15 of 60), a quarter of the way: vertices (110, 90), (290, 210), (200, 310); in
+  // and out tangents (1, -1) (2, -2), (-2, -9) (-5, -3), (2, 2) (6, -2). Each segment runs from a
+  // vertex through its out tangent and the next vertex's in tangent, both relative to their vertex.
+  session().Draw(WindowKind::Layer, 0.5);
+  const auto &ops = session().drawing();
+  ASSERT_EQ(ops.size(), 1u);  // a triangle has no handles
+  const double expected[10][2] = {{110, 90},  {112, 88},  {288, 201}, {290, 210}, {285, 207},
+                                  {202, 312}, {200, 310}, {206, 308}, {111, 89},  {110, 90}};
+  ASSERT_EQ(ops[0].path.size(), 10u);
+  for (std::size_t i = 0; i < 10; ++i) {
+    EXPECT_NEAR(ops[0].path[i].x, expected[i][0], 1e-3) << "point " << i;
+    EXPECT_NEAR(ops[0].path[i].y, expected[i][1], 1e-3) << "point " << i;
+  }
+}
+
 TEST_F(Overlay, CompositionWindowFollowsTheLayerTransformLayerWindowOnlyTheView) {
   Rectangle(320, 180, 200, 100);
   session().view().zoom = 2;

@@ -79,6 +79,33 @@ TEST(Trace, TheTraceFileCarriesEachCallsArguments) {
   EXPECT_NE(r.out.find("wrote: " + file), std::string::npos) << r.out;
 }
 
+// Every host function the module calls is in the trace: a bake of two rectangles over ten frames
+// reads and writes each of the four corners of each mask at each frame and adds a key for each.
+TEST(Trace, ABakeTracesEveryCornerItWritesAndEveryKeyItAdds) {
+  const std::string scenario = WriteTemp("bake_trace.json", R"({
+      "comp": {"width": 640, "height": 360, "fps": 10, "duration": 1},
+      "layer": {"width": 640, "height": 360},
+      "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"},
+                {"do": "press", "param": "Create Mask"}, {"do": "press", "param": "Bake Masks"}]})");
+  const std::string file = ::testing::TempDir() + "bake_trace.jsonl";
+  auto r = RunHost("run " + scenario + " --json --trace " + file, false);
+  ASSERT_EQ(r.code, 0) << r.out;
+  std::map<std::string, int> in_bake;
+  long calls = 0;
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);) {
+    const auto call = nlohmann::json::parse(line);
+    calls += call.contains("call");
+    if (call.value("step", 0) == 4) ++in_bake[call["fn"].get<std::string>()];
+  }
+  EXPECT_EQ(in_bake["AEGP_AddKeyframes"], 2 * 10);
+  EXPECT_EQ(in_bake["AEGP_SetAddKeyframe"], 2 * 10);
+  EXPECT_EQ(in_bake["AEGP_SetMaskOutlineVertexInfo"], 2 * 10 * 4);
+  EXPECT_GE(in_bake["AEGP_GetMaskOutlineVertexInfo"], 2 * 10 * 4);
+  // The dump counts the same calls.
+  EXPECT_EQ(nlohmann::json::parse(r.out)["host"]["host_calls"], calls);
+}
+
 TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWhole) {
   host::Module module(ORVANE_MODULE_PATH);
   for (const char *name : {"/bake.json", "/overlay.json", "/masks.json"}) {

@@ -48,6 +48,7 @@ TEST(Validator, EachBrokenModuleFailsForItsOwnReason) {
       {"scribbles_output", "render_sentinels", "failed", "outside the output"},
       {"crashes", "handle_hygiene", "crashed", ""},
       {"adds_parameter", "parameters", "failed", "registers 310 parameters"},
+      {"hides_render_failure", "fault_sweep", "failed", "failing: returned 0"},
       {"no_property_list", "property_list", "failed", "carries no property list"},
   };
   for (const Case &c : cases) {

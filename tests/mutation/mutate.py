@@ -1,16 +1,17 @@
 #!/usr/bin/env python3
-"""Plants one small fault at a time in the module's sources and reports those the tests miss.
+"""Plants one small fault at a time in the sources and reports those the tests miss.
 
 Each mutant changes one token of one line (a comparison or boolean operator flipped, an arithmetic
 operator swapped, a constant changed, a TRUE/FALSE flipped, a negation dropped) or drops one call
-statement. The module and the fast tests are rebuilt in their own build tree (build/mutation) and
-the tests labelled `fast` are run; a mutant that does not compile is skipped and not counted.
+statement. What the mutated files reach of the programs the fast tests run (the module, the host,
+the test programs) is rebuilt in its own build tree (build/mutation) and the tests labelled `fast`
+are run; a mutant that does not compile is skipped and not counted.
 
 Environment:
   MUTATION_SEED   seed of the sample (default 1); the same seed and sources give the same mutants
   MUTATION_COUNT  how many mutants to try (default 30)
   MUTATION_FILES  space- or comma-separated source paths (or directories) to mutate; default
-                  plugin/ ui/ geometry/ sdk_util/
+                  plugin/ ui/ geometry/ sdk_util/ (the module); `host` for the host
   MUTATION_TIMEOUT seconds allowed for one mutant's tests (default 300)
   MUTATION_TEST_TIMEOUT seconds allowed for one test of a mutant (default 45)
   MUTATION_IDS    comma-separated mutant ids (file:line:col:kind) to try instead of a sample
@@ -21,8 +22,9 @@ The source file is restored after every mutant, also on an interrupt; the script
 while any of the files it would mutate has uncommitted changes.
 """
 
-import os
 import fcntl
+import json
+import os
 import random
 import re
 import shutil
@@ -36,13 +38,15 @@ ROOT = Path(__file__).resolve().parents[2]
 BUILD = ROOT / "build" / "mutation"
 LOCK = "/tmp/orvane-build.lock"
 DEFAULT_DIRS = ["plugin", "ui", "geometry", "sdk_util"]
-TARGETS = ["OrvaneTavolin", "orvane_unit_tests", "orvane_e2e_tests", "orvane_outcome_tests",
-           "orvane_alloc_tests"]
-# What a mutant can change in the build tree: the module, the test programs that link its code,
-# and those that only include its headers (a mutated parameter index reaches the end-to-end tests).
-ARTIFACTS = ["bin/OrvaneTavolin.so", "bin/orvane_unit_tests", "bin/orvane_outcome_tests",
-             "bin/orvane_alloc_tests",
-             "bin/orvane_e2e_tests", "bin/orvane-host"]
+# What is rebuilt and swapped for each mutant: the programs the `fast` tests run and those they
+# load or start (the module, orvane-host), as far as the mutated files reach them. Worked out from
+# the build tree once it is configured and built (see plan_programs); names and paths relative to
+# the build tree.
+TARGETS = []
+ARTIFACTS = []
+# Target kinds whose files are there when the tests run (static and object libraries are linked
+# into them, utilities only make sources).
+RUNTIME_KINDS = ("EXECUTABLE", "MODULE_LIBRARY", "SHARED_LIBRARY")
 STASH = BUILD / "mutants"
 
 TOKEN = re.compile(
@@ -85,11 +89,14 @@ def code_part(line):
 
 
 def changed_number(text):
-    body = text.rstrip("uUlLfF")
-    suffix = text[len(body):]
-    if body.lower().startswith("0x"):
+    if text.lower().startswith("0x"):
+        # F is a hex digit here, not a float suffix: 0xF is fifteen.
+        body = text.rstrip("uUlL")
+        suffix = text[len(body):]
         value = int(body, 16)
         return hex(value - 1 if value else 1) + suffix
+    body = text.rstrip("uUlLfF")
+    suffix = text[len(body):]
     if re.fullmatch(r"\d+", body):
         value = int(body)
         return str({0: 1, 1: 0}.get(value, value + 1)) + suffix
@@ -195,7 +202,13 @@ def run(cmd, timeout=None, **kw):
 
 
 def configure():
-    if (BUILD / "build.ninja").exists():
+    # The codemodel of CMake's file API says which target compiles which file, with which include
+    # folders, and what depends on what: that is how a mutant's reach is worked out.
+    query = BUILD / ".cmake" / "api" / "v1" / "query" / "codemodel-v2"
+    query.parent.mkdir(parents=True, exist_ok=True)
+    query.touch()
+    reply = BUILD / ".cmake" / "api" / "v1" / "reply"
+    if (BUILD / "build.ninja").exists() and list(reply.glob("codemodel-v2-*.json")):
         return
     # No sanitizers by default: a mutant's build and test run stay cheap. MUTATION_CXXFLAGS can
     # bring them back (for example the dev preset's flags) at several times the cost.
@@ -207,6 +220,96 @@ def configure():
     result = run(cmd)
     if result.returncode:
         sys.exit("mutation: configure failed\n" + result.stdout)
+
+
+def codemodel():
+    """The build tree's targets by name: kind, artifacts, sources, include folders and the names of
+    the targets each depends on (linked or only built first)."""
+    reply = BUILD / ".cmake" / "api" / "v1" / "reply"
+    index = json.loads(max(reply.glob("codemodel-v2-*.json"), key=os.path.getmtime).read_text())
+    entries = index["configurations"][0]["targets"]
+    loaded = {t["id"]: json.loads((reply / t["jsonFile"]).read_text()) for t in entries}
+    targets = {}
+    for t in loaded.values():
+        targets[t["name"]] = {
+            "type": t["type"],
+            "artifacts": [a["path"] for a in t.get("artifacts", [])],
+            # Relative source paths are from the top of the source tree.
+            "sources": {(ROOT / s["path"]).resolve() for s in t.get("sources", [])},
+            "includes": {Path(i["path"]).resolve() for group in t.get("compileGroups", [])
+                         for i in group.get("includes", [])},
+            "depends": [loaded[d["id"]]["name"] for d in t.get("dependencies", [])],
+        }
+    return targets
+
+
+def reached(targets, files):
+    """The targets whose build can change with these files: those that compile one, that have its
+    folder among their include folders or compile a file of that folder (a header found beside
+    its source), and everything that depends on any of them."""
+    hit = set()
+    for name, t in targets.items():
+        source_dirs = {s.parent for s in t["sources"]}
+        for f in files:
+            if f in t["sources"] or f.parent in t["includes"] or f.parent in source_dirs:
+                hit.add(name)
+    grew = True
+    while grew:
+        grew = False
+        for name, t in targets.items():
+            if name not in hit and any(d in hit for d in t["depends"]):
+                hit.add(name)
+                grew = True
+    return hit
+
+
+def fast_programs():
+    """The files the `fast` tests run, relative to the build tree."""
+    result = run(["ctest", "--test-dir", str(BUILD), "-L", "fast", "--show-only=json-v1"])
+    if result.returncode:
+        sys.exit("mutation: ctest cannot list the fast tests\n" + result.stdout[-3000:])
+    programs = set()
+    for t in json.loads(result.stdout).get("tests", []):
+        command = t.get("command") or []
+        if command:
+            path = Path(command[0]).resolve()
+            if path.is_relative_to(BUILD.resolve()):
+                programs.add(str(path.relative_to(BUILD.resolve())))
+    return programs
+
+
+def plan_programs(files):
+    """Sets TARGETS and ARTIFACTS for mutants of these files: builds the unmutated programs they
+    reach once, asks ctest which of them the fast tests run, and keeps those with the programs they
+    load or start, as far as the files reach them. A module mutant so changes the module, the host
+    that loads it and the test programs; a host mutant the host and every program linking its
+    library, and not the module."""
+    targets = codemodel()
+    hit = reached(targets, files)
+    candidates = sorted(n for n in hit if targets[n]["type"] in RUNTIME_KINDS)
+    if not candidates:
+        sys.exit("mutation: no program of the build compiles or includes the files to mutate")
+    # The tests are discovered as their programs are built, so the fast ones are known only now.
+    result = run(["flock", LOCK, "nice", "cmake", "--build", str(BUILD), "-j2", "--target"] +
+                 candidates)
+    if result.returncode:
+        sys.exit("mutation: the unmutated sources do not build\n" + result.stdout[-3000:])
+    by_artifact = {a: n for n, t in targets.items() for a in t["artifacts"]}
+    needed = {by_artifact[p] for p in fast_programs() if p in by_artifact}
+    # What the test programs load or start: their dependencies that are programs themselves, and
+    # those of these in turn (orvane-host is built with the module it loads by default).
+    todo = list(needed)
+    while todo:
+        for d in targets[todo.pop()]["depends"]:
+            if d not in needed and targets[d]["type"] in RUNTIME_KINDS:
+                needed.add(d)
+                todo.append(d)
+    chosen = sorted(needed & hit)
+    if not chosen:
+        sys.exit("mutation: the fast tests run no program that the files to mutate reach")
+    TARGETS[:] = chosen
+    ARTIFACTS[:] = [a for n in chosen for a in targets[n]["artifacts"]]
+    print("mutation: rebuilding " + " ".join(chosen), flush=True)
 
 
 def build_batch(batch, originals):
@@ -304,6 +407,7 @@ def main():
           f"(seed {seed})", flush=True)
 
     configure()
+    plan_programs([f.resolve() for f in files])
 
     batch_size = max(1, int(os.environ.get("MUTATION_BATCH", "6")))
     caught, survived, skipped = [], [], []
