@@ -115,7 +115,7 @@ Subcommand AddRun(CLI::App &app) {
                   "Stop a session that takes longer than SECONDS, naming the step under way "
                   "(exit code 1); none by default")
       ->type_name("SECONDS")
-      ->check(CLI::Range(0.001, 86400.0));
+      ->check(TimeoutSeconds());
   run->add_flag("--caption", args->options.caption,
                 "Add a caption band to png pictures naming the window, the time and the zoom");
   run->footer(
