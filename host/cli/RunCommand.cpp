@@ -8,6 +8,7 @@
 #include "cli/Subcommand.h"
 #include "model/Errors.h"
 #include "report/Names.h"
+#include "report/OutputFile.h"
 #include "scenario/Play.h"
 #include "scenario/ScenarioFile.h"
 #include "scenario/ScenarioRunner.h"
@@ -52,16 +53,21 @@ void PrintSteps(const std::vector<StepRecord> &steps) {
 }
 
 int Play(RunArguments &args) {
-  const std::string text = ReadScenarioFile(args.scenario_path, args.options.limits);
-  // Loading the module and global setup can hang as well as any step.
+  // Reading the scenario can stall as well as loading the module or any step (a file on a
+  // network mount), so the watchdog is armed first.
   std::unique_ptr<Watchdog> watchdog;
   if (args.timeout_seconds > 0) {
     watchdog = std::make_unique<Watchdog>(args.timeout_seconds, "orvane-host: ");
-    watchdog->SetActivity("loading the module");
+    watchdog->SetActivity("reading the scenario " + args.scenario_path);
+    // Files half written are dropped, the trace is kept up to the call under way.
+    watchdog->OnTimeout(&OutputFile::StopAll);
     args.options.on_activity = [&](const std::string &activity) {
       watchdog->SetActivity(activity);
     };
   }
+  const std::string text = ReadScenarioFile(args.scenario_path, args.options.limits);
+  if (watchdog) watchdog->SetActivity("loading the module " + args.module_path);
+  args.options.inputs = {{args.scenario_path, "the scenario"}, {args.module_path, "the module"}};
   Module module(args.module_path);
   Session session(module);
   if (!args.quiet) session.project().info.on_show = ProgressDisplay();
@@ -115,7 +121,7 @@ Subcommand AddRun(CLI::App &app) {
                   "Stop a session that takes longer than SECONDS, naming the step under way "
                   "(exit code 1); none by default")
       ->type_name("SECONDS")
-      ->check(CLI::Range(0.001, 86400.0));
+      ->check(TimeoutSeconds());
   run->add_flag("--caption", args->options.caption,
                 "Add a caption band to png pictures naming the window, the time and the zoom");
   run->footer(

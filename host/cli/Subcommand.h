@@ -20,6 +20,8 @@ Subcommand AddValidate(CLI::App &app);  // ValidateCommand.cpp
 
 // The exit codes as --help explains them.
 extern const char *const kExitCodes;
+// --timeout: a finite number of seconds above 0 and at most a day ("nan" and "inf" are not).
+CLI::Validator TimeoutSeconds();
 // The module built beside the host.
 std::string DefaultModulePath();
 

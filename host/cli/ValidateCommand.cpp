@@ -5,15 +5,24 @@
 #include <memory>
 
 #include "cli/Subcommand.h"
+#include "protocol/Module.h"
 #include "report/Json.h"
 #include "scenario/Play.h"
 #include "validate/Validator.h"
+#include "validate/Watchdog.h"
 
 namespace orvane::host::cli {
 
 namespace {
 
 int Run(const std::string &module_path, const ValidateOptions &options, bool json) {
+  // A module that cannot be loaded is bad input, as `info` says, not seven failed checks: it is
+  // loaded once here (and let go before any check starts) so that its one line comes first.
+  {
+    Watchdog watchdog(options.timeout_seconds, "orvane-host: ");
+    watchdog.SetActivity("loading the module");
+    Module probe(module_path);
+  }
   std::vector<CheckResult> results = Validate(module_path, options);
   Json report = ToJson(results);
   report["module"] = module_path;
@@ -62,7 +71,7 @@ Subcommand AddValidate(CLI::App &app) {
                    "Seconds each check may take before it counts as \"timed out\"")
       ->capture_default_str()
       ->type_name("SECONDS")
-      ->check(CLI::Range(0.001, 86400.0));
+      ->check(TimeoutSeconds());
   validate->footer(std::string(
       "Each check runs in a child process of its own, so a crash or a signal is reported as that\n"
       "check's outcome (\"crashed\") and a hang as \"timed out\", never as a pass. In this\n"

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+
+#include "model/Text.h"
 
 namespace orvane::host {
 
@@ -83,11 +86,22 @@ void CallTrace::Begin(const char *function, PF_Err err) {
 
 namespace {
 
+// A JSON string, whatever the module passed: bytes that are not UTF-8 (which no JSON reader
+// takes) become U+FFFD; the session reports the text itself where it keeps it.
 void PutString(std::string &out, const char *s) {
   out += '"';
-  for (const char *p = s; *p; ++p) {
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (c == '"' || c == '\\') {
+  const std::string_view text(s);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      const std::size_t n = Utf8SequenceAt(text, i);
+      if (n == 0) {
+        out += "\\ufffd";
+      } else {
+        out.append(text.substr(i, n));
+        i += n - 1;
+      }
+    } else if (c == '"' || c == '\\') {
       out += '\\';
       out += char(c);
     } else if (c < 0x20) {

@@ -48,10 +48,12 @@ PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) 
   EffectParam param;
   param.def = *def;
   param.def.name[PF_MAX_EFFECT_PARAM_NAME_LEN] = '\0';
-  param.name = param.def.name;
+  const std::string which = "the name of parameter " + std::to_string(params.size());
+  param.name = s.ModuleText(param.def.name, which);
   // The text is kept in the project; the definition points at it when it is handed over.
   if (const A_char **text = TypeOf(param.def).text(param.def)) {
-    if (*text) param.text = *text;
+    if (*text)
+      param.text = s.ModuleText(*text, "the text of parameter " + std::to_string(params.size()));
     *text = nullptr;
   }
   params.push_back(std::move(param));
@@ -170,13 +172,17 @@ PF_Err Copy(PF_ProgPtr effect_ref, PF_EffectWorld *src, PF_EffectWorld *dst, PF_
   PF_Rect d = dst_r ? *dst_r : PF_Rect{0, 0, dst->width, dst->height};
   s.left = std::max<A_long>(s.left, 0);
   s.top = std::max<A_long>(s.top, 0);
-  const A_long width =
-      std::min({s.right - s.left, d.right - d.left, src->width - s.left, dst->width - d.left});
-  const A_long height =
-      std::min({s.bottom - s.top, d.bottom - d.top, src->height - s.top, dst->height - d.top});
-  if (width <= 0 || height <= 0 || d.left < 0 || d.top < 0) return PF_Err_NONE;
+  if (d.left < 0 || d.top < 0) return PF_Err_NONE;
+  // Rectangles come from the module: their differences are taken in 64 bits, where no corner
+  // can wrap them.
+  using Wide = long long;
+  const Wide width = std::min({Wide(s.right) - s.left, Wide(d.right) - d.left,
+                               Wide(src->width) - s.left, Wide(dst->width) - d.left});
+  const Wide height = std::min({Wide(s.bottom) - s.top, Wide(d.bottom) - d.top,
+                                Wide(src->height) - s.top, Wide(dst->height) - d.top});
+  if (width <= 0 || height <= 0) return PF_Err_NONE;
   const std::size_t px = std::size_t(PixelBytesOf(*src));
-  for (A_long y = 0; y < height; ++y) {
+  for (Wide y = 0; y < height; ++y) {
     const auto *from = static_cast<const uint8_t *>(src->data) +
                        std::size_t(s.top + y) * std::size_t(src->rowbytes) +
                        std::size_t(s.left) * px;

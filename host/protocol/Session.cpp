@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 
 #include "model/ParamTypes.h"
+#include "model/Text.h"
 #include "model/Units.h"
 #include "protocol/Suites.h"
 
@@ -139,8 +141,9 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
   record.end_call = trace_.calls();
   record.out_flags = out_data->out_flags;
   if (out_data->out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) {
-    record.message.assign(out_data->return_msg,
-                          strnlen(out_data->return_msg, sizeof out_data->return_msg));
+    record.message =
+        ModuleText(out_data->return_msg, strnlen(out_data->return_msg, sizeof out_data->return_msg),
+                   "the message of command " + std::to_string(cmd));
   }
   for (const auto &[key, n] : suites_.TakeImbalance()) {
     record.problems.push_back("suite \"" + key.first + "\" " + std::to_string(key.second) +
@@ -271,7 +274,33 @@ void Session::ParamChanged(int index) {
 std::string Session::AboutText() {
   PF_OutData out{};
   Send(PF_Cmd_ABOUT, nullptr, &out);
-  return std::string(out.return_msg, strnlen(out.return_msg, sizeof out.return_msg));
+  const std::string about =
+      ModuleText(out.return_msg, strnlen(out.return_msg, sizeof out.return_msg), "the About text");
+  // The command has been recorded already; its problem belongs to the session as well.
+  for (auto &problem : handles_.TakeProblems()) problems_.push_back(std::move(problem));
+  return about;
+}
+
+std::string Session::ModuleText(const char *text, std::size_t length, const std::string &what) {
+  if (!text) return std::string();
+  const std::string_view given(text, length);
+  if (IsUtf8(given)) return std::string(given);
+  // The problem shows the bytes that do not read as UTF-8, so that they can be found.
+  std::string shown;
+  for (std::size_t i = 0; i < given.size();) {
+    const std::size_t n = Utf8SequenceAt(given, i);
+    if (n == 0) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(given[i]));
+      shown += hex;
+      ++i;
+    } else {
+      shown.append(given.substr(i, n));
+      i += n;
+    }
+  }
+  handles_.Report(what + " is not UTF-8: \"" + shown + "\"");
+  return ValidUtf8(given);
 }
 
 }  // namespace orvane::host

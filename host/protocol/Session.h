@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,13 @@ class Session {
 
   const std::vector<CommandRecord> &commands() const { return commands_; }
   std::vector<std::string> &problems() { return problems_; }
+  // Text the module hands over (`what` names it: "the undo name"), as the project keeps it: a
+  // text that is not UTF-8 is reported as the module's problem and kept with U+FFFD for what
+  // cannot be read.
+  std::string ModuleText(const char *text, std::size_t length, const std::string &what);
+  std::string ModuleText(const char *text, const std::string &what) {
+    return ModuleText(text, text ? std::strlen(text) : 0, what);
+  }
 
   // The parameter array at a context, as the application hands it with a command.
   struct ParamArray {

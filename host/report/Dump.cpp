@@ -194,7 +194,11 @@ class Writer {
  public:
   explicit Writer(std::ostream &out) : out_(out) {}
   // A value at a nesting depth: its lines after the first are indented to that depth.
-  void Value(const Json &v, int depth) { Text(v.dump(2), depth); }
+  // The session keeps module text as UTF-8 (reporting what was not); should any other text slip
+  // through, it is written with U+FFFD rather than ending the dump half way.
+  void Value(const Json &v, int depth) {
+    Text(v.dump(2, ' ', false, Json::error_handler_t::replace), depth);
+  }
   void Text(const std::string &text, int depth) {
     std::size_t from = 0;
     for (std::size_t nl; (nl = text.find('\n', from)) != std::string::npos; from = nl + 1) {
@@ -246,7 +250,7 @@ void WriteProject(std::ostream &out, Session &session, const std::vector<StepRec
   w.Key("masks", 1);
   w.Array(project.layer.masks.size(), 1, [&](std::size_t i) {
     // The mask's own fields, then its keyframes one by one, then its closing brace.
-    std::string head = MaskJson(project, i).dump(2);
+    std::string head = MaskJson(project, i).dump(2, ' ', false, Json::error_handler_t::replace);
     head.resize(head.size() - 2);  // "\n}"
     w.Text(head, 2);
     out << ",\n";

@@ -27,4 +27,10 @@ std::string BytesText(double n) {
   return text;
 }
 
+std::string NumberText(double n) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%g", n);
+  return text;
+}
+
 }  // namespace orvane::host

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "model/Errors.h"
+#include "report/OutputFile.h"
 
 namespace orvane::host {
 
@@ -39,7 +40,7 @@ SurfacePtr LayerSurface(const Layer &layer) {
   unsigned char *data = cairo_image_surface_get_data(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());
   for (A_long y = 0; y < layer.height; ++y) {
-    auto *row = reinterpret_cast<uint32_t *>(data + y * stride);
+    auto *row = reinterpret_cast<uint32_t *>(data + std::size_t(y) * std::size_t(stride));
     for (A_long x = 0; x < layer.width; ++x) {
       const PF_Pixel p = pattern.At8(x, y);
       row[x] = uint32_t(p.alpha) << 24 | uint32_t(p.red) << 16 | uint32_t(p.green) << 8 | p.blue;
@@ -171,9 +172,11 @@ std::string FrameAndTime(double time, double fps) {
 }
 
 void Save(cairo_surface_t *surface, const std::string &path) {
-  if (cairo_surface_write_to_png(surface, path.c_str()) != CAIRO_STATUS_SUCCESS) {
+  OutputFile file(path);
+  if (cairo_surface_write_to_png(surface, file.temp_path().c_str()) != CAIRO_STATUS_SUCCESS) {
     throw BadInput("cannot write " + path);
   }
+  file.Commit();
 }
 
 }  // namespace

@@ -123,6 +123,8 @@ void CheckProjectLimits(const Project &p, const View &, const Limits &limits) {
   CheckTicks(std::fabs(c.work_start) + std::fabs(c.work_duration), c.time_scale,
              "the end of the work area");
   CheckTicks(p.layer.start, c.time_scale, "layer start");
+  CheckTicks(p.LayerTime(c.duration), c.time_scale, "the composition's end in layer time");
+  CheckTicks(p.LayerTime(0), c.time_scale, "the composition's start in layer time");
   const Transform &t = p.layer.transform;
   for (double v : {t.position[0], t.position[1], t.anchor[0], t.anchor[1], t.scale[0], t.scale[1],
                    t.rotation}) {
@@ -140,7 +142,8 @@ void CheckStepLimits(const Json &step, const Project &p, const View &view, const
   if (const Json *time = Find(step, "time"); time && time->is_number()) {
     const double t = time->get<double>();
     CheckTicks(t, p.comp.time_scale, "\"time\"");
-    CheckTicks(t - p.layer.start, p.comp.time_scale, "\"time\" in layer time");
+    // The module is handed layer time, which the layer's stretch scales.
+    CheckTicks(p.LayerTime(t), p.comp.time_scale, "\"time\" in layer time");
   }
   if (const Json *points = Find(step, "points");
       points && points->is_array() && points->size() > limits.max_points) {

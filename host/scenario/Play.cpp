@@ -1,11 +1,13 @@
 #include "scenario/Play.h"
 
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <new>
 
 #include "model/Errors.h"
 #include "report/Dump.h"
+#include "report/OutputFile.h"
+#include "scenario/Outputs.h"
 #include "scenario/ScenarioFile.h"
 #include "scenario/ScenarioRunner.h"
 
@@ -15,42 +17,57 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Streams the session's host calls to the trace file from construction to Close, so the
-// session's memory does not grow with the calls however long the scenario runs.
+// Streams the session's host calls to the trace file from Open to Close, so the session's
+// memory does not grow with the calls however long the scenario runs. Each line goes to the file
+// as it is written, and a run that stops early (bad input, a time-out) keeps its trace up to the
+// last call: that call is where the user looks.
 class TraceFile {
  public:
-  TraceFile(Session &session, const std::string &path) : session_(session), path_(path) {
+  TraceFile(Session &session, const std::string &path) : session_(session), path_(path) {}
+  void Open() {
     if (path_.empty()) return;
-    out_.open(path_);
-    if (!out_) throw BadInput("cannot write the trace file " + path_);
-    session_.trace().StreamTo(&out_);
+    file_ = std::make_unique<OutputFile>(path_, OutputFile::OnStop::Keep);
+    file_->stream() << std::unitbuf;
+    session_.trace().StreamTo(&file_->stream());
   }
   ~TraceFile() {
-    if (out_.is_open()) session_.trace().StreamTo(nullptr);
+    if (file_) session_.trace().StreamTo(nullptr);
   }
   void Close() {
-    if (!out_.is_open()) return;
+    if (!file_) return;
     session_.trace().StreamTo(nullptr);
-    out_.close();
-    if (!out_) throw BadInput("cannot write the trace file " + path_);
+    file_->Commit();
+    file_.reset();
   }
 
  private:
   Session &session_;
   std::string path_;
-  std::ofstream out_;
+  std::unique_ptr<OutputFile> file_;
 };
 
 void Play(Session &session, const std::string &text, const std::string &origin,
           const RunOptions &options, RunOutcome &outcome) {
   TraceFile trace(session, options.trace_path);
   ScenarioRunner runner(session, ParseScenario(text, origin, options.limits), options.limits);
+  // Nothing is opened for writing before the scenario has been read and checked, and no output
+  // may be an input or another output.
+  const std::string dump_path =
+      options.out_dir.empty() ? "" : (fs::path(options.out_dir) / "project.json").string();
+  std::vector<NamedOutput> outputs;
+  if (!options.trace_path.empty()) outputs.push_back({options.trace_path, "the trace file"});
+  if (!dump_path.empty()) outputs.push_back({dump_path, "the project dump"});
+  for (NamedOutput &picture : PictureOutputs(runner.scenario(), options.out_dir))
+    outputs.push_back(std::move(picture));
+  CheckOutputsApart(outputs, options.inputs);
+  // The output folder first: the trace may be one of its files.
   if (!options.out_dir.empty()) {
     std::error_code ec;
     fs::create_directories(options.out_dir, ec);
     if (ec)
       throw BadInput("cannot create the output folder " + options.out_dir + ": " + ec.message());
   }
+  trace.Open();
   runner.SetOutputDir(options.out_dir);
   runner.SetCaption(options.caption);
   if (options.on_activity) {
@@ -67,14 +84,17 @@ void Play(Session &session, const std::string &text, const std::string &origin,
   outcome.files = runner.files_written();
   if (!options.trace_path.empty()) outcome.files.push_back(options.trace_path);
   // The dump is written as it is produced: an hour's bake holds millions of keyframes.
-  if (!options.out_dir.empty()) {
-    const std::string path = (fs::path(options.out_dir) / "project.json").string();
-    std::ofstream out(path);
-    WriteProject(out, session, outcome.steps);
-    if (!out) throw BadInput("cannot write " + path);
-    outcome.files.push_back(path);
+  if (!dump_path.empty()) {
+    if (options.on_activity) options.on_activity("writing " + dump_path);
+    OutputFile out(dump_path);
+    WriteProject(out.stream(), session, outcome.steps);
+    out.Commit();
+    outcome.files.push_back(dump_path);
   }
-  if (options.dump_out) WriteProject(*options.dump_out, session, outcome.steps);
+  if (options.dump_out) {
+    if (options.on_activity) options.on_activity("writing the project dump");
+    WriteProject(*options.dump_out, session, outcome.steps);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "report/StepRecord.h"
 #include "scenario/Limits.h"
+#include "scenario/Outputs.h"
 
 namespace orvane::host {
 
@@ -20,6 +21,8 @@ constexpr int kExitBadInput = 2;      // a scenario, value or module that cannot
 struct RunOptions {
   std::string out_dir;     // project.json and pictures go here (none when empty)
   std::string trace_path;  // every host call with its arguments and result, as JSON lines
+  // The files the run reads (the scenario, the module), which no output may be.
+  std::vector<NamedOutput> inputs;
   // The project dump is written here too (standard output for --json), as it is produced.
   std::ostream *dump_out = nullptr;
   Limits limits;

@@ -1,9 +1,16 @@
 #include "scenario/ScenarioFile.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 #include "model/Errors.h"
 #include "scenario/JsonValues.h"
@@ -148,20 +155,73 @@ Json ParseScenario(const std::string &text, const std::string &origin, const Lim
 }
 
 std::string ReadScenarioFile(const std::string &path, const Limits &limits) {
+  const std::string too_large =
+      path + ": the file is larger than " + std::to_string(limits.max_file_bytes >> 20) +
+      " MiB; scenarios are at most " + std::to_string(limits.max_file_bytes >> 20) + " MiB";
+#if defined(_WIN32)
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) throw BadInput(path + ": no such file");
   if ((st.st_mode & S_IFMT) == S_IFDIR)
     throw BadInput(path + ": is a directory, not a scenario file");
+  if ((st.st_mode & S_IFMT) != S_IFREG) throw BadInput(path + ": is not a regular file");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw BadInput(path + ": cannot be read");
+  std::string text(limits.max_file_bytes + 1, '\0');
+  in.read(&text[0], std::streamsize(text.size()));
+  text.resize(std::size_t(in.gcount()));
+  if (text.size() > limits.max_file_bytes) throw BadInput(too_large);
+  return text;
+#else
+  // Opened without blocking, so that a named pipe nobody writes to is refused rather than waited
+  // on; what it is comes from the open file itself, not from a name that may change meanwhile.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) throw BadInput(path + ": no such file");
+    throw BadInput(path + ": cannot be read (" + std::strerror(errno) + ")");
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (fstat(fd, &st) != 0) throw BadInput(path + ": cannot be read (" + std::strerror(errno) + ")");
+  switch (st.st_mode & S_IFMT) {
+    case S_IFREG:
+      break;
+    case S_IFDIR:
+      throw BadInput(path + ": is a directory, not a scenario file");
+    case S_IFIFO:
+      throw BadInput(path + ": is a named pipe, not a scenario file");
+    case S_IFCHR:
+    case S_IFBLK:
+      throw BadInput(path + ": is a device, not a scenario file");
+    default:
+      throw BadInput(path + ": is not a regular file, not a scenario file");
+  }
   if (std::size_t(st.st_size) > limits.max_file_bytes) {
     throw BadInput(path + ": the file is " + std::to_string(std::size_t(st.st_size) >> 20) +
                    " MiB; scenarios are at most " + std::to_string(limits.max_file_bytes >> 20) +
                    " MiB");
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw BadInput(path + ": cannot be read");
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  // Never more than the limit and one byte, whatever the size said: a file may grow meanwhile.
+  std::string text;
+  text.resize(std::min<std::size_t>(std::size_t(st.st_size) + 1, limits.max_file_bytes + 1));
+  std::size_t got = 0;
+  for (;;) {
+    if (got == text.size()) {
+      if (text.size() > limits.max_file_bytes) break;
+      text.resize(std::min<std::size_t>(text.size() * 2, limits.max_file_bytes + 1));
+    }
+    const ssize_t n = read(fd, &text[got], text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw BadInput(path + ": cannot be read (" + std::strerror(errno) + ")");
+    if (n == 0) break;
+    got += std::size_t(n);
+  }
+  text.resize(got);
+  if (text.size() > limits.max_file_bytes) throw BadInput(too_large);
+  return text;
+#endif
 }
 
 }  // namespace orvane::host

@@ -4,6 +4,7 @@
 
 #include "model/Errors.h"
 #include "scenario/JsonValues.h"
+#include "scenario/Outputs.h"
 #include "scenario/Setup.h"
 #include "scenario/StepSummary.h"
 
@@ -125,16 +126,7 @@ WindowKind ScenarioRunner::Window(const Json &step) const {
 }
 
 std::string ScenarioRunner::OutputPath(const Json &step, const char *what) const {
-  if (!step.contains("file") || !step.at("file").is_string() ||
-      step.at("file").get<std::string>().empty()) {
-    throw BadInput(std::string("\"") + what + "\" needs a \"file\" name");
-  }
-  const std::string name = step.at("file").get<std::string>();
-  // Pictures go into the output folder and nowhere else.
-  if (name.find("..") != std::string::npos || name.front() == '/') {
-    throw BadInput("\"file\" must be a name inside the output folder");
-  }
-  return out_dir_.empty() ? name : out_dir_ + "/" + name;
+  return PicturePath(out_dir_, step, what, true);
 }
 
 }  // namespace orvane::host

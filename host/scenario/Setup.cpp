@@ -4,6 +4,7 @@
 
 #include "model/Errors.h"
 #include "model/Units.h"
+#include "report/Format.h"
 #include "scenario/JsonValues.h"
 
 namespace orvane::host {
@@ -93,6 +94,35 @@ void ConfigureLayerAnimation(Project &project, const Json &layer) {
     TransformKeysFromJson(project, layer.at("rotation"), "rotation", false, k.rotation);
 }
 
+// The ticks a second of a frame rate given without a time scale, such that every frame is a
+// whole number of ticks: the rate itself when it is whole; for 29.97, 23.976 and their kin the
+// broadcast scales (30000 ticks a second, 1001 a frame), with the rate made exact, since 29.97
+// taken at its word puts frame 1000 a tick away from where the application has it; else the
+// smallest scale that holds a frame in at most 1,000 ticks (fps 0.5: one tick a second). Any
+// other rate needs its time scale from the user.
+void PickTimeScale(Composition &c) {
+  if (c.fps == std::floor(c.fps)) {
+    c.time_scale = A_u_long(c.fps);
+    return;
+  }
+  const double whole = std::round(c.fps * 1.001);
+  if (whole >= 1 && std::fabs(c.fps - whole / 1.001) < 0.0005 && whole * 1000 <= 1e9) {
+    c.time_scale = A_u_long(whole * 1000);
+    c.fps = whole * 1000 / 1001;
+    return;
+  }
+  for (int ticks_a_frame = 2; ticks_a_frame <= 1000; ++ticks_a_frame) {
+    const double scale = c.fps * ticks_a_frame;
+    if (std::fabs(scale - std::round(scale)) < 1e-9 * scale && scale >= 0.5 && scale <= 1e9) {
+      c.time_scale = A_u_long(std::round(scale));
+      return;
+    }
+  }
+  throw BadInput("comp fps " + NumberText(c.fps) +
+                 " is no whole number of ticks a frame at any time scale up to 1,000 ticks a "
+                 "frame; give comp \"time_scale\" (ticks a second)");
+}
+
 }  // namespace
 
 void ConfigureHost(Session &session, const Json &scenario) {
@@ -139,7 +169,17 @@ void ConfigureProject(Project &project, const Json &scenario) {
   c.width = A_long(Number(comp, "width", c.width, "comp"));
   c.height = A_long(Number(comp, "height", c.height, "comp"));
   c.fps = Number(comp, "fps", c.fps, "comp");
-  c.time_scale = A_u_long(Number(comp, "time_scale", c.fps, "comp"));
+  Positive(c.fps, "comp fps");
+  if (comp.contains("time_scale")) {
+    const double scale = Number(comp, "time_scale", 0, "comp");
+    Positive(scale, "comp time_scale");
+    if (scale != std::floor(scale))
+      throw BadInput("comp time_scale is " + NumberText(scale) +
+                     "; it counts ticks a second, a whole number");
+    c.time_scale = A_u_long(scale);
+  } else {
+    PickTimeScale(c);
+  }
   c.duration = Number(comp, "duration", c.duration, "comp");
   c.work_start = 0;
   c.work_duration = c.duration;
@@ -151,7 +191,6 @@ void ConfigureProject(Project &project, const Json &scenario) {
   }
   Positive(c.width, "comp width");
   Positive(c.height, "comp height");
-  Positive(c.fps, "comp fps");
   Positive(c.time_scale, "comp time_scale");
   Positive(c.duration, "comp duration");
 

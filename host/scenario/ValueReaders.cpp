@@ -99,8 +99,12 @@ std::optional<StreamValue> ParamExpressionFromJson(const EffectParam &param, con
         offset.v[i] = byte / 255.0;
       }
       return offset;
-    case ValueShape::Number:
     case ValueShape::Integer:
+      // The module reads a whole number; a fraction would be rounded where nobody sees it.
+      offset.v[0] = Finite(value, name);
+      if (offset.v[0] != std::floor(offset.v[0])) throw BadInput(name + " adds a whole number");
+      return offset;
+    case ValueShape::Number:
     case ValueShape::Boolean:
       offset.v[0] = Finite(value, name);
       return offset;

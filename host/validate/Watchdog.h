@@ -4,6 +4,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,6 +21,9 @@ class Watchdog {
 
   // What is under way now, for the message ("step 3 (press Bake Masks)").
   void SetActivity(const std::string &activity);
+  // Run on the watchdog's thread after the message, just before the process ends (to put the
+  // files being written in order); it must not wait for the stuck thread.
+  void OnTimeout(std::function<void()> last_words);
 
  private:
   void Watch(double seconds);
@@ -29,6 +33,7 @@ class Watchdog {
   std::condition_variable stop_;
   bool stopped_ = false;
   std::string activity_ = "starting";
+  std::function<void()> last_words_;
   std::thread thread_;
 };
 

@@ -210,4 +210,17 @@ TEST(Cli, InfoInTextPutsEachFieldOnALineAndTheAboutTextOnLinesOfItsOwn) {
   EXPECT_EQ(r.out, expected);
 }
 
+TEST(Cli, ValidateOnAModuleThatCannotBeLoadedSaysWhatInfoSays) {
+  const std::string text = orvane::test::WriteTemp("not-a-module.so", "plain text\n");
+  for (const std::string &module : {std::string("/nonexistent/module.so"), text}) {
+    SCOPED_TRACE(module);
+    auto info = RunHost("info " + module);
+    auto validate = RunHost("validate " + module);
+    EXPECT_EQ(info.code, 2);
+    EXPECT_EQ(validate.code, 2);
+    EXPECT_EQ(validate.out.find('\n'), validate.out.size() - 1) << validate.out;
+    EXPECT_EQ(validate.out, info.out);
+  }
+}
+
 }  // namespace

@@ -124,7 +124,8 @@ const AEGP_KeyframeSuite4 kKeyframeSuite4 = {Traced<StartAddKeyframes>, Traced<A
 
 PF_Err InfoDrawText(const A_char *line1, const A_char *line2) {
   ORVANE_HOST_ENTER("PF_InfoDrawText", line1, line2);
-  S().project().info.Show(line1 ? line1 : "", line2 ? line2 : "");
+  S().project().info.Show(S().ModuleText(line1, "the Info text"),
+                          S().ModuleText(line2, "the Info text"));
   return PF_Err_NONE;
 }
 

@@ -80,7 +80,8 @@ const AEGP_UtilitySuite7 kUtilitySuite7 = {Traced<RegisterWithAEGP>};
 
 A_Err StartUndoGroup(const A_char *name) {
   ORVANE_HOST_ENTER("AEGP_StartUndoGroup", name);
-  Session::Current().project().undo.StartGroup(name ? name : "");
+  Session &s = Session::Current();
+  s.project().undo.StartGroup(s.ModuleText(name, "the undo name"));
   return A_Err_NONE;
 }
 

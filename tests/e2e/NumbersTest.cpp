@@ -1,0 +1,155 @@
+// Numbers a user types that the host could get silently wrong: frame rates without a time scale,
+// fractions where whole numbers are meant, times that a stretched layer pushes past the ticks a
+// time can hold, and time-outs that are not numbers.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "HostFixture.h"
+#include "HostProcess.h"
+#include "model/Image.h"
+#include "protocol/Suites.h"
+
+namespace {
+
+using orvane::test::RunHost;
+using orvane::test::WriteTemp;
+
+bool OneLine(const std::string &text) {
+  return !text.empty() && text.find('\n') == text.size() - 1;
+}
+
+// A bake of one rectangle over the whole composition, as a dump.
+nlohmann::json Bake(const std::string &name, const std::string &comp) {
+  const std::string path = WriteTemp(name, R"({"comp": )" + comp + R"(, "steps": [
+      {"do": "apply"}, {"do": "press", "param": "Create Mask"},
+      {"do": "press", "param": "Bake Masks"}]})");
+  auto r = RunHost("run " + path + " --json", false);
+  EXPECT_EQ(r.code, 0);
+  return nlohmann::json::parse(r.out, nullptr, false);
+}
+
+TEST(Numbers, BroadcastRatesWithoutATimeScaleBakeEveryFrameOnItsOwnTick) {
+  struct Case {
+    const char *fps;
+    int frames;          // 2 s of frames, as the application counts them
+    long ticks_a_frame;  // at the broadcast scale
+    long scale;
+  };
+  for (const Case &c : {Case{"29.97", 60, 1001, 30000}, Case{"23.976", 48, 1001, 24000}}) {
+    SCOPED_TRACE(c.fps);
+    auto dump = Bake(std::string("rate") + c.fps + ".json",
+                     std::string(R"({"fps": )") + c.fps + R"(, "duration": 2})");
+    ASSERT_FALSE(dump.is_discarded());
+    const auto &keys = dump["masks"][0]["keyframes"];
+    ASSERT_EQ(keys.size(), std::size_t(c.frames));
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      EXPECT_EQ(keys[k]["scale"], c.scale);
+      EXPECT_EQ(keys[k]["tick"], long(k) * c.ticks_a_frame) << "frame " << k;
+    }
+  }
+}
+
+TEST(Numbers, SlowAndOddRatesGetATimeScaleOrAskForOne) {
+  // Half a frame a second: one tick a second, two ticks a frame; 4 s hold two frames.
+  auto dump = Bake("half.json", R"({"fps": 0.5, "duration": 4})");
+  ASSERT_FALSE(dump.is_discarded());
+  const auto &keys = dump["masks"][0]["keyframes"];
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[1]["tick"], 2);
+  EXPECT_EQ(keys[1]["scale"], 1);
+  // 12.5 fps: 25 ticks a second, 2 a frame.
+  dump = Bake("twelve.json", R"({"fps": 12.5, "duration": 1})");
+  ASSERT_FALSE(dump.is_discarded());
+  ASSERT_EQ(dump["masks"][0]["keyframes"].size(), 13u);
+  EXPECT_EQ(dump["masks"][0]["keyframes"][12]["tick"], 24);
+
+  const std::string odd =
+      WriteTemp("odd.json", R"({"comp": {"fps": 3.14159265}, "steps": [{"do": "apply"}]})");
+  auto r = RunHost("run " + odd + " --quiet");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(OneLine(r.out)) << r.out;
+  EXPECT_NE(r.out.find("give comp \"time_scale\""), std::string::npos) << r.out;
+}
+
+TEST(Numbers, FractionsWhereWholeNumbersAreMeantAreRefused) {
+  struct Case {
+    std::string scenario, expected;
+  };
+  const Case cases[] = {
+      {R"({"comp": {"fps": 30, "time_scale": 29.5}, "steps": [{"do": "apply"}]})",
+       "comp time_scale is 29.5"},
+      {R"({"steps": [{"do": "apply"}, {"do": "set", "param": "Number", "value": 2.5}]})",
+       "whole number"},
+      {R"({"steps": [{"do": "apply"}, {"do": "expression", "param": "Number", "value": 0.5}]})",
+       "adds a whole number"},
+  };
+  int n = 0;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.scenario);
+    auto r = RunHost("run " + WriteTemp("whole" + std::to_string(n++) + ".json", c.scenario) +
+                     " --quiet");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(OneLine(r.out)) << r.out;
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
+  }
+}
+
+TEST(Numbers, TheTickLimitCountsTheLayersStretch) {
+  // At 1 % stretch, 800,000 s of composition time are 80,000,000 s of layer time: 2.4 billion
+  // ticks at 30 a second, past the 2,147,483,647 a time holds. Without the stretch it fits.
+  const std::string stretched = WriteTemp("stretched.json", R"({"layer": {"stretch": 1},
+      "steps": [{"do": "apply"}, {"do": "render", "time": 800000}]})");
+  auto r = RunHost("run " + stretched + " --quiet");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(OneLine(r.out)) << r.out;
+  EXPECT_NE(r.out.find("step 2 (render): \"time\" in layer time"), std::string::npos) << r.out;
+  const std::string plain = WriteTemp("plain.json", R"({"layer": {"stretch": 100},
+      "steps": [{"do": "apply"}, {"do": "render", "time": 800000}]})");
+  r = RunHost("run " + plain + " --quiet");
+  EXPECT_EQ(r.code, 0) << r.out;
+}
+
+TEST(Numbers, ATimeOutIsAFinitePositiveNumber) {
+  const std::string path = WriteTemp("timeout.json", R"({"steps": [{"do": "apply"}]})");
+  for (const char *seconds : {"nan", "NaN", "inf", "-1", "0", "1e400", "5s"}) {
+    SCOPED_TRACE(seconds);
+    auto r = RunHost("run " + path + " --quiet --timeout " + seconds);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.out.find("--timeout"), std::string::npos) << r.out;
+    r = RunHost(std::string("validate ") + ORVANE_MODULE_PATH +
+                " --reproduce parameters --timeout " + seconds);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.out.find("--timeout"), std::string::npos) << r.out;
+  }
+  auto r = RunHost("run " + path + " --quiet --timeout 0.5e1");
+  EXPECT_EQ(r.code, 0) << r.out;
+}
+
+// The copy callback takes its rectangles from the module: sides whose difference does not fit
+// 32 bits are an empty rectangle, not a wrapped width that copies rows.
+class CopyCallback : public orvane::test::HostTest {};
+
+TEST_F(CopyCallback, RectanglesWhoseSidesWouldWrapCopyNothing) {
+  PF_InData in{};
+  PF_UtilCallbacks utils{};
+  orvane::host::InstallCallbacks(in, utils);
+  orvane::host::Image from(8, 8, 8), to(8, 8, 8);
+  std::fill(from.data.begin(), from.data.end(), uint8_t(0x11));
+  std::fill(to.data.begin(), to.data.end(), uint8_t(0x22));
+  PF_EffectWorld src = from.World(), dst = to.World();
+  PF_Rect wrapping_source{5, 0, INT_MIN, 8};  // right - left is below INT_MIN
+  PF_Rect wrapping_target{1, 0, INT_MIN, 8};
+  PF_Rect whole{0, 0, 8, 8};
+  EXPECT_EQ(utils.copy(session().effect_ref(), &src, &dst, &wrapping_source, &whole), PF_Err_NONE);
+  EXPECT_EQ(utils.copy(session().effect_ref(), &src, &dst, &whole, &wrapping_target), PF_Err_NONE);
+  EXPECT_EQ(std::count(to.data.begin(), to.data.end(), 0x22), long(to.data.size()));
+  // The same call with sound rectangles does copy: the test above is not vacuous.
+  EXPECT_EQ(utils.copy(session().effect_ref(), &src, &dst, &whole, &whole), PF_Err_NONE);
+  EXPECT_EQ(to.Row(7)[0], 0x11);
+}
+
+}  // namespace
