@@ -44,7 +44,7 @@ void ScenarioRunner::DoKey(const Json &step, StepRecord &) {
     throw BadInput("\"" + param.name + "\" cannot be animated");
   if (!step.contains("value")) throw BadInput("\"key\" needs a \"value\"");
   if (!step.contains("time")) throw BadInput("\"key\" needs a \"time\" in seconds");
-  const double t = Seconds(step, "time", 0);
+  const double t = Seconds(step, "time", 0, project.comp);
   StreamValue value = ParamValueFromJson(param, step.at("value"), project);
   param.stream.SetKey(project.LayerTime(t), Ticks(t, project.comp.time_scale), value);
   session_.ParamChanged(index);

@@ -10,21 +10,21 @@
 
 namespace orvane::host {
 
-const std::map<std::string, ScenarioRunner::Handler> &ScenarioRunner::Handlers() {
-  static const std::map<std::string, Handler> handlers = {
-      {"apply", &ScenarioRunner::DoApply},
-      {"press", &ScenarioRunner::DoPress},
-      {"set", &ScenarioRunner::DoSet},
-      {"key", &ScenarioRunner::DoKey},
-      {"render", &ScenarioRunner::DoRender},
-      {"mask", &ScenarioRunner::DoMask},
-      {"delete_mask", &ScenarioRunner::DoDeleteMask},
-      {"draw", &ScenarioRunner::DoDraw},
-      {"click", &ScenarioRunner::DoClick},
-      {"drag", &ScenarioRunner::DoDrag},
-      {"png", &ScenarioRunner::DoPng},
-      {"sheet", &ScenarioRunner::DoSheet},
-      {"expression", &ScenarioRunner::DoExpression},
+const std::map<std::string, ScenarioRunner::StepKind> &ScenarioRunner::Handlers() {
+  static const std::map<std::string, StepKind> handlers = {
+      {"apply", {&ScenarioRunner::DoApply, {}}},
+      {"press", {&ScenarioRunner::DoPress, {"param"}}},
+      {"set", {&ScenarioRunner::DoSet, {"param", "value"}}},
+      {"key", {&ScenarioRunner::DoKey, {"param", "value", "time"}}},
+      {"render", {&ScenarioRunner::DoRender, {"time", "depth", "downsample"}}},
+      {"mask", {&ScenarioRunner::DoMask, {"vertices", "closed", "color"}}},
+      {"delete_mask", {&ScenarioRunner::DoDeleteMask, {"index"}}},
+      {"draw", {&ScenarioRunner::DoDraw, {"window", "time"}}},
+      {"click", {&ScenarioRunner::DoClick, {"window", "point", "time"}}},
+      {"drag", {&ScenarioRunner::DoDrag, {"window", "points", "time"}}},
+      {"png", {&ScenarioRunner::DoPng, {"window", "file", "time"}}},
+      {"sheet", {&ScenarioRunner::DoSheet, {"file", "every", "columns", "cell_width"}}},
+      {"expression", {&ScenarioRunner::DoExpression, {"param", "mask", "value"}}},
   };
   return handlers;
 }
@@ -38,6 +38,7 @@ std::vector<std::string> ScenarioRunner::StepNames() {
 ScenarioRunner::ScenarioRunner(Session &session, Json scenario, const Limits &limits)
     : session_(session), scenario_(std::move(scenario)), limits_(limits) {
   CheckScenarioLimits(scenario_, limits_);
+  KnownKeys(scenario_, "", {"comp", "layer", "view", "host", "steps"});
   ConfigureProject(session_.project(), scenario_);
   ConfigureView(session_.view(), scenario_);
   ConfigureHost(session_, scenario_);
@@ -63,6 +64,13 @@ void ScenarioRunner::Run() {
       for (const auto &name : StepNames()) known += (known.empty() ? "" : ", ") + name;
       throw BadInput(where + ": unknown step \"" + what + "\" (steps are: " + known + ")");
     }
+    std::vector<std::string> keys = handler->second.keys;
+    keys.insert(keys.begin(), "do");
+    try {
+      KnownKeys(step, "", keys);
+    } catch (const BadInput &e) {
+      throw BadInput(where + " (" + what + "): " + e.what());
+    }
     StepRecord record;
     record.what = what;
     if (step.contains("param") && step.at("param").is_string())
@@ -73,7 +81,7 @@ void ScenarioRunner::Run() {
     const ProjectSnapshot before(session_.project());
     try {
       CheckStepLimits(step, session_.project(), session_.view(), limits_);
-      (this->*handler->second)(step, record);
+      (this->*handler->second.handler)(step, record);
     } catch (const BadInput &e) {
       throw BadInput(where + " (" + what + "): " + e.what());
     } catch (const Json::exception &) {

@@ -41,7 +41,12 @@ class ScenarioRunner {
 
  private:
   using Handler = void (ScenarioRunner::*)(const Json &step, StepRecord &record);
-  static const std::map<std::string, Handler> &Handlers();
+  // What a step does and the keys it takes besides "do".
+  struct StepKind {
+    Handler handler;
+    std::vector<std::string> keys;
+  };
+  static const std::map<std::string, StepKind> &Handlers();
 
   // Parameters and the effect (ParamSteps.cpp).
   void DoApply(const Json &step, StepRecord &record);

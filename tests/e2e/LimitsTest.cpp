@@ -52,7 +52,7 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
       {R"({"comp": {"fps": 30, "duration": 40000}})",
        "1,200,000 frames (duration x fps); the limit is 1,000,000"},
       {R"({"comp": {"fps": 30, "duration": 10, "work_area": {"start": 0, "duration": 1e7}}})",
-       "frames (duration x fps); the limit is 1,000,000"},
+       "it must lie inside the composition, 0 to 10 s"},
       {R"({"comp": {"time_scale": 100000}, "layer": {"start": 30000}})", "layer start is 30,000 s"},
       {R"({"comp": {"time_scale": 100000}, "steps": [{"do": "apply"},
            {"do": "render", "time": 30000}]})",
