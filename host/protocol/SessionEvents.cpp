@@ -14,7 +14,9 @@ EventResult Session::SendEvent(WindowKind window, PF_EventExtra &extra, double t
   CommandContext context;
   context.time = time;
   EventResult result;
+  event_context_ = extra.contextH;
   result.err = Send(PF_Cmd_EVENT, &extra, nullptr, &context);
+  event_context_ = nullptr;
   result.handled = (extra.evt_out_flags & PF_EO_HANDLED_EVENT) != 0;
   result.extra = extra;
   return result;
@@ -40,18 +42,18 @@ bool Session::Drag(WindowKind window, const std::vector<Point2> &points, double 
   click.screen_point = PF_Point{A_long(std::lround(points[0].x)), A_long(std::lround(points[0].y))};
   // A single point is a click: the mouse goes up where it went down.
   click.last_time = points.size() == 1 ? TRUE : FALSE;
+  // Each event is an action of its own: what the module changed through it is followed at once,
+  // so the rectangle follows the pointer.
+  Action action = BeginAction(time);
   EventResult down = SendEvent(window, extra, time);
+  FinishAction(action, false, false);
   if (!down.handled || down.err) return false;
   if (points.size() == 1 && click.send_drag) {
-    // The release of a click the module took arrives as the drag event that ends it; a release
-    // that changed the project is followed by what follows any change, a fresh frame.
+    // The release of a click the module took arrives as the drag event that ends it.
     extra.e_type = PF_Event_DRAG;
+    action = BeginAction(time);
     SendEvent(window, extra, time);
-    if (commands_.back().values_changed) {
-      CommandContext context;
-      context.time = time;
-      Render(context);
-    }
+    FinishAction(action, false, false);
   }
   for (std::size_t i = 1; i < points.size() && click.send_drag; ++i) {
     extra.e_type = PF_Event_DRAG;
@@ -59,10 +61,9 @@ bool Session::Drag(WindowKind window, const std::vector<Point2> &points, double 
         PF_Point{A_long(std::lround(points[i].x)), A_long(std::lround(points[i].y))};
     click.last_time = i + 1 == points.size() ? TRUE : FALSE;
     ++click.when;
+    action = BeginAction(time);
     SendEvent(window, extra, time);
-    CommandContext context;
-    context.time = time;
-    Render(context);
+    FinishAction(action, false, false);
   }
   return true;
 }

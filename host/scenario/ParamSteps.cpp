@@ -70,12 +70,7 @@ void ScenarioRunner::DoExpression(const Json &step, StepRecord &record) {
     param.expression = ParamExpressionFromJson(param, step.at("value"));
   }
   // A changed expression changes what the controls show and what the frame looks like.
-  if (project.effect.applied) AfterProjectChange();
-}
-
-void ScenarioRunner::AfterProjectChange() {
-  session_.Send(PF_Cmd_UPDATE_PARAMS_UI);
-  session_.Render(session_.context());
+  if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, true);
 }
 
 }  // namespace orvane::host

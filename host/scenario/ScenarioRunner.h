@@ -70,9 +70,6 @@ class ScenarioRunner {
   std::string OutputPath(const Json &step, const char *what) const;
   // The applied effect's parameter named in the step's "param" (BadInput otherwise).
   int ParamIndex(const Json &step) const;
-  // What the application does after a change the user made to the project: the effect's
-  // controls are brought up to date and the frame rendered again.
-  void AfterProjectChange();
 
   Session &session_;
   Json scenario_;
