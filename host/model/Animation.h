@@ -153,6 +153,10 @@ template <typename T>
 struct Animatable {
   T value{};
   KeyList<T> keys;
+  // Counts the writes through Set and SetKey (and those made straight to `keys` or `value`, which
+  // say so with Changed()), so that what looks for changes need not compare the values.
+  std::uint64_t revision = 0;
+  void Changed() { ++revision; }
 
   // The value at t; with `hold`, a value that cannot be blended (a choice, a switch, a mask
   // reference) keeps each key's value until the next key.
@@ -167,12 +171,16 @@ struct Animatable {
     return Interpolate(KeyValue(keys, lo), KeyValue(keys, hi), f);
   }
   // A key at the same time replaces the old one.
-  void SetKey(double t, A_Time at, const T &v) { PutKey(keys, t, at, v); }
+  void SetKey(double t, A_Time at, const T &v) {
+    PutKey(keys, t, at, v);
+    Changed();
+  }
   // Setting a value on an animated stream keys it at that time, as the application does; `at`
   // is the time as the key reports it.
   void Set(double t, A_Time at, const T &v) {
     if (keys.empty()) {
       value = v;
+      Changed();
     } else {
       SetKey(t, at, v);
     }

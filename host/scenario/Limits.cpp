@@ -52,12 +52,16 @@ double RenderBytes(A_long width, A_long height, int depth) {
 }
 
 void CheckRender(A_long width, A_long height, int depth, const Limits &limits) {
-  const double bytes = RenderBytes(width, height, depth);
-  if (bytes > limits.max_buffer_bytes) {
+  const double pixel = RenderBytes(1, 1, depth);
+  // The output has a guard band of two pixels all round.
+  const double bytes =
+      2 * RenderBytes(width, height, depth) + (double(width) + 4) * (double(height) + 4) * pixel;
+  if (bytes > limits.max_render_bytes) {
     throw BadInput("a render of " + CountText(width) + " x " + CountText(height) + " pixels at " +
-                   std::to_string(depth) + " bits needs " + BytesText(bytes) +
-                   " per buffer; the limit is " + BytesText(limits.max_buffer_bytes) +
-                   " (downsample the render or lower its depth)");
+                   std::to_string(depth) + " bits holds " + BytesText(bytes) +
+                   " at once (the layer twice and the output); the limit is " +
+                   BytesText(limits.max_render_bytes) +
+                   " (downsample the render, lower its depth or make the layer smaller)");
   }
 }
 
@@ -69,13 +73,16 @@ std::string DescribeLimits(const Limits &l) {
          CountText(l.max_side) + " x " + CountText(l.max_side) + " pixels, " +
          CountText(l.max_frames) +
          " frames (duration x fps)\n"
-         "  a render buffer: " +
-         BytesText(l.max_buffer_bytes) +
-         " (width x height x 4, 8 or 16 bytes at 8, 16 or 32 bits)\n"
+         "  a render: " +
+         BytesText(l.max_render_bytes) +
+         " at once (three buffers of width x height x 4, 8 or 16 bytes at 8, 16 or 32 bits)\n"
+         "  a run: " +
+         BytesText(l.max_run_bytes) +
+         " of pixels rendered (steps x a full-size 8-bit render of the layer)\n"
          "  png and sheet pictures: " +
          CountText(l.max_picture_side) + " pixels a side; a sheet " +
-         CountText(double(l.max_sheet_cells)) +
-         " frames\n"
+         CountText(double(l.max_sheet_cells)) + " frames and " + CountText(l.max_sheet_work) +
+         " layer pixels drawn (frames x layer pixels)\n"
          "  a scenario: " +
          CountText(double(l.max_file_bytes >> 20)) + " MiB, " + CountText(double(l.max_steps)) +
          " steps, nested " + std::to_string(l.max_nesting) +
@@ -135,6 +142,34 @@ void CheckProjectLimits(const Project &p, const View &, const Limits &limits) {
   }
   // Every parameter change renders the layer at full size and 8 bits.
   CheckRender(p.layer.width, p.layer.height, 8, limits);
+}
+
+void CheckRunLimits(const Project &p, std::size_t steps, const Limits &limits) {
+  const double bytes = double(steps) * RenderBytes(p.layer.width, p.layer.height, 8);
+  if (bytes > limits.max_run_bytes) {
+    throw BadInput("the run would render about " + BytesText(bytes) + " of pixels (" +
+                   CountText(double(steps)) + " steps, each followed by a render of " +
+                   CountText(p.layer.width) + " x " + CountText(p.layer.height) +
+                   " pixels); the limit is " + BytesText(limits.max_run_bytes));
+  }
+}
+
+void CheckSheetLimits(const Project &p, std::size_t cells, const SheetLayout &layout,
+                      const Limits &limits) {
+  const double layer = double(p.layer.width) * double(p.layer.height);
+  const double work = double(cells) * layer;
+  if (work > limits.max_sheet_work) {
+    throw BadInput("the sheet would draw " + CountText(work) + " layer pixels (" +
+                   CountText(double(cells)) + " frames of " + CountText(layer) +
+                   "); the limit is " + CountText(limits.max_sheet_work) +
+                   " (draw every more frames)");
+  }
+  // The sheet, the layer's picture and the pattern it is made from, 4 bytes a pixel each.
+  const double bytes = 4 * (double(layout.size.width) * double(layout.size.height) + 2 * layer);
+  if (bytes > limits.max_render_bytes) {
+    throw BadInput("the sheet would hold " + BytesText(bytes) + " at once; the limit is " +
+                   BytesText(limits.max_render_bytes));
+  }
 }
 
 void CheckStepLimits(const Json &step, const Project &p, const View &view, const Limits &limits) {

@@ -14,10 +14,12 @@ namespace orvane::host {
 // Generous bounds that no real composition reaches; beyond them an input is refused with a
 // message naming the bound (exit code 2) instead of exhausting the machine.
 struct Limits {
-  A_long max_side = 30000;                 // composition and layer width and height, pixels
-  double max_buffer_bytes = 4294967296.0;  // one render buffer: width × height × pixel bytes
-  int max_picture_side = kMaxPictureSide;  // each side of a png or sheet picture, pixels
-  double max_frames = 1000000;             // frames in the composition (duration × fps)
+  A_long max_side = 30000;  // composition and layer width and height, pixels
+  // Everything one render holds at once: the layer kept for the next render, the layer handed
+  // over and the output with its guard band (three buffers of width × height × pixel bytes).
+  double max_render_bytes = 8589934592.0;
+  int max_picture_side = kMaxPictureSide;        // each side of a png or sheet picture, pixels
+  double max_frames = 1000000;                   // frames in the composition (duration × fps)
   std::size_t max_sheet_cells = kMaxSheetCells;  // frames on one contact sheet
   std::size_t max_steps = 100000;                // steps in one scenario
   std::size_t max_points = 10000;                // points of one drag
@@ -25,6 +27,12 @@ struct Limits {
   int max_nesting = 64;                          // depth of nested arrays and objects
   std::size_t max_file_bytes = 64u << 20;        // a scenario file
   double max_coordinate = 1e6;                   // layer position and anchor, pixels; scale, %
+  // Layer pixels one contact sheet draws (cells × layer width × height): each cell draws the
+  // whole layer scaled down.
+  double max_sheet_work = 4e10;
+  // Bytes of pixels the renders of a run pass over, counting one full-size 8-bit render for
+  // each step (every change is followed by one).
+  double max_run_bytes = 1e12;
 };
 
 // The limits as people read them, one per line (for --help).
@@ -35,6 +43,11 @@ std::string DescribeLimits(const Limits &limits = Limits());
 void CheckScenarioLimits(const Json &scenario, const Limits &limits);
 // Once it is set up: frame counts, times in ticks, the buffer every render of the layer needs.
 void CheckProjectLimits(const Project &project, const View &view, const Limits &limits);
+// Once it is set up, the run as a whole: the renders its steps are followed by.
+void CheckRunLimits(const Project &project, std::size_t steps, const Limits &limits);
+// A contact sheet's memory (the sheet, the layer and its picture at once) and work.
+void CheckSheetLimits(const Project &project, std::size_t cells, const SheetLayout &layout,
+                      const Limits &limits);
 // Before a step runs: its times, points, vertices, render buffer and picture size.
 void CheckStepLimits(const Json &step, const Project &project, const View &view,
                      const Limits &limits);

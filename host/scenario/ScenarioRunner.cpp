@@ -43,6 +43,8 @@ ScenarioRunner::ScenarioRunner(Session &session, Json scenario, const Limits &li
   ConfigureView(session_.view(), scenario_);
   ConfigureHost(session_, scenario_);
   CheckProjectLimits(session_.project(), session_.view(), limits_);
+  if (scenario_.contains("steps") && scenario_.at("steps").is_array())
+    CheckRunLimits(session_.project(), scenario_.at("steps").size(), limits_);
   if (scenario_.contains("steps") && !scenario_.at("steps").is_array()) {
     throw BadInput("\"steps\" must be an array of steps");
   }
@@ -78,7 +80,7 @@ void ScenarioRunner::Run() {
     if (on_step) on_step(i + 1, record.what);
     std::size_t first = session_.commands().size();
     session_.trace().SetStep(i + 1);
-    const ProjectSnapshot before(session_.project());
+    summary_.Begin(session_.project());
     try {
       CheckStepLimits(step, session_.project(), session_.view(), limits_);
       (this->*handler->second.handler)(step, record);
@@ -94,7 +96,7 @@ void ScenarioRunner::Run() {
     }
     const auto &all = session_.commands();
     record.commands.assign(all.begin() + long(first), all.end());
-    SummarizeStep(before, session_.project(), record);
+    summary_.Finish(session_.project(), record);
     steps_.push_back(std::move(record));
   }
 }

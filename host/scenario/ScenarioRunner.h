@@ -12,6 +12,7 @@
 #include "report/Json.h"
 #include "report/StepRecord.h"
 #include "scenario/Limits.h"
+#include "scenario/StepSummary.h"
 
 namespace orvane::host {
 
@@ -78,6 +79,7 @@ class ScenarioRunner {
   std::vector<std::string> files_;
   Limits limits_;
   bool caption_ = false;
+  StepSummary summary_;
 };
 
 }  // namespace orvane::host

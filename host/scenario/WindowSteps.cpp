@@ -83,6 +83,7 @@ void ScenarioRunner::DoSheet(const Json &step, StepRecord &record) {
   const std::size_t cells = SheetCells(comp, int(every));
   const SheetLayout layout = LayOutSheet(cells, int(columns), int(width), comp,
                                          limits_.max_picture_side, limits_.max_sheet_cells);
+  CheckSheetLimits(session_.project(), cells, layout, limits_);
   std::vector<double> times;
   for (std::size_t i = 0; i < cells; ++i)
     times.push_back(comp.work_start + double(i) * int(every) / comp.fps);

@@ -48,7 +48,10 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
       {R"({"comp": {"fps": 1e300}})", "fps must be a positive number, at most"},
       {R"({"comp": {"width": 20000, "height": 20000}, "steps": [{"do": "apply"},
            {"do": "render", "depth": 32}]})",
-       "20,000 x 20,000 pixels at 32 bits needs 6.0 GiB per buffer; the limit is 4.0 GiB"},
+       "20,000 x 20,000 pixels at 32 bits holds 17.9 GiB at once (the layer twice and the output); "
+       "the limit is 8.0 GiB"},
+      // The largest layer at 8 bits: 3.6 GB a buffer, 10.8 GB for the three a render holds.
+      {R"({"comp": {"width": 30000, "height": 30000}})", "holds 10.1 GiB at once"},
       {R"({"comp": {"fps": 30, "duration": 40000}})",
        "1,200,000 frames (duration x fps); the limit is 1,000,000"},
       {R"({"comp": {"fps": 30, "duration": 10, "work_area": {"start": 0, "duration": 1e7}}})",
@@ -89,6 +92,27 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
     ExpectOneClearLine(RunHost("run " + path + " --out " + ::testing::TempDir() + "limits"),
                        c.expected);
   }
+}
+
+TEST(Limits, TheWorkOfAWholeRunAndOfASheetIsBoundedBeforeItStarts) {
+  // 401 steps, each followed by a render of a 25,000 x 25,000 layer at 4 bytes a pixel:
+  // 401 x 2.5 GB = 1.0025 TB, past the 1 TB a run may render; 400 steps are 1.0 TB exactly.
+  auto run = [](int steps) {
+    std::string text = R"({"comp": {"width": 25000, "height": 25000}, "steps": [{"do": "apply"})";
+    for (int i = 1; i < steps; ++i) text += R"(, {"do": "draw"})";
+    return RunHost("run " + WriteTemp("run" + std::to_string(steps) + ".json", text + "]}") +
+                   " --quiet --timeout 0.001");
+  };
+  ExpectOneClearLine(run(401), "the run would render about 933.7 GiB of pixels (401 steps");
+  EXPECT_EQ(run(400).out.find("the run would render"), std::string::npos);
+  // A sheet of 200 frames of a 15,000 x 15,000 layer draws 200 x 2.25e8 = 4.5e10 layer pixels,
+  // past the 4e10 a sheet may draw.
+  const std::string sheet = WriteTemp("sheet-work.json", R"({"comp": {"width": 15000,
+      "height": 15000, "duration": 20, "fps": 10}, "steps": [{"do": "apply"},
+      {"do": "sheet", "file": "s.png", "every": 1, "cell_width": 16}]})");
+  ExpectOneClearLine(
+      RunHost("run " + sheet + " --out " + ::testing::TempDir() + "sheetwork"),
+      "the sheet would draw 45,000,000,000 layer pixels (200 frames of 225,000,000)");
 }
 
 TEST(Limits, InputAtEachLimitIsAccepted) {

@@ -25,7 +25,7 @@ Module &TheModule() {
 Limits FuzzLimits() {
   Limits l;
   l.max_side = 256;
-  l.max_buffer_bytes = 256.0 * 256.0 * 16.0;
+  l.max_render_bytes = 3 * 256.0 * 256.0 * 16.0;
   l.max_picture_side = 512;
   l.max_frames = 120;
   l.max_sheet_cells = 8;
