@@ -148,8 +148,9 @@ fuzz: build-fuzz
 	  $(wordlist 2,3,$(fuzz_dirs_$(FUZZ_TARGET)))
 
 # Plants one small fault at a time in the module's sources (or MUTATION_FILES=host, the host's),
-# rebuilds build/mutation and runs the tests labelled `fast`; reports the faults no test noticed.
-# Not part of `make test`.
+# in a private clone of HEAD (build/mutation/tree, removed afterwards; the working tree is never
+# written), builds it and runs the tests labelled `fast`; reports the faults no test noticed.
+# Not part of `make test`. MUTATION_SANITIZE=1 builds the mutants with ASan and UBSan.
 # MUTATION_SEED, MUTATION_COUNT, MUTATION_FILES, MUTATION_IDS: see tests/mutation/mutate.py.
 .PHONY: mutation
 mutation: deps
