@@ -92,18 +92,30 @@ TEST_F(Overlay, ARectangleMaskIsAnOutlineAndFourHandles) {
   ExpectNoProblems();
 }
 
-TEST_F(Overlay, OpenPathsAndTrianglesHaveNoHandles) {
+// Open paths, triangles and outlines of more than four corners have no handles; the hexagon's
+// six segments are drawn whole, though only four corners could ever be handles.
+TEST_F(Overlay, OpenPathsTrianglesAndHexagonsHaveNoHandles) {
   const int open = AddMask(false, {{10, 10}, {50, 10}, {50, 50}, {10, 50}});
   const int triangle = AddMask(true, {{100, 100}, {150, 100}, {125, 150}});
-  Set(PARAM_NUMBER, {2});
+  const int hexagon =
+      AddMask(true, {{200, 100}, {240, 100}, {260, 130}, {240, 160}, {200, 160}, {180, 130}});
+  Set(PARAM_NUMBER, {3});
   Set(PARAM_MASK_PATH(0), {double(project().layer.masks[std::size_t(open)].id)});
   Set(PARAM_MASK_PATH(1), {double(project().layer.masks[std::size_t(triangle)].id)});
+  Set(PARAM_MASK_PATH(2), {double(project().layer.masks[std::size_t(hexagon)].id)});
   const auto &ops = Draw();
-  ASSERT_EQ(ops.size(), 2u);
+  ASSERT_EQ(ops.size(), 3u);
   EXPECT_EQ(ops[0].kind, DrawOp::Kind::Stroke);
   EXPECT_EQ(ops[0].path.size(), 10u);  // three segments
   EXPECT_EQ(ops[1].kind, DrawOp::Kind::Stroke);
   EXPECT_EQ(ops[1].path.size(), 10u);
+  EXPECT_EQ(ops[2].kind, DrawOp::Kind::Stroke);
+  ASSERT_EQ(ops[2].path.size(), 19u);  // six segments
+  EXPECT_FLOAT_EQ(ops[2].path[18].x, 200);
+  EXPECT_FLOAT_EQ(ops[2].path[18].y, 100);
+  EXPECT_FLOAT_EQ(ops[2].path[9].x, 240);
+  EXPECT_FLOAT_EQ(ops[2].path[9].y, 160);
+  ExpectNoProblems();
 }
 
 TEST_F(Overlay, AMaskIsDrawnOnceInTheLowerSlotsPlaceAndOnlyUpToNumber) {

@@ -476,6 +476,7 @@ def mutate():
     configure()
     plan_programs([f.resolve() for f in files])
 
+    run_started = time.time()
     batch_size = max(1, int(os.environ.get("MUTATION_BATCH", "6")))
     caught, survived, skipped = [], [], []
     # The unmutated sources go first, built with the first batch: the fast tests must pass
@@ -513,7 +514,8 @@ def mutate():
 
     tried = len(caught) + len(survived)
     print(f"\nmutation: {tried} mutants built, {len(caught)} caught, {len(survived)} survived, "
-          f"{len(skipped)} did not build")
+          f"{len(skipped)} did not build, in {time.time() - run_started:.0f} s "
+          f"({'ASan+UBSan' if SANITIZE else 'no sanitizers'}, after the first build)")
     if tried:
         print(f"mutation score: {100.0 * len(caught) / tried:.1f} %")
     for mid, original in survived:
