@@ -133,9 +133,13 @@ endif
 
 # A long fuzz run (FUZZ_SECONDS, ten minutes by default); new inputs stay in build/fuzz/.
 # FUZZ_TARGET=session drives the module through the host (the default); FUZZ_TARGET=scenario
-# feeds arbitrary scenario files to the host's reader and runner.
+# feeds arbitrary scenario files to the host's reader and runner. FUZZ_JOBS=2 runs two fuzzing
+# processes side by side (libFuzzer's fork mode: one corpus, crashes kept as in one process), one
+# a core here.
 FUZZ_SECONDS ?= 600
 FUZZ_TARGET ?= session
+FUZZ_JOBS ?= 1
+fuzz_jobs := $(if $(filter-out 0 1,$(strip $(FUZZ_JOBS))),-fork=$(strip $(FUZZ_JOBS)))
 fuzz_bin_session := orvane_fuzz
 fuzz_dirs_session := build/fuzz/ build/fuzz/fuzz-corpus tests/fuzz/corpus
 fuzz_bin_scenario := orvane_scenario_fuzz -dict=tests/fuzz/scenario.dict
@@ -143,13 +147,14 @@ fuzz_dirs_scenario := build/fuzz/scenario- build/fuzz/scenario-fuzz-corpus tests
 fuzz: build-fuzz
 	@[ -n "$(fuzz_bin_$(FUZZ_TARGET))" ] || { echo "FUZZ_TARGET is session or scenario"; exit 2; }
 	mkdir -p $(word 2,$(fuzz_dirs_$(FUZZ_TARGET)))
-	build/fuzz/bin/$(fuzz_bin_$(FUZZ_TARGET)) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	build/fuzz/bin/$(fuzz_bin_$(FUZZ_TARGET)) $(fuzz_jobs) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  -artifact_prefix=$(word 1,$(fuzz_dirs_$(FUZZ_TARGET))) \
 	  $(wordlist 2,3,$(fuzz_dirs_$(FUZZ_TARGET)))
 
 # Plants one small fault at a time in the module's sources (or MUTATION_FILES=host, the host's),
-# rebuilds build/mutation and runs the tests labelled `fast`; reports the faults no test noticed.
-# Not part of `make test`.
+# in a private clone of HEAD (build/mutation/tree, removed afterwards; the working tree is never
+# written), builds it and runs the tests labelled `fast`; reports the faults no test noticed.
+# Not part of `make test`. MUTATION_SANITIZE=1 builds the mutants with ASan and UBSan.
 # MUTATION_SEED, MUTATION_COUNT, MUTATION_FILES, MUTATION_IDS: see tests/mutation/mutate.py.
 .PHONY: mutation
 mutation: deps

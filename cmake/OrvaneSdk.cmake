@@ -16,8 +16,28 @@ set(ORVANE_SDK_HEADERS
   A.h SPBasic.h AE_Effect.h AE_EffectCB.h AE_EffectCBSuites.h AE_EffectSuites.h AE_EffectUI.h
   AE_GeneralPlug.h AE_AdvEffectSuites.h DrawbotSuite.h)
 get_filename_component(ORVANE_STAND_IN_SDK ${CMAKE_CURRENT_LIST_DIR}/../sdk ABSOLUTE)
-# Only sdk/ (and copies of it) has this file; it declares nothing.
+# How a copy of sdk/ is told from the vendor's SDK, whichever copy it is: the folder holds this
+# file (which declares nothing; since the switch to the vendor's headers), or a header the build
+# would take from it names this project (the include guards ORVANE_SDK_*_H of the first copies,
+# the stand-in line every header carries now; tests/sdk/check_sdk_names.py keeps that line in
+# each), or a header has the same bytes as one of ours: those of sdk/ now, or of the headers sdk/
+# held between the marker and the stand-in line, the only ones that name nothing of ours (listed
+# here, so that a copy of them without the marker is known too). The vendor's headers never say
+# "Orvane". tests/sdk/check_stand_in_history.py tries the sdk/ of every commit that changed it.
 set(ORVANE_STAND_IN_MARKER OrvaneStandIn.h)
+set(ORVANE_STAND_IN_NAME_REGEX "[Oo][Rr][Vv][Aa][Nn][Ee]")
+set(ORVANE_STAND_IN_UNNAMED_DIGESTS
+    5d515889e47ff00c25f489aadb41678feccccab0cb4609252b8a561d2cf05620
+    c114f057a17e782fa30182e1908c00d99ea768424ee478d3695a19ac5b353dc6
+    b599609addb295518dc7f52581325021c8646dd20d465e0d96b2b87deaac6af1
+    34a1bfb591b056a3eb9ce90758f762a662d87c249cba530a93226a96071bf7c0
+    be0060fde8de164998814b57c3c5f485cdcdbc35e0a96fcd103897ceb7623489
+    f043ec741cd78ce843be53be143a5b1f9faf2f11bb6e0f1242599cc399805a00
+    2424df20c112150fef965a4febddfabcd8400128aaa0709431528b7cbf258b28
+    c3937415928dbb67e01b664a1af4a65c4666ed58121be855b032e86b38d49516
+    d5af9a2b3e85ab53be8e1aadc7e9dab1b9013651ac64b92c2ab7e8beda227cd2
+    7b5ce75f1a6c40729b669f29845a3892fe3ec0da05cfa304619f3079404a8b5e
+)
 
 # Build folders configured before application builds existed hold the stand-in folder here as
 # the old default: that was a stand-in build, and stays one.
@@ -48,6 +68,7 @@ function(orvane_locate_sdk_headers root)
   set(ambiguous "")
   set(dirs "")
   set(same_as_stand_in "")
+  set(naming_stand_in "")
   foreach(header IN LISTS ORVANE_SDK_HEADERS)
     string(REPLACE "." "\\." pattern "${header}")
     set(found ${candidates})
@@ -76,8 +97,12 @@ function(orvane_locate_sdk_headers root)
     list(APPEND dirs "${dir}")
     message(STATUS "SDK header ${header}: ${path}")
     file(SHA256 "${ORVANE_STAND_IN_SDK}/${header}" ours)
-    if(hashes STREQUAL ours)
+    if(hashes STREQUAL ours OR hashes IN_LIST ORVANE_STAND_IN_UNNAMED_DIGESTS)
       list(APPEND same_as_stand_in ${header})
+    endif()
+    file(STRINGS "${path}" naming REGEX "${ORVANE_STAND_IN_NAME_REGEX}" LIMIT_COUNT 1)
+    if(naming)
+      list(APPEND naming_stand_in ${header})
     endif()
   endforeach()
   if(missing OR ambiguous)
@@ -99,15 +124,19 @@ function(orvane_locate_sdk_headers root)
   set(markers ${candidates})
   list(FILTER markers INCLUDE REGEX "/${ORVANE_STAND_IN_MARKER}$")
   set(is_stand_in OFF)
-  if(markers OR same_as_stand_in)
+  if(markers OR same_as_stand_in OR naming_stand_in)
     set(is_stand_in ON)
     set(why "")
     foreach(path IN LISTS markers)
       string(APPEND why "\n    marker ${path}")
     endforeach()
+    if(naming_stand_in)
+      string(REPLACE ";" ", " named "${naming_stand_in}")
+      string(APPEND why "\n    headers that name OrvaneTavolin: ${named}")
+    endif()
     if(same_as_stand_in)
       string(REPLACE ";" ", " same "${same_as_stand_in}")
-      string(APPEND why "\n    the same bytes as sdk/: ${same}")
+      string(APPEND why "\n    the same bytes as a header sdk/ holds or held: ${same}")
     endif()
     string(CONCAT text "ORVANE_SDK_DIR holds OrvaneTavolin's own stand-in headers (sdk/ or a "
            "copy of it), not the vendor's SDK:${why}\nA module built against them is for "

@@ -1,4 +1,5 @@
 /* Basic scalar and time types shared by every host interface. */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include <stdint.h>

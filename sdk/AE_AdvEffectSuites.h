@@ -1,4 +1,5 @@
 /* Advanced application suite: the Info panel. */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include "AE_Effect.h"

@@ -1,4 +1,5 @@
 /* Effect protocol: commands, error codes, parameter definitions and the command blocks. */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include "A.h"

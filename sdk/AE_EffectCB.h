@@ -1,4 +1,5 @@
 /* Utility callbacks the host hands over with every command (PF_InData::utils). */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include "AE_Effect.h"

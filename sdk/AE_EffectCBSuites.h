@@ -1,4 +1,5 @@
 /* Callback suites reached through the basic suite: handle memory and the ANSI maths. */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include "AE_Effect.h"

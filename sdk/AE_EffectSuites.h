@@ -1,4 +1,5 @@
 /* Effect suites and records of the smart render protocol and the path query. */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include "AE_Effect.h"

@@ -1,4 +1,5 @@
 /* Custom UI: registration, events in the host's windows and the drawing reference. */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include "AE_Effect.h"

@@ -1,4 +1,5 @@
 /* AEGP: project access suites (layers, masks, streams, keyframes, compositions, undo). */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include "AE_Effect.h"

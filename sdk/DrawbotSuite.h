@@ -1,4 +1,5 @@
 /* Drawbot: the host's drawing interface for custom UI in its windows. */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include "AE_Effect.h"

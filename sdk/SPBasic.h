@@ -1,4 +1,5 @@
 /* The host's basic suite: the one table through which every other suite is acquired. */
+/* OrvaneTavolin stand-in header, for orvane-host only (see OrvaneStandIn.h). */
 #pragma once
 
 #include "A.h"

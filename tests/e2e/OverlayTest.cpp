@@ -92,18 +92,30 @@ TEST_F(Overlay, ARectangleMaskIsAnOutlineAndFourHandles) {
   ExpectNoProblems();
 }
 
-TEST_F(Overlay, OpenPathsAndTrianglesHaveNoHandles) {
+// Open paths, triangles and outlines of more than four corners have no handles; the hexagon's
+// six segments are drawn whole, though only four corners could ever be handles.
+TEST_F(Overlay, OpenPathsTrianglesAndHexagonsHaveNoHandles) {
   const int open = AddMask(false, {{10, 10}, {50, 10}, {50, 50}, {10, 50}});
   const int triangle = AddMask(true, {{100, 100}, {150, 100}, {125, 150}});
-  Set(PARAM_NUMBER, {2});
+  const int hexagon =
+      AddMask(true, {{200, 100}, {240, 100}, {260, 130}, {240, 160}, {200, 160}, {180, 130}});
+  Set(PARAM_NUMBER, {3});
   Set(PARAM_MASK_PATH(0), {double(project().layer.masks[std::size_t(open)].id)});
   Set(PARAM_MASK_PATH(1), {double(project().layer.masks[std::size_t(triangle)].id)});
+  Set(PARAM_MASK_PATH(2), {double(project().layer.masks[std::size_t(hexagon)].id)});
   const auto &ops = Draw();
-  ASSERT_EQ(ops.size(), 2u);
+  ASSERT_EQ(ops.size(), 3u);
   EXPECT_EQ(ops[0].kind, DrawOp::Kind::Stroke);
   EXPECT_EQ(ops[0].path.size(), 10u);  // three segments
   EXPECT_EQ(ops[1].kind, DrawOp::Kind::Stroke);
   EXPECT_EQ(ops[1].path.size(), 10u);
+  EXPECT_EQ(ops[2].kind, DrawOp::Kind::Stroke);
+  ASSERT_EQ(ops[2].path.size(), 19u);  // six segments
+  EXPECT_FLOAT_EQ(ops[2].path[18].x, 200);
+  EXPECT_FLOAT_EQ(ops[2].path[18].y, 100);
+  EXPECT_FLOAT_EQ(ops[2].path[9].x, 240);
+  EXPECT_FLOAT_EQ(ops[2].path[9].y, 160);
+  ExpectNoProblems();
 }
 
 TEST_F(Overlay, AMaskIsDrawnOnceInTheLowerSlotsPlaceAndOnlyUpToNumber) {
@@ -183,6 +195,30 @@ TEST_F(Overlay, AHandleIsHitBelowSixteenCityBlockPixels) {
   host::EventResult miss = Click(220 + 8, 130 + 8);
   EXPECT_FALSE(miss.handled);
   EXPECT_FALSE(miss.extra.u.do_click.send_drag);
+}
+
+// Premiere Pro measures the hit without the ANSI suite, but to the same reach: clicks on every
+// side of a corner away from the origin, all suites present.
+TEST_F(Overlay, PremiereProReachesAHandleOnEverySideAsAfterEffectsDoes) {
+  Rectangle(320, 180, 200, 100);  // corner 0 at (220, 130), corner 2 at (420, 230)
+  for (A_long app : {host::Session::kAfterEffects, host::Session::kPremierePro}) {
+    SCOPED_TRACE(app == host::Session::kPremierePro ? "PrMr" : "FXTC");
+    session().set_appl_id(app);
+    const int offsets[][2] = {{8, 7}, {-8, -7}, {7, -8}, {-15, 0}, {0, 15}};
+    for (const auto &d : offsets) {
+      host::EventResult hit = Click(220 + d[0], 130 + d[1]);
+      ASSERT_TRUE(hit.handled) << d[0] << ", " << d[1];
+      EXPECT_EQ(hit.extra.u.do_click.continue_refcon[1], 220 * 65536);
+      EXPECT_EQ(hit.extra.u.do_click.continue_refcon[2], 130 * 65536);
+    }
+    host::EventResult far_corner = Click(420 - 8, 230 + 7);
+    ASSERT_TRUE(far_corner.handled);
+    EXPECT_EQ(far_corner.extra.u.do_click.continue_refcon[1], 420 * 65536);
+    EXPECT_EQ(far_corner.extra.u.do_click.continue_refcon[2], 230 * 65536);
+    for (const auto &d : {std::pair{8, 8}, {-8, -8}, {-16, 0}, {0, 16}}) {
+      EXPECT_FALSE(Click(220 + d.first, 130 + d.second).handled) << d.first << ", " << d.second;
+    }
+  }
 }
 
 TEST_F(Overlay, TheFirstHandleInSlotAndVertexOrderWins) {
@@ -268,16 +304,41 @@ TEST_F(Overlay, AMouseDownWhileDraggingIsADragAndTheReleaseEndsIt) {
   EXPECT_DOUBLE_EQ(value(PARAM_WIDTH(0)), 300);
 }
 
+// A drag event whose refcon names no slot (the first past the table among them) is not a drag
+// of the module's: the record comes back as it went, and no parameter moves.
 TEST_F(Overlay, ASlotNumberOutsideTheTableDoesNothing) {
   Rectangle(320, 180, 200, 100);
-  for (A_intptr_t k : {A_intptr_t(-1), A_intptr_t(50), A_intptr_t(1) << 40}) {
+  Rectangle(100, 100, 40, 20);
+  const auto dump = [&] {
+    std::vector<double> values;
+    for (PF_ParamIndex i = 1; i < PARAM_COUNT; ++i) {
+      for (int axis = 0; axis < 2; ++axis) values.push_back(value(i, axis));
+    }
+    for (const auto &mask : project().layer.masks) {
+      for (const auto &v : mask.outline.At(0).vertices) {
+        values.insert(values.end(), {v.x, v.y, v.tan_in_x, v.tan_out_y});
+      }
+    }
+    return values;
+  };
+  const std::vector<double> before = dump();
+  for (A_intptr_t k :
+       {A_intptr_t(SLOT_COUNT), A_intptr_t(SLOT_COUNT + 1), A_intptr_t(-1), A_intptr_t(1) << 40}) {
+    SCOPED_TRACE(k);
     PF_EventExtra extra{};
     extra.e_type = PF_Event_DRAG;
     extra.u.do_click.send_drag = TRUE;
+    extra.u.do_click.continue_refcon[0] = 1;
+    extra.u.do_click.continue_refcon[1] = 1234567;
+    extra.u.do_click.continue_refcon[2] = 7654321;
     extra.u.do_click.continue_refcon[3] = k;
-    extra.u.do_click.screen_point = PF_Point{0, 0};
-    EXPECT_EQ(session().SendEvent(WindowKind::Layer, extra, 0).err, PF_Err_NONE);
-    EXPECT_DOUBLE_EQ(value(PARAM_WIDTH(0)), 200);
+    extra.u.do_click.screen_point = PF_Point{400, 250};
+    host::EventResult r = session().SendEvent(WindowKind::Layer, extra, 0);
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_EQ(r.extra.u.do_click.continue_refcon[1], 1234567);
+    EXPECT_EQ(r.extra.u.do_click.continue_refcon[2], 7654321);
+    EXPECT_EQ(r.extra.u.do_click.continue_refcon[3], k);
+    EXPECT_EQ(dump(), before);
   }
 }
 

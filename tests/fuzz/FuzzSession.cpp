@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "FuzzHarness.h"
 #include "Params.h"
 #include "protocol/Session.h"
 #include "protocol/Suites.h"
@@ -149,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   FuzzedDataProvider in(data, size);
   const Project &applied = Applied();
   Session s(TheModule());
-  s.project() = applied;
+  orvane::fuzz::CopyProject(s.project(), applied);
   if (s.GlobalSetup()) std::abort();
   for (int steps = 0; steps < 24 && in.remaining_bytes() > 0; ++steps) Step(s, in);
   s.GlobalSetdown();

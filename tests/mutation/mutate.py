@@ -4,8 +4,14 @@
 Each mutant changes one token of one line (a comparison or boolean operator flipped, an arithmetic
 operator swapped, a constant changed, a TRUE/FALSE flipped, a negation dropped) or drops one call
 statement. What the mutated files reach of the programs the fast tests run (the module, the host,
-the test programs) is rebuilt in its own build tree (build/mutation) and the tests labelled `fast`
-are run; a mutant that does not compile is skipped and not counted.
+the test programs) is rebuilt and the tests labelled `fast` are run; a mutant that does not compile
+is skipped and not counted.
+
+The working tree is never written: the mutants are planted in a private clone of the commit under
+test (HEAD) in build/mutation/tree, built in build/mutation/build (build-sanitize with
+MUTATION_SANITIZE=1), and both are removed at the end, on an interrupt or a SIGTERM, and at the
+start of the next run if a run was killed outright. Edits made meanwhile and builds of the working
+tree are safe; uncommitted changes are not part of what is tested.
 
 Environment:
   MUTATION_SEED   seed of the sample (default 1); the same seed and sources give the same mutants
@@ -17,9 +23,11 @@ Environment:
   MUTATION_IDS    comma-separated mutant ids (file:line:col:kind) to try instead of a sample
   MUTATION_REPORT file to which the survivors are written, one id and line per row
   MUTATION_BATCH  mutants built under one hold of the build lock before their tests run (6)
-
-The source file is restored after every mutant, also on an interrupt; the script refuses to start
-while any of the files it would mutate has uncommitted changes.
+  MUTATION_SANITIZE 1: build with AddressSanitizer and UndefinedBehaviorSanitizer, so that a
+                  mutant that reads or writes out of bounds fails the test that reaches it
+  MUTATION_CXXFLAGS compile and link flags of the build instead (default -g0; the sanitized build
+                  adds the sanitizers to them)
+  MUTATION_LOCK   the lock file held around builds and test runs (/tmp/orvane-build.lock)
 """
 
 import fcntl
@@ -34,9 +42,15 @@ import sys
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parents[2]
-BUILD = ROOT / "build" / "mutation"
-LOCK = "/tmp/orvane-build.lock"
+# The checkout the script belongs to: only read (its HEAD is cloned), never written outside WORK.
+CHECKOUT = Path(__file__).resolve().parents[2]
+WORK = CHECKOUT / "build" / "mutation"
+# The private clone the mutants are planted in, and its build tree.
+ROOT = WORK / "tree"
+SANITIZE = os.environ.get("MUTATION_SANITIZE", "0") not in ("", "0")
+BUILD = WORK / ("build-sanitize" if SANITIZE else "build")
+LOCK = os.environ.get("MUTATION_LOCK", "/tmp/orvane-build.lock")
+SANITIZER_FLAGS = "-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 DEFAULT_DIRS = ["plugin", "ui", "geometry", "sdk_util"]
 # What is rebuilt and swapped for each mutant: the programs the `fast` tests run and those they
 # load or start (the module, orvane-host), as far as the mutated files reach them. Worked out from
@@ -192,13 +206,46 @@ def source_files(spec):
         elif p.is_file():
             paths.append(p)
         else:
-            sys.exit(f"mutation: no such source: {item}")
+            sys.exit(f"mutation: no such source in the commit under test: {item}")
     return paths
 
 
-def run(cmd, timeout=None, **kw):
-    return subprocess.run(cmd, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                          text=True, timeout=timeout, **kw)
+def run(cmd, timeout=None, cwd=None):
+    """Runs a command in its own process group, ended with everything it started when it runs out
+    of time or the script is stopped, so no compiler or test outlives the run's folders."""
+    proc = subprocess.Popen(cmd, cwd=cwd or ROOT, stdout=subprocess.PIPE,
+                            stderr=subprocess.STDOUT, text=True, start_new_session=True)
+    try:
+        out, _ = proc.communicate(timeout=timeout)
+    except BaseException:
+        try:
+            os.killpg(proc.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        proc.communicate()
+        raise
+    return subprocess.CompletedProcess(cmd, proc.returncode, out)
+
+
+def remove_private_tree():
+    for folder in (ROOT, WORK / "build", WORK / "build-sanitize", STASH):
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def make_private_tree():
+    """A clone of the checkout's HEAD in ROOT, after clearing what a killed run left behind."""
+    remove_private_tree()
+    head = run(["git", "rev-parse", "--verify", "HEAD^{commit}"], cwd=CHECKOUT)
+    if head.returncode:
+        sys.exit("mutation: " + (head.stdout.strip() or "no commit to test"))
+    commit = head.stdout.strip()
+    # --shared borrows the checkout's objects instead of copying them; nothing is written there.
+    for cmd in (["git", "clone", "--quiet", "--shared", "--no-checkout", str(CHECKOUT), str(ROOT)],
+                ["git", "-C", str(ROOT), "checkout", "--quiet", "--detach", commit]):
+        result = run(cmd, cwd=CHECKOUT)
+        if result.returncode:
+            sys.exit("mutation: cannot make the private tree\n" + result.stdout)
+    return commit
 
 
 def configure():
@@ -210,9 +257,11 @@ def configure():
     reply = BUILD / ".cmake" / "api" / "v1" / "reply"
     if (BUILD / "build.ninja").exists() and list(reply.glob("codemodel-v2-*.json")):
         return
-    # No sanitizers by default: a mutant's build and test run stay cheap. MUTATION_CXXFLAGS can
-    # bring them back (for example the dev preset's flags) at several times the cost.
+    # No sanitizers by default: a mutant's build and test run stay cheap. MUTATION_SANITIZE brings
+    # them in at several times the cost, for the faults only they see (a write past an array).
     flags = os.environ.get("MUTATION_CXXFLAGS", "-g0")
+    if SANITIZE:
+        flags += " " + SANITIZER_FLAGS
     cmd = ["flock", LOCK, "cmake", "-S", str(ROOT), "-B", str(BUILD), "-G", "Ninja",
            "-DCMAKE_BUILD_TYPE=Debug", f"-DCMAKE_CXX_FLAGS_DEBUG={flags}", f"-DCMAKE_C_FLAGS_DEBUG={flags}",
            f"-DCMAKE_EXE_LINKER_FLAGS={flags}", f"-DCMAKE_SHARED_LINKER_FLAGS={flags}",
@@ -375,22 +424,40 @@ def test(timeout):
 
 
 def main():
-    # Stopped by a signal, the script still restores the file it mutated (run in the background,
-    # a shell makes it ignore SIGINT; SIGTERM is how it is stopped there).
-    signal.signal(signal.SIGINT, signal.default_int_handler)
-    signal.signal(signal.SIGTERM, signal.default_int_handler)
+    # Stopped by a signal, the script still removes its private tree (run in the background, a
+    # shell makes it ignore SIGINT; SIGTERM is how it is stopped there).
+    for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        signal.signal(sig, signal.default_int_handler)
+    WORK.mkdir(parents=True, exist_ok=True)
+    # One run per checkout: a second would clear the first one's tree.
+    guard = open(WORK / ".lock", "a")
+    try:
+        fcntl.flock(guard, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except BlockingIOError:
+        sys.exit(f"mutation: another run is using {WORK}")
+    try:
+        return mutate()
+    except KeyboardInterrupt:
+        print("\nmutation: stopped; the private tree is removed", file=sys.stderr)
+        return 130
+    finally:
+        remove_private_tree()
+
+
+def mutate():
     seed = int(os.environ.get("MUTATION_SEED", "1"))
     count = int(os.environ.get("MUTATION_COUNT", "30"))
     timeout = int(os.environ.get("MUTATION_TIMEOUT", "300"))
     spec = re.split(r"[\s,]+", os.environ.get("MUTATION_FILES", "").strip()) or []
     spec = [s for s in spec if s] or DEFAULT_DIRS
+    commit = make_private_tree()
     files = source_files(spec)
     rel = [str(f.relative_to(ROOT)) for f in files]
 
-    dirty = run(["git", "status", "--porcelain", "--"] + rel).stdout.strip()
+    dirty = run(["git", "status", "--porcelain", "--"] + spec, cwd=CHECKOUT).stdout.strip()
     if dirty:
-        sys.exit("mutation: these sources have uncommitted changes; commit or stash them first:\n"
-                 + dirty)
+        print("mutation: uncommitted changes are not tested (the commit is):\n" + dirty,
+              flush=True)
 
     everything = []
     originals = {}
@@ -403,59 +470,52 @@ def main():
         chosen = [m for m in everything if m[1] in wanted]
     else:
         chosen = random.Random(seed).sample(everything, min(count, len(everything)))
-    print(f"mutation: {len(everything)} mutants in {len(files)} files; trying {len(chosen)} "
-          f"(seed {seed})", flush=True)
+    print(f"mutation: {len(everything)} mutants in {len(files)} files of {commit[:12]}; trying "
+          f"{len(chosen)} (seed {seed}{', sanitized' if SANITIZE else ''})", flush=True)
 
     configure()
     plan_programs([f.resolve() for f in files])
 
+    run_started = time.time()
     batch_size = max(1, int(os.environ.get("MUTATION_BATCH", "6")))
     caught, survived, skipped = [], [], []
-    try:
-        # The unmutated sources go first, built with the first batch: the fast tests must pass
-        # on them, or every mutant would look caught.
-        numbered = [(0, None)] + list(enumerate(chosen, 1))
-        for start in range(0, len(numbered), batch_size):
+    # The unmutated sources go first, built with the first batch: the fast tests must pass
+    # on them, or every mutant would look caught.
+    numbered = [(0, None)] + list(enumerate(chosen, 1))
+    for start in range(0, len(numbered), batch_size):
+        started = time.time()
+        built = build_batch(numbered[start:start + batch_size], originals)
+        print(f"built {len(built)} in {time.time() - started:.0f} s", flush=True)
+        for number, mutant, folder in built:
+            if mutant is None:
+                install(folder)
+                ok, failed = test(timeout)
+                shutil.rmtree(folder)
+                if not ok:
+                    sys.exit(f"mutation: the fast tests fail without any mutant ({failed})")
+                continue
+            path, mid, line, replacement, original = mutant
             started = time.time()
-            built = build_batch(numbered[start:start + batch_size], originals)
-            print(f"built {len(built)} in {time.time() - started:.0f} s", flush=True)
-            for number, mutant, folder in built:
-                if mutant is None:
-                    install(folder)
-                    ok, failed = test(timeout)
-                    shutil.rmtree(folder)
-                    if not ok:
-                        sys.exit(f"mutation: the fast tests fail without any mutant ({failed})")
-                    continue
-                path, mid, line, replacement, original = mutant
-                started = time.time()
-                if folder is None:
-                    skipped.append(mid)
-                    verdict = "does not build"
+            if folder is None:
+                skipped.append(mid)
+                verdict = "does not build"
+            else:
+                install(folder)
+                ok, failed = test(timeout)
+                shutil.rmtree(folder)
+                if ok:
+                    survived.append((mid, original))
+                    verdict = "SURVIVED"
                 else:
-                    install(folder)
-                    ok, failed = test(timeout)
-                    shutil.rmtree(folder)
-                    if ok:
-                        survived.append((mid, original))
-                        verdict = "SURVIVED"
-                    else:
-                        caught.append(mid)
-                        verdict = f"caught ({failed})"
-                print(f"[{number}/{len(chosen)}] {mid}: {verdict} ({time.time() - started:.0f} s)",
-                      flush=True)
-    finally:
-        for path, text in originals.items():
-            if (ROOT / path).read_text() != text:
-                (ROOT / path).write_text(text)
-        # The build tree holds a mutant's programs now; the next build must make them afresh.
-        for artifact in ARTIFACTS:
-            (BUILD / artifact).unlink(missing_ok=True)
-        shutil.rmtree(STASH, ignore_errors=True)
+                    caught.append(mid)
+                    verdict = f"caught ({failed})"
+            print(f"[{number}/{len(chosen)}] {mid}: {verdict} ({time.time() - started:.0f} s)",
+                  flush=True)
 
     tried = len(caught) + len(survived)
     print(f"\nmutation: {tried} mutants built, {len(caught)} caught, {len(survived)} survived, "
-          f"{len(skipped)} did not build")
+          f"{len(skipped)} did not build, in {time.time() - run_started:.0f} s "
+          f"({'ASan+UBSan' if SANITIZE else 'no sanitizers'}, after the first build)")
     if tried:
         print(f"mutation score: {100.0 * len(caught) / tried:.1f} %")
     for mid, original in survived:

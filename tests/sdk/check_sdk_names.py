@@ -14,7 +14,9 @@
     marker declares anything;
   - the plug-in's sources (--sources) include a header that is neither their own nor in
     --headers, or --headers lists one they do not include, or they include the marker;
-  - a header does not compile as C on its own (--cc): the stand-in is plain C declarations.
+  - a header does not compile as C on its own (--cc): the stand-in is plain C declarations;
+  - a header does not carry the stand-in line (STAND_IN_LINE), by which cmake/OrvaneSdk.cmake
+    knows a copy of it, even one without the marker, from the vendor's headers.
 
 `prove` runs `check` on the real sdk/ (it must pass) and on copies with one fault planted each
 (each must fail, naming the fault), so the check is shown to bite before it is trusted.
@@ -36,6 +38,7 @@ KEYWORDS = {
 }
 TOKEN = re.compile(r'"(?:\\.|[^"\\])*"|\'(?:\\.|[^\'\\])*\'|[A-Za-z_]\w*|\d[\w.]*|\S')
 IDENT = re.compile(r"^[A-Za-z_]\w*$")
+STAND_IN_LINE = "OrvaneTavolin stand-in header"
 
 
 def lex(text):
@@ -227,6 +230,9 @@ def check(sdk, headers, marker, sources, cc):
                 failures.append(f"{name}: includes \"{inc}\", which is not an SDK header")
         if name == marker and (names or bodies or includes):
             failures.append(f"{name}: the marker must declare nothing, declares {names + bodies}")
+        if name != marker and STAND_IN_LINE not in path.read_text():
+            failures.append(f"{name}: lacks the comment \"{STAND_IN_LINE} ...\" that tells "
+                            "a copy of sdk/ from the vendor's SDK")
     used = included_from_sdk(sources)
     for inc, where in sorted(used.items()):
         if inc == marker:
@@ -298,6 +304,15 @@ def prove(sdk, headers, marker, sources, cc):
                    for f in check(copy, headers + ["AE_Extra.h"], marker, sources, None)):
             print("FAIL: a stale list entry went unnoticed")
             bad += 1
+        print("--- a header without the stand-in line")
+        copy = pathlib.Path(tmp) / "sdk_unnamed"
+        shutil.copytree(sdk, copy)
+        unnamed = copy / "SPBasic.h"
+        unnamed.write_text(unnamed.read_text().replace(STAND_IN_LINE, "Stand-in header"))
+        if not any("SPBasic.h: lacks the comment" in f
+                   for f in check(copy, headers, marker, sources, None)):
+            print("FAIL: a header without the stand-in line went unnoticed")
+            bad += 1
         print("--- a source includes an SDK header the list does not name")
         src = pathlib.Path(tmp) / "src"
         shutil.copytree(sources[0], src)
@@ -305,7 +320,7 @@ def prove(sdk, headers, marker, sources, cc):
         if not any('"AE_Macros.h"' in f for f in check(sdk, headers, marker, [str(src)] + sources[1:], None)):
             print("FAIL: an unlisted SDK include went unnoticed")
             bad += 1
-    print(f"{len(PLANTS) + 2 - bad} of {len(PLANTS) + 2} planted faults caught")
+    print(f"{len(PLANTS) + 3 - bad} of {len(PLANTS) + 3} planted faults caught")
     return 1 if bad else 0
 
 
