@@ -181,8 +181,9 @@ void Save(cairo_surface_t *surface, const std::string &path) {
 
 }  // namespace
 
-void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path,
-                    bool caption) {
+namespace {
+
+SurfacePtr PaintWindow(Session &session, WindowKind window, double time, bool caption) {
   const Project &p = session.project();
   const View &v = session.view();
   const PictureSize size = WindowPicture(p, v, window);
@@ -206,7 +207,26 @@ void WriteWindowPng(Session &session, WindowKind window, double time, const std:
          std::string(window == WindowKind::Comp ? "Composition" : "Layer") + " window \u00b7 " +
              FrameAndTime(time, p.comp.fps) + " \u00b7 " + zoom);
   }
-  Save(surface.get(), path);
+  return surface;
+}
+
+}  // namespace
+
+void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path,
+                    bool caption) {
+  Save(PaintWindow(session, window, time, caption).get(), path);
+}
+
+std::string WindowPng(Session &session, WindowKind window, double time) {
+  SurfacePtr surface = PaintWindow(session, window, time, false);
+  std::string bytes;
+  auto append = [](void *closure, const unsigned char *data, unsigned int length) {
+    static_cast<std::string *>(closure)->append(reinterpret_cast<const char *>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+  };
+  if (cairo_surface_write_to_png_stream(surface.get(), append, &bytes) != CAIRO_STATUS_SUCCESS)
+    throw std::bad_alloc();
+  return bytes;
 }
 
 void WriteContactSheet(Session &session, const std::vector<double> &times,
