@@ -79,15 +79,18 @@ play: build-release
 	build/release/bin/orvane-host play examples/demo.json
 
 # Runs the benchmarks on the release build and prints their figures, in the order of the table in
-# bench/README.md; the last figure, inputs a second of the fuzz target, needs the fuzz build
-# (make build-fuzz) and is skipped without it.
-bench: build-release
+# bench/README.md; inputs a second of the fuzz target needs the fuzz build (make build-fuzz) and
+# is skipped without it; the last, play's mouse-move-to-picture latency, drives the page in
+# headless Chromium.
+bench: deps-browser build-release
 	build/release/bin/orvane_bench --benchmark_counters_tabular=true
 	@if [ -x build/fuzz/bin/orvane_fuzz ]; then \
 	  rm -rf build/fuzz/bench-corpus && mkdir -p build/fuzz/bench-corpus && \
 	  build/fuzz/bin/orvane_fuzz -seed=1 -max_total_time=60 -print_final_stats=1 \
 	    build/fuzz/bench-corpus tests/fuzz/corpus 2>&1 | grep -E "average_exec_per_sec|DONE"; \
 	else echo "fuzz target: not built (make build-fuzz), no figure"; fi
+	npm ci --ignore-scripts --no-audit --no-fund --prefix build/release/browser
+	node bench/play_latency.mjs build/release/bin/orvane-host build/release/browser
 
 # make windows / make macos: without ORVANE_SDK_DIR, the stand-in cross builds (sdk/), whose modules
 # stay in build/ and are for orvane-host only; with ORVANE_SDK_DIR=<folder of the vendor's SDK>,

@@ -2,6 +2,7 @@
 
 #include "model/Errors.h"
 #include "play/PageState.h"
+#include "report/Dump.h"
 #include "report/Names.h"
 #include "report/Pictures.h"
 #include "scenario/Outputs.h"
@@ -97,6 +98,8 @@ Json PlaySession::State() {
   state["step_names"] = ScenarioRunner::StepNames();
   return state;
 }
+
+Json PlaySession::Dump() { return DumpProject(session_, runner_.steps()); }
 
 std::string PlaySession::Picture(WindowKind window, double time) {
   // What the overlay looks like comes from the module's own draw event; before the effect is

@@ -38,6 +38,8 @@ class PlaySession {
   Json State();
   // The window as PNG bytes, with the overlay the module draws at `time`.
   std::string Picture(WindowKind window, double time);
+  // The project dump, as orvane-host run --json writes it.
+  Json Dump();
   // The scenario that replays the session: the set-up it started from and every step played.
   const Json &Scenario() const { return recorded_; }
 

@@ -47,7 +47,9 @@ bool SameToken(const std::string &given, const std::string &token) {
 
 void SendJson(Response &res, const Json &body, int status = 200) {
   res.status = status;
-  res.set_content(body.dump(), "application/json");
+  // "; charset=utf-8" also keeps the library from compressing the answer, which costs far more
+  // than sending it whole over the loopback interface.
+  res.set_content(body.dump(), "application/json; charset=utf-8");
 }
 
 void Refuse(Response &res, int status, const std::string &why) {
@@ -98,9 +100,18 @@ Server::Server(PlaySession &session, int port) : session_(session), token_(NewTo
   hosts_ = {"127.0.0.1" + p, "localhost" + p};
   if (servers_.size() > 1) hosts_.push_back("[::1]" + p);
   for (auto &server : servers_) Route(*server);
+  session_thread_ = std::thread([this] { SessionLoop(); });
 }
 
-Server::~Server() { Stop(); }
+Server::~Server() {
+  Stop();
+  {
+    std::lock_guard<std::mutex> lock(work_mutex_);
+    session_thread_ends_ = true;
+    work_ready_.notify_all();
+  }
+  session_thread_.join();
+}
 
 std::string Server::Url() const {
   return "http://127.0.0.1:" + std::to_string(port_) + "/" + token_ + "/";
@@ -144,16 +155,18 @@ void Server::Route(httplib::Server &server) {
     return [this, action](const Request &req, Response &res) {
       std::lock_guard<std::mutex> lock(session_mutex_);
       if (closed_) return Refuse(res, 410, "the session is closed");
-      try {
-        action(req, res);
-        if (res.body.empty()) SendJson(res, session_.State());
-      } catch (const BadInput &e) {
-        Json state = session_.State();
-        state["error"] = e.what();
-        SendJson(res, state, 400);
-      } catch (const std::exception &e) {
-        Refuse(res, 500, std::string("the host failed: ") + e.what());
-      }
+      OnSessionThread([&] {
+        try {
+          action(req, res);
+          if (res.body.empty()) SendJson(res, session_.State());
+        } catch (const BadInput &e) {
+          Json state = session_.State();
+          state["error"] = e.what();
+          SendJson(res, state, 400);
+        } catch (const std::exception &e) {
+          Refuse(res, 500, std::string("the host failed: ") + e.what());
+        }
+      });
     };
   };
   const std::string api = R"(/[0-9a-f]+/api/)";
@@ -182,7 +195,8 @@ void Server::Route(httplib::Server &server) {
                    "image/png");
              }));
   server.Get(api + "scenario", act([this](const Request &, Response &res) {
-               res.set_content(session_.Scenario().dump(2) + "\n", "application/json");
+               res.set_content(session_.Scenario().dump(2) + "\n",
+                               "application/json; charset=utf-8");
              }));
   // The page's own files (after the API, whose paths the pattern would take too).
   server.Get(R"(/[0-9a-f]+/(.*))", [](const Request &req, Response &res) {
@@ -205,9 +219,29 @@ void Server::Route(httplib::Server &server) {
 
 void Server::Close() {
   std::ostringstream out;
-  exit_code_ = session_.Finish(out);
+  OnSessionThread([&] { exit_code_ = session_.Finish(out); });
   report_ = out.str();
   closed_ = true;
+}
+
+void Server::OnSessionThread(const std::function<void()> &work) {
+  std::unique_lock<std::mutex> lock(work_mutex_);
+  work_ = work;
+  work_done_ = false;
+  work_ready_.notify_all();
+  work_ready_.wait(lock, [this] { return work_done_; });
+  work_ = nullptr;
+}
+
+void Server::SessionLoop() {
+  std::unique_lock<std::mutex> lock(work_mutex_);
+  for (;;) {
+    work_ready_.wait(lock, [this] { return session_thread_ends_ || (work_ && !work_done_); });
+    if (session_thread_ends_) return;
+    work_();
+    work_done_ = true;
+    work_ready_.notify_all();
+  }
 }
 
 void Server::Serve() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -46,9 +47,19 @@ class Server {
   bool Allowed(const std::string &host, const std::string &origin) const;
   // Ends the session once (global tear-down) and keeps its report.
   void Close();
+  // Runs `work` on the session's own thread and waits for it. The module sees one thread, as
+  // in the application, and what the host keeps per thread (the layer's pixels) is made once.
+  void OnSessionThread(const std::function<void()> &work);
+  void SessionLoop();
 
   PlaySession &session_;
   std::mutex session_mutex_;  // one action of the page at a time
+  std::thread session_thread_;
+  std::mutex work_mutex_;
+  std::condition_variable work_ready_;
+  std::function<void()> work_;  // the action handed to the session's thread, if any
+  bool work_done_ = false;
+  bool session_thread_ends_ = false;
   bool closed_ = false;
   std::string token_;
   int port_ = 0;

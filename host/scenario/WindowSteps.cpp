@@ -94,11 +94,13 @@ void ScenarioRunner::AddLivePoint(const Json &point, bool release) {
   if (!live_.active) throw BadInput("the mouse is not down: press it first");
   try {
     Guarded(live_.number, "drag", [&] {
-      Json points = live_.step.at("points");
-      points.push_back(point);
       Json step = live_.step;
-      step["points"] = points;
-      CheckStepLimits(step, session_.project(), session_.view(), limits_);
+      step.at("points").push_back(point);
+      // A move leaves room for the release still to come, so that the step a refused point
+      // ends with (below) is one that run accepts.
+      Json checked = step;
+      if (!release) checked.at("points").push_back(point);
+      CheckStepLimits(checked, session_.project(), session_.view(), limits_);
       const Point2 p = PointFromJson(point, "each of \"points\"");
       live_.step = std::move(step);
       session_.MouseMove(p, release);

@@ -2,13 +2,15 @@
 // the module's UI update left them. Editing a row sends the step the user's edit is.
 
 const hex = (n) => Math.round(n).toString(16).padStart(2, '0');
+// Numbers as the panel shows them: to a thousandth (the project keeps them whole).
+const shown = (x) => (Number.isInteger(x) ? x : Number(x.toFixed(3)));
 
 function numberInput(value, range, integer, onCommit) {
   const input = document.createElement('input');
   input.type = 'number';
   input.step = integer ? '1' : 'any';
   if (range) { input.min = range[0]; input.max = range[1]; }
-  input.value = value;
+  input.value = shown(value);
   input.addEventListener('change', () => onCommit(Number(input.value)));
   return input;
 }
@@ -64,10 +66,49 @@ function widget(control, masks, commit, press) {
   }
 }
 
-// Rebuilt from each state; the row under edit keeps its focus by name.
+// What the panel's rows are, apart from their values: when only values change (a drag), the
+// rows stay and their fields are brought up to date.
+function layoutKey(state) {
+  return JSON.stringify([state.applied, state.masks.map((m) => m.id),
+                         state.controls.map((c) => [c.name, c.kind, c.hidden, (c.keys || []).length])]);
+}
+
+let rows = new Map();  // name -> the row showing it
+
+function updateValues(state) {
+  for (const control of state.controls) {
+    const row = rows.get(control.name);
+    if (!row || !('value' in control)) continue;
+    const v = control.value;
+    const fields = row.querySelectorAll('input, select');
+    if (control.kind === 'point') {
+      fields.forEach((f, i) => { if (f !== document.activeElement) f.value = shown(v[i]); });
+    } else if (control.kind === 'checkbox') {
+      fields[0].checked = !!v;
+    } else if (control.kind === 'colour') {
+      fields[0].value = `#${hex(v[1])}${hex(v[2])}${hex(v[3])}`;
+    } else if (control.kind === 'mask') {
+      fields[0].value = v;
+    } else if (fields[0] && fields[0] !== document.activeElement) {
+      fields[0].value = shown(v);
+    }
+  }
+}
+
+let shownLayout = null;
+
+// Rebuilt when the rows change, otherwise updated; the row under edit keeps its focus by name.
 export function renderControls(root, state, actions) {
+  const layout = layoutKey(state);
+  if (layout === shownLayout) {
+    actions.current = state;
+    return updateValues(state);
+  }
+  shownLayout = layout;
+  actions.current = state;
   const focused = document.activeElement?.closest?.('.control')?.dataset.name;
   root.replaceChildren();
+  rows = new Map();
   if (!state.applied) {
     const apply = document.createElement('button');
     apply.textContent = 'Apply OrvaneTavolin';
@@ -80,6 +121,7 @@ export function renderControls(root, state, actions) {
     const row = document.createElement('div');
     row.className = 'control' + (control.kind === 'group' ? ' group' : '');
     row.dataset.name = control.name;
+    rows.set(control.name, row);
     const label = document.createElement('label');
     label.textContent = control.name;
     label.title = control.name + (control.unit ? ` (${control.unit})` : '');
@@ -94,8 +136,11 @@ export function renderControls(root, state, actions) {
         key.className = 'key' + (control.keys.length ? ' on' : '');
         key.textContent = '\u25c6';
         key.title = `Add a keyframe to ${control.name} at the current time`;
-        key.addEventListener('click', () =>
-          actions.step({ do: 'key', param: control.name, time: state.time, value: control.value }));
+        key.addEventListener('click', () => {
+          const now = actions.current;
+          const value = now.controls.find((c) => c.name === control.name).value;
+          actions.step({ do: 'key', param: control.name, time: now.time, value });
+        });
         row.append(key);
       }
     }

@@ -22,9 +22,17 @@ let closedReport = null;
 const latency = [];
 window.orvanePlay = { latency, state: () => state, idle: () => idle() };
 
+// A list that only grows in the usual case (the undo history gains an entry at every frame a
+// drag renders): new lines are added, and it is rebuilt only when it changed otherwise.
 function list(el, lines) {
-  el.replaceChildren(...lines.map((line) => Object.assign(document.createElement('li'),
-                                                          { textContent: line })));
+  const item = (line) => Object.assign(document.createElement('li'), { textContent: line });
+  const n = el.children.length;
+  if (n > lines.length || (n > 0 && el.children[n - 1].textContent !== lines[n - 1])) {
+    el.replaceChildren(...lines.map(item));
+  } else if (n < lines.length) {
+    el.append(...lines.slice(n).map(item));
+    el.parentElement.scrollTop = el.parentElement.scrollHeight;  // the newest in sight
+  }
 }
 
 function render() {
