@@ -26,16 +26,26 @@ struct PlayArguments {
 };
 
 // Ctrl-C and SIGTERM end the session the way the page's close does. The signals are taken by
-// one thread of their own (every other thread blocks them), so the server is stopped from
-// ordinary code rather than from a signal handler.
+// one thread of their own, so the server is stopped from ordinary code rather than from a
+// signal handler; every other thread blocks them, which they inherit from the first thread
+// when it blocks them before any other starts (BlockSignals).
+sigset_t StopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGUSR1);  // the watch's own end
+  return signals;
+}
+
+void BlockSignals() {
+  const sigset_t signals = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
 class SignalWatch {
  public:
-  explicit SignalWatch(play::Server &server) {
-    sigemptyset(&signals_);
-    sigaddset(&signals_, SIGINT);
-    sigaddset(&signals_, SIGTERM);
-    sigaddset(&signals_, SIGUSR1);  // the watch's own end
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+  explicit SignalWatch(play::Server &server) : signals_(StopSignals()) {
     thread_ = std::thread([this, &server] {
       int signal = 0;
       sigwait(&signals_, &signal);
@@ -53,6 +63,7 @@ class SignalWatch {
 };
 
 int Play(const PlayArguments &args) {
+  BlockSignals();
   Limits limits;
   Json scenario = Json::object();
   if (!args.scenario_path.empty())
