@@ -78,12 +78,13 @@ PF_Pixel Image::At8(A_long x, A_long y) const {
   return PF_Pixel{c[0], c[1], c[2], c[3]};
 }
 
-Image TestPattern(A_long width, A_long height, int depth) {
+Image TestPattern(A_long width, A_long height, int depth, long shift) {
   Image image(width, height, depth);
+  shift = (shift % 128 + 128) % 128;
   for (A_long y = 0; y < height; ++y) {
     uint8_t *row = image.Row(y);
     for (A_long x = 0; x < width; ++x) {
-      bool dark = ((x / 64) + (y / 64)) % 2 == 0;
+      bool dark = (((x + shift) / 64) + (y / 64)) % 2 == 0;
       double shade = dark ? 0.75 : 1.0;
       double argb[4] = {1.0, shade * (0.15 + 0.8 * x / std::max<A_long>(width - 1, 1)),
                         shade * (0.25 + 0.6 * y / std::max<A_long>(height - 1, 1)), shade * 0.55};
@@ -100,6 +101,18 @@ Image TestPattern(A_long width, A_long height, int depth) {
         }
       }
     }
+  }
+  return image;
+}
+
+Image LayerPixels(A_long width, A_long height, int depth, long frame, bool keep_colour) {
+  Image image = TestPattern(width, height, depth, frame);
+  const std::size_t bytes = std::size_t(image.PixelBytes());
+  const std::size_t channel = bytes / 4;
+  for (A_long y = 0; y < height && width > 0; ++y) {
+    uint8_t *p = image.Row(y) + std::size_t(width - 1) * bytes;
+    // Zero is zero at every depth; alpha is the first channel.
+    std::memset(p, 0, keep_colour ? channel : bytes);
   }
   return image;
 }

@@ -39,8 +39,13 @@ struct Image {
 };
 
 // A test pattern that shows where a layer is and which way up it is: a colour gradient with a
-// checker of darker squares, fully opaque.
-Image TestPattern(A_long width, A_long height, int depth);
+// checker of darker squares, fully opaque. `shift` moves the squares that many pixels left.
+Image TestPattern(A_long width, A_long height, int depth, long shift = 0);
+// The layer's pixels at a frame of layer time, as renders are handed them: the test pattern with
+// its squares one pixel further left each frame (so that a render handed the wrong time shows
+// it; they repeat every 128 frames), and its last column transparent. A transparent pixel keeps
+// its colour only when the render asked for it, as the application promises no more.
+Image LayerPixels(A_long width, A_long height, int depth, long frame, bool keep_colour);
 
 bool SamePixels(const Image &a, const Image &b);
 

@@ -82,6 +82,9 @@ struct EffectParam {
   // An expression, modelled as a fixed offset added to the keyframed value.
   std::optional<StreamValue> expression;
   bool hidden = false;
+  // Whether the Effect Controls panel shows it: the hidden flag as it was when the panel was
+  // last drawn, which the application does only when the module asks.
+  bool shown = true;
   // The value at a layer time: keyframed, or with the expression applied as the user sees it.
   StreamValue At(double t, bool pre_expression) const;
   // The keyframed value alone, blended or held between keys as the parameter's type is.

@@ -106,11 +106,14 @@ PF_Err CheckinParam(PF_ProgPtr effect_ref, PF_ParamDef *param) {
 }
 
 PF_Err CheckoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout_id,
-                     const PF_RenderRequest *req, A_long, A_long, A_u_long,
-                     PF_CheckoutResult *result) {
-  ORVANE_HOST_ENTER("checkout_layer", index, checkout_id, In(req ? &req->rect : nullptr));
+                     const PF_RenderRequest *req, A_long what_time, A_long time_step,
+                     A_u_long time_scale, PF_CheckoutResult *result) {
+  ORVANE_HOST_ENTER("checkout_layer", index, checkout_id, In(req ? &req->rect : nullptr),
+                    req ? A_long(req->preserve_rgb_of_zero_alpha) : 0, what_time, time_step,
+                    time_scale);
   Session &s = Session::Current();
-  if (!s.IsEffectRef(effect_ref) || !req || !result) return PF_Err_BAD_CALLBACK_PARAM;
+  if (!s.IsEffectRef(effect_ref) || !req || !result || time_scale == 0)
+    return PF_Err_BAD_CALLBACK_PARAM;
   // The effect has one layer input, its own layer at index 0.
   if (index != 0 || checkout_id != 0) return PF_Err_INVALID_INDEX;
   const PF_LRect &r = req->rect;
@@ -120,7 +123,10 @@ PF_Err CheckoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout
   result->par = PF_RationalScale{1, 1};
   result->ref_width = r.right - r.left;
   result->ref_height = r.bottom - r.top;
-  s.render_state().layer_checked_out = true;
+  RenderState &state = s.render_state();
+  state.layer_checked_out = true;
+  state.layer_time = double(what_time) / time_scale;
+  state.keep_colour = req->preserve_rgb_of_zero_alpha != 0;
   return PF_Err_NONE;
 }
 
@@ -196,8 +202,16 @@ PF_Err Copy(PF_ProgPtr effect_ref, PF_EffectWorld *src, PF_EffectWorld *dst, PF_
 // ---- the coordinate callbacks of an event record ----
 // They report errors that callers have no use for, so they are traced but never made to fail.
 
-Session *SessionOf(void *refcon) {
-  return refcon == &Session::Current() ? static_cast<Session *>(refcon) : nullptr;
+// The session behind an event record's callbacks, when the refcon and the context are the
+// event's own; a context of another window, or none, is misuse the module is told of.
+Session *SessionOf(void *refcon, PF_ContextH context, const char *function) {
+  if (refcon != &Session::Current()) return nullptr;
+  auto *s = static_cast<Session *>(refcon);
+  if (!context || context != s->event_context()) {
+    s->handles().Report(std::string(function) + ": not the context of the event's window");
+    return nullptr;
+  }
+  return s;
 }
 
 Point2 Unfix(const PF_FixedPoint *p) { return {FromFixed(p->x), FromFixed(p->y)}; }
@@ -211,35 +225,41 @@ bool TransformAt(Session &s, A_long time, A_long scale, Transform *t) {
   return true;
 }
 
-PF_Err LayerToCompCb(void *refcon, PF_ContextH, A_long time, A_long scale, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER_AS("layer_to_comp", kCannotFail, time, scale, In(pt));
-  Session *s = SessionOf(refcon);
+PF_Err LayerToCompCb(void *refcon, PF_ContextH context, A_long time, A_long scale,
+                     PF_FixedPoint *pt) {
+  ORVANE_HOST_ENTER_AS("layer_to_comp", kCannotFail, Session::Current().ContextName(context), time,
+                       scale, In(pt));
+  Session *s = SessionOf(refcon, context, "layer_to_comp");
   Transform t;
   if (!s || !pt || !TransformAt(*s, time, scale, &t)) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, LayerToComp(t, Unfix(pt)));
   return PF_Err_NONE;
 }
 
-PF_Err CompToLayerCb(void *refcon, PF_ContextH, A_long time, A_long scale, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER_AS("comp_to_layer", kCannotFail, time, scale, In(pt));
-  Session *s = SessionOf(refcon);
+PF_Err CompToLayerCb(void *refcon, PF_ContextH context, A_long time, A_long scale,
+                     PF_FixedPoint *pt) {
+  ORVANE_HOST_ENTER_AS("comp_to_layer", kCannotFail, Session::Current().ContextName(context), time,
+                       scale, In(pt));
+  Session *s = SessionOf(refcon, context, "comp_to_layer");
   Transform t;
   if (!s || !pt || !TransformAt(*s, time, scale, &t)) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, CompToLayer(t, Unfix(pt)));
   return PF_Err_NONE;
 }
 
-PF_Err SourceToFrameCb(void *refcon, PF_ContextH, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER_AS("source_to_frame", kCannotFail, In(pt));
-  Session *s = SessionOf(refcon);
+PF_Err SourceToFrameCb(void *refcon, PF_ContextH context, PF_FixedPoint *pt) {
+  ORVANE_HOST_ENTER_AS("source_to_frame", kCannotFail, Session::Current().ContextName(context),
+                       In(pt));
+  Session *s = SessionOf(refcon, context, "source_to_frame");
   if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, ToFrame(s->view(), Unfix(pt)));
   return PF_Err_NONE;
 }
 
-PF_Err FrameToSourceCb(void *refcon, PF_ContextH, PF_FixedPoint *pt) {
-  ORVANE_HOST_ENTER_AS("frame_to_source", kCannotFail, In(pt));
-  Session *s = SessionOf(refcon);
+PF_Err FrameToSourceCb(void *refcon, PF_ContextH context, PF_FixedPoint *pt) {
+  ORVANE_HOST_ENTER_AS("frame_to_source", kCannotFail, Session::Current().ContextName(context),
+                       In(pt));
+  Session *s = SessionOf(refcon, context, "frame_to_source");
   if (!s || !pt) return PF_Err_BAD_CALLBACK_PARAM;
   Refix(pt, FromFrame(s->view(), Unfix(pt)));
   return PF_Err_NONE;

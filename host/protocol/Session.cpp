@@ -99,6 +99,7 @@ std::size_t Session::TakeOverChanged(ParamArray &array, const CommandContext &co
       continue;
     params[i].stream.Set(t, Ticks(context.time, project_.comp.time_scale),
                          ReadValue(array.defs[i]));
+    NoteChange(true);
     ++changed;
   }
   return changed;
@@ -174,7 +175,10 @@ PF_Err Session::GlobalSetup() {
   PF_OutData out{};
   PF_Err err = Send(PF_Cmd_GLOBAL_SETUP, nullptr, &out);
   global_setup_done_ = err == PF_Err_NONE;
-  if (global_setup_done_) global_data_ = out.global_data;
+  if (global_setup_done_) {
+    global_data_ = out.global_data;
+    global_out_flags_ = out.out_flags;
+  }
   return err;
 }
 
@@ -193,7 +197,13 @@ PF_Err Session::Apply() {
     if (PF_Err err = GlobalSetup()) return err;
   }
   if (PF_Err err = ParamsSetup()) return err;
-  return Send(PF_Cmd_UPDATE_PARAMS_UI);
+  // The panel appears with the effect; the UI update, when the module asked for it, may then
+  // hide controls, which the user sees once the module asks for the panel to be redrawn.
+  RedrawPanel();
+  if (!(global_out_flags_ & PF_OutFlag_SEND_UPDATE_PARAMS_UI)) return PF_Err_NONE;
+  const PF_Err err = Send(PF_Cmd_UPDATE_PARAMS_UI);
+  if (commands_.back().out_flags & PF_OutFlag_REFRESH_UI) RedrawPanel();
+  return err;
 }
 
 PF_Err Session::ParamsSetup() {
@@ -228,6 +238,8 @@ RenderResult Session::Render(const CommandContext &context, int depth) {
   pre_in.output_request.channel_mask = 0xF;
   pre_in.bitdepth = A_short(depth);
   PF_PreRenderOutput pre_out{};
+  pre_out.result_rect = kUnwrittenRect;
+  pre_out.max_result_rect = kUnwrittenRect;
   PF_PreRenderCallbacks pre_cb{};
   InstallRenderCallbacks(pre_cb);
   PF_PreRenderExtra pre{&pre_in, &pre_out, &pre_cb};
@@ -237,10 +249,18 @@ RenderResult Session::Render(const CommandContext &context, int depth) {
   result.max_result_rect = pre_out.max_result_rect;
   if (result.pre_render_err) return result;
 
-  // The pattern depends only on size and depth; rendering the same frame again reuses it.
+  // The layer as pre-render asked for it: at its time, with or without the colour of transparent
+  // pixels. Rendering the same frame again reuses it.
+  const long frame = std::lround(render_.layer_time * project_.comp.fps);
   static thread_local Image pattern;
-  if (pattern.width != w || pattern.height != h || pattern.depth != depth)
-    pattern = TestPattern(w, h, depth);
+  static thread_local long pattern_frame = 0;
+  static thread_local bool pattern_keeps_colour = false;
+  if (pattern.width != w || pattern.height != h || pattern.depth != depth ||
+      pattern_frame != frame || pattern_keeps_colour != render_.keep_colour) {
+    pattern = LayerPixels(w, h, depth, frame, render_.keep_colour);
+    pattern_frame = frame;
+    pattern_keeps_colour = render_.keep_colour;
+  }
   render_.input = pattern;
   // The output starts as a sentinel inside a guard band, so a render that leaves pixels unwritten
   // or writes outside its buffer shows.
@@ -263,12 +283,35 @@ RenderResult Session::Render(const CommandContext &context, int depth) {
 
 void Session::ParamChanged(int index) {
   const EffectParam &param = project_.effect.params.at(std::size_t(index));
+  const Action action = BeginAction();
   if (param.def.flags & PF_ParamFlag_SUPERVISE) {
     PF_UserChangedParamExtra extra{index};
     Send(PF_Cmd_USER_CHANGED_PARAM, &extra);
   }
-  Send(PF_Cmd_UPDATE_PARAMS_UI);
-  Render(context());
+  // A button holds no value: pressing one changes the project only through what the module does.
+  FinishAction(action, param.has_stream(), param.has_stream());
+}
+
+void Session::FinishAction(const Action &action, bool by_user, bool params_by_user) {
+  auto asked = [&](A_long flag) {
+    for (std::size_t i = action.first_command; i < commands_.size(); ++i) {
+      if (commands_[i].out_flags & flag) return true;
+    }
+    return false;
+  };
+  const bool params_changed = params_by_user || changes_.params != action.changes.params;
+  if (params_changed && (global_out_flags_ & PF_OutFlag_SEND_UPDATE_PARAMS_UI))
+    Send(PF_Cmd_UPDATE_PARAMS_UI);
+  if (asked(PF_OutFlag_REFRESH_UI)) RedrawPanel();
+  if (by_user || changes_.any != action.changes.any || asked(PF_OutFlag_FORCE_RERENDER)) {
+    CommandContext at;
+    at.time = action.time;
+    Render(at);
+  }
+}
+
+void Session::RedrawPanel() {
+  for (EffectParam &param : project_.effect.params) param.shown = !param.hidden;
 }
 
 std::string Session::AboutText() {

@@ -2,8 +2,9 @@
 // the bookkeeping of every call, and it sends the module its commands as the application would.
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,17 @@ struct RenderState {
   Image input;
   Image output;
   bool layer_checked_out = false;  // checkout id 0 was requested in pre-render
+  // What pre-render asked of the layer: the time (layer seconds) and whether transparent pixels
+  // are to keep their colour.
+  double layer_time = 0;
+  bool keep_colour = false;
   bool output_given = false;
 };
+
+// What pre-render's output rectangles hold when handed over: empty, as a module unions its
+// layers' rectangles into them, but not zero, so that a module that writes them after a failure
+// (a union of nothing gives zeros) shows.
+constexpr PF_LRect kUnwrittenRect{23, 23, 23, 23};
 
 struct RenderResult {
   PF_Err pre_render_err = 0;
@@ -98,9 +108,36 @@ class Session {
   std::string AboutText();
   // Smart pre-render and smart render at a context, at a bit depth of 8, 16 or 32.
   RenderResult Render(const CommandContext &context, int depth = 8);
-  // The reaction of the application to a parameter the user changed: the supervised command,
-  // the UI update, and a fresh render of the current frame.
+  // The reaction of the application to a parameter the user changed (or a button pressed): the
+  // supervised command, then what follows an action.
   void ParamChanged(int index);
+
+  // Changes the module made to the project through the host's functions, counted so that what
+  // follows an action can tell whether it changed anything without comparing the project whole.
+  struct Changes {
+    std::uint64_t any = 0;
+    std::uint64_t params = 0;  // of them, to the effect's parameter values
+  };
+  void NoteChange(bool parameter) {
+    ++changes_.any;
+    if (parameter) ++changes_.params;
+  }
+  // An action of the user: where its commands start, and the changes counted before it.
+  struct Action {
+    std::size_t first_command = 0;
+    Changes changes;
+    double time = 0;  // composition time of the frame the action is seen at
+  };
+  Action BeginAction(double time) const { return Action{commands_.size(), changes_, time}; }
+  Action BeginAction() const { return BeginAction(project_.time); }
+  // Sends what the application sends once an action has been handled, and only that: the UI
+  // update when a parameter value changed and global setup asked for it; the Effect Controls
+  // panel redrawn when a command of the action asked for it; a render of the frame when the
+  // project changed or a command asked for one. `by_user` and `params_by_user` say that the
+  // user's own change (to the project, to a parameter value) was part of the action.
+  void FinishAction(const Action &action, bool by_user, bool params_by_user);
+  // Draws the Effect Controls panel anew: each control shown or hidden as its flag now says.
+  void RedrawPanel();
 
   RenderState &render_state() { return render_; }
 
@@ -124,6 +161,16 @@ class Session {
   const std::vector<DrawOp> &drawing() const { return surface_.ops(); }
   PF_ContextH context_handle(WindowKind window) {
     return window == WindowKind::Comp ? &comp_context_p_ : &layer_context_p_;
+  }
+  // The context of the window whose event is under way (null outside events): the one context
+  // the event's callbacks accept, as each window's context is its own.
+  PF_ContextH event_context() const { return event_context_; }
+  // A context as the trace shows it: the window it belongs to.
+  const char *ContextName(PF_ContextH context) {
+    if (!context) return nullptr;
+    if (context == context_handle(WindowKind::Comp)) return "comp window";
+    if (context == context_handle(WindowKind::Layer)) return "layer window";
+    return "unknown context";
   }
   // The context of the command being sent; parameter checkouts use its downsample factors.
   const CommandContext &current_context() const { return current_context_; }
@@ -188,6 +235,8 @@ class Session {
   PF_ProgPtr effect_ref_;
   A_long appl_id_ = kAfterEffects;
   bool global_setup_done_ = false;
+  A_long global_out_flags_ = 0;  // what the module asked for at global setup
+  Changes changes_;
   PF_Handle global_data_ = nullptr;
   // Plug-in ids start at an arbitrary small number rather than 0 or 1, so that a module that
   // passes an id it was never given (a zeroed field, a constant) is told apart.
@@ -212,6 +261,7 @@ class Session {
   PF_ContextP comp_context_p_ = &comp_context_;
   PF_ContextP layer_context_p_ = &layer_context_;
   CommandContext current_context_;
+  PF_ContextH event_context_ = nullptr;
   int open_param_checkouts_ = 0;
   std::vector<std::string> problems_;
   Session *previous_ = nullptr;

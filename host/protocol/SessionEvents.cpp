@@ -14,7 +14,9 @@ EventResult Session::SendEvent(WindowKind window, PF_EventExtra &extra, double t
   CommandContext context;
   context.time = time;
   EventResult result;
+  event_context_ = extra.contextH;
   result.err = Send(PF_Cmd_EVENT, &extra, nullptr, &context);
+  event_context_ = nullptr;
   result.handled = (extra.evt_out_flags & PF_EO_HANDLED_EVENT) != 0;
   result.extra = extra;
   return result;
@@ -47,18 +49,18 @@ bool Session::MouseDown(WindowKind window, Point2 point, double time, bool click
   info.screen_point = PF_Point{A_long(std::lround(point.x)), A_long(std::lround(point.y))};
   // A click: the mouse goes up where it went down.
   info.last_time = click ? TRUE : FALSE;
+  // Each event is an action of its own: what the module changed through it is followed at once,
+  // so the rectangle follows the pointer.
+  Action action = BeginAction(time);
   EventResult down = SendEvent(window, extra, time);
+  FinishAction(action, false, false);
   if (!down.handled || down.err) return false;
   if (click && info.send_drag) {
-    // The release of a click the module took arrives as the drag event that ends it; a release
-    // that changed the project is followed by what follows any change, a fresh frame.
+    // The release of a click the module took arrives as the drag event that ends it.
     extra.e_type = PF_Event_DRAG;
+    action = BeginAction(time);
     SendEvent(window, extra, time);
-    if (commands_.back().values_changed) {
-      CommandContext context;
-      context.time = time;
-      Render(context);
-    }
+    FinishAction(action, false, false);
     return true;
   }
   gesture_.held = !click;
@@ -79,10 +81,9 @@ void Session::MouseMove(Point2 point, bool release) {
   info.screen_point = PF_Point{A_long(std::lround(point.x)), A_long(std::lround(point.y))};
   info.last_time = release ? TRUE : FALSE;
   ++info.when;
+  Action action = BeginAction(gesture_.time);
   SendEvent(gesture_.window, extra, gesture_.time);
-  CommandContext context;
-  context.time = gesture_.time;
-  Render(context);
+  FinishAction(action, false, false);
   if (release) gesture_.held = false;
 }
 

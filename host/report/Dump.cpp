@@ -33,7 +33,8 @@ Json Params(Session &session) {
           {{"time", project.CompTime(key.time)}, {"value", ParamValueJson(param, key.value)}});
     }
     Json value = param.has_stream() ? ParamValueJson(param, param.KeyedAt(t)) : Json(nullptr);
-    out[param.name] = {{"value", value}, {"hidden", param.hidden}, {"keyframes", keys}};
+    out[param.name] = {
+        {"value", value}, {"hidden", param.hidden}, {"shown", param.shown}, {"keyframes", keys}};
     if (param.expression) out[param.name]["expression"] = ExpressionJson(param);
   }
   return out;

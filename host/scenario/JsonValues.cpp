@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "model/Errors.h"
+#include "report/Format.h"
 
 namespace orvane::host {
 
@@ -78,21 +79,39 @@ void Positive(double v, const std::string &what) {
   if (!(v > 0) || v > 1e9) throw BadInput(what + " must be a positive number");
 }
 
-std::string Closest(const std::string &name, const std::vector<std::string> &candidates) {
+std::string Closest(const std::string &name, const std::vector<std::string> &candidates,
+                    std::size_t most) {
   std::vector<std::pair<std::size_t, std::string>> scored;
   for (const auto &c : candidates) scored.emplace_back(EditDistance(name, c), c);
   std::stable_sort(scored.begin(), scored.end(),
                    [](const auto &x, const auto &y) { return x.first < y.first; });
   std::string out;
-  for (std::size_t i = 0; i < scored.size() && i < 3; ++i)
+  for (std::size_t i = 0; i < scored.size() && i < most; ++i)
     out += (i ? ", \"" : "\"") + scored[i].second + "\"";
   return out;
 }
 
-double Seconds(const Json &step, const char *key, double fallback) {
-  double t = Number(step, key, fallback, std::string("\"") + key + "\"");
-  if (!std::isfinite(t) || t < -1e6 || t > 1e6)
-    throw BadInput(std::string("\"") + key + "\" is out of range");
+void KnownKeys(const Json &obj, const std::string &where, const std::vector<std::string> &known) {
+  if (!obj.is_object()) return;
+  for (const auto &entry : obj.items()) {
+    if (std::find(known.begin(), known.end(), entry.key()) != known.end()) continue;
+    std::string message = "unknown key \"" + entry.key() + "\"";
+    if (!where.empty()) message += " in \"" + where + "\"";
+    throw BadInput(message + "; did you mean " + Closest(entry.key(), known, 1) + "?");
+  }
+}
+
+void InsideComposition(double t, const Composition &comp, const std::string &what) {
+  if (!std::isfinite(t) || t < 0 || t > comp.duration) {
+    throw BadInput(what + " is " + (std::isfinite(t) ? NumberText(t) : std::string("not finite")) +
+                   " s; the composition runs from 0 to " + NumberText(comp.duration) + " s");
+  }
+}
+
+double Seconds(const Json &step, const char *key, double fallback, const Composition &comp) {
+  const std::string what = std::string("\"") + key + "\"";
+  const double t = Number(step, key, fallback, what);
+  InsideComposition(t, comp, what);
   return t;
 }
 

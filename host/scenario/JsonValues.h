@@ -7,6 +7,7 @@
 
 #include "AE_Effect.h"
 #include "AE_GeneralPlug.h"
+#include "model/Project.h"
 #include "model/View.h"
 #include "report/Json.h"
 
@@ -24,8 +25,11 @@ void Positive(double v, const std::string &what);
 // A number of at most a million in size.
 double Finite(const Json &v, const std::string &what);
 bool IsNumberPair(const Json &v);
-// step[key] in seconds, within a million of zero.
-double Seconds(const Json &step, const char *key, double fallback);
+// step[key] in composition seconds, from 0 to the composition's end: a time the composition does
+// not have would hand the module a frame the application never asks for.
+double Seconds(const Json &step, const char *key, double fallback, const Composition &comp);
+// Refuses a time outside the composition, naming it as `what`.
+void InsideComposition(double t, const Composition &comp, const std::string &what);
 AEGP_MaskVertex VertexFromJson(const Json &v);
 // A window point [x, y] in pixels.
 Point2 PointFromJson(const Json &v, const std::string &what);
@@ -38,7 +42,12 @@ struct RenderRequest {
   PF_RationalScale downsample_y{1, 1};
 };
 RenderRequest RenderRequestFromJson(const Json &step);
-// Up to three of `candidates` closest to `name`, quoted, for "did you mean" hints.
-std::string Closest(const std::string &name, const std::vector<std::string> &candidates);
+// Up to `most` of `candidates` closest to `name`, quoted, for "did you mean" hints.
+std::string Closest(const std::string &name, const std::vector<std::string> &candidates,
+                    std::size_t most = 3);
+// Refuses any key of `obj` that is not in `known`, naming it and the nearest known key: a
+// misspelt key would otherwise be passed over and its default used without a word. `where`
+// names the object in the message ("comp"); empty for a step, whose number the runner adds.
+void KnownKeys(const Json &obj, const std::string &where, const std::vector<std::string> &known);
 
 }  // namespace orvane::host

@@ -24,7 +24,7 @@ void ScenarioRunner::DoMask(const Json &step, StepRecord &) {
     for (const Json &v : vs) mask.outline.value.vertices.push_back(VertexFromJson(v));
   }
   layer.masks.push_back(mask);
-  if (project.effect.applied) session_.Render(session_.context());
+  if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, false);
 }
 
 void ScenarioRunner::DoDeleteMask(const Json &step, StepRecord &) {
@@ -36,7 +36,7 @@ void ScenarioRunner::DoDeleteMask(const Json &step, StepRecord &) {
                    std::to_string(long(masks.size()) - 1));
   }
   masks.erase(masks.begin() + step.at("index").get<long>());
-  if (project.effect.applied) session_.Render(session_.context());
+  if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, false);
 }
 
 }  // namespace orvane::host

@@ -44,7 +44,7 @@ void ScenarioRunner::DoKey(const Json &step, StepRecord &) {
     throw BadInput("\"" + param.name + "\" cannot be animated");
   if (!step.contains("value")) throw BadInput("\"key\" needs a \"value\"");
   if (!step.contains("time")) throw BadInput("\"key\" needs a \"time\" in seconds");
-  const double t = Seconds(step, "time", 0);
+  const double t = Seconds(step, "time", 0, project.comp);
   StreamValue value = ParamValueFromJson(param, step.at("value"), project);
   param.stream.SetKey(project.LayerTime(t), Ticks(t, project.comp.time_scale), value);
   session_.ParamChanged(index);
@@ -70,12 +70,7 @@ void ScenarioRunner::DoExpression(const Json &step, StepRecord &record) {
     param.expression = ParamExpressionFromJson(param, step.at("value"));
   }
   // A changed expression changes what the controls show and what the frame looks like.
-  if (project.effect.applied) AfterProjectChange();
-}
-
-void ScenarioRunner::AfterProjectChange() {
-  session_.Send(PF_Cmd_UPDATE_PARAMS_UI);
-  session_.Render(session_.context());
+  if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, true);
 }
 
 }  // namespace orvane::host

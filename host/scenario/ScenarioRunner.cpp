@@ -11,21 +11,21 @@
 
 namespace orvane::host {
 
-const std::map<std::string, ScenarioRunner::Handler> &ScenarioRunner::Handlers() {
-  static const std::map<std::string, Handler> handlers = {
-      {"apply", &ScenarioRunner::DoApply},
-      {"press", &ScenarioRunner::DoPress},
-      {"set", &ScenarioRunner::DoSet},
-      {"key", &ScenarioRunner::DoKey},
-      {"render", &ScenarioRunner::DoRender},
-      {"mask", &ScenarioRunner::DoMask},
-      {"delete_mask", &ScenarioRunner::DoDeleteMask},
-      {"draw", &ScenarioRunner::DoDraw},
-      {"click", &ScenarioRunner::DoClick},
-      {"drag", &ScenarioRunner::DoDrag},
-      {"png", &ScenarioRunner::DoPng},
-      {"sheet", &ScenarioRunner::DoSheet},
-      {"expression", &ScenarioRunner::DoExpression},
+const std::map<std::string, ScenarioRunner::StepKind> &ScenarioRunner::Handlers() {
+  static const std::map<std::string, StepKind> handlers = {
+      {"apply", {&ScenarioRunner::DoApply, {}}},
+      {"press", {&ScenarioRunner::DoPress, {"param"}}},
+      {"set", {&ScenarioRunner::DoSet, {"param", "value"}}},
+      {"key", {&ScenarioRunner::DoKey, {"param", "value", "time"}}},
+      {"render", {&ScenarioRunner::DoRender, {"time", "depth", "downsample"}}},
+      {"mask", {&ScenarioRunner::DoMask, {"vertices", "closed", "color"}}},
+      {"delete_mask", {&ScenarioRunner::DoDeleteMask, {"index"}}},
+      {"draw", {&ScenarioRunner::DoDraw, {"window", "time"}}},
+      {"click", {&ScenarioRunner::DoClick, {"window", "point", "time"}}},
+      {"drag", {&ScenarioRunner::DoDrag, {"window", "points", "time"}}},
+      {"png", {&ScenarioRunner::DoPng, {"window", "file", "time"}}},
+      {"sheet", {&ScenarioRunner::DoSheet, {"file", "every", "columns", "cell_width"}}},
+      {"expression", {&ScenarioRunner::DoExpression, {"param", "mask", "value"}}},
   };
   return handlers;
 }
@@ -39,6 +39,7 @@ std::vector<std::string> ScenarioRunner::StepNames() {
 ScenarioRunner::ScenarioRunner(Session &session, Json scenario, const Limits &limits)
     : session_(session), scenario_(std::move(scenario)), limits_(limits) {
   CheckScenarioLimits(scenario_, limits_);
+  KnownKeys(scenario_, "", {"comp", "layer", "view", "host", "steps"});
   ConfigureProject(session_.project(), scenario_);
   ConfigureView(session_.view(), scenario_);
   ConfigureHost(session_, scenario_);
@@ -90,6 +91,12 @@ void ScenarioRunner::Guarded(std::size_t number, const std::string &what,
   }
 }
 
+void ScenarioRunner::CheckKeys(const Json &step, const StepKind &kind) {
+  std::vector<std::string> keys = kind.keys;
+  keys.insert(keys.begin(), "do");
+  KnownKeys(step, "", keys);
+}
+
 ScenarioRunner::Pending ScenarioRunner::StartRecord(const std::string &what, std::size_t number) {
   Pending pending(session_.project());
   pending.record.what = what;
@@ -109,7 +116,8 @@ void ScenarioRunner::EndRecord(Pending &pending) {
 void ScenarioRunner::RunStep(const Json &step, std::size_t number) {
   if (live_.active) throw BadInput("step " + std::to_string(number) + ": the mouse is still down");
   const std::string what = StepName(step, number, StepNames());
-  const Handler handler = Handlers().at(what);
+  const StepKind &kind = Handlers().at(what);
+  Guarded(number, what, [&] { CheckKeys(step, kind); });
   std::string title = what;
   if (step.contains("param") && step.at("param").is_string())
     title += " " + step.at("param").get<std::string>();
@@ -118,7 +126,7 @@ void ScenarioRunner::RunStep(const Json &step, std::size_t number) {
     if (!writes_files_ && WritesFile(step))
       throw BadInput("this session writes no files; \"" + what + "\" needs orvane-host run");
     CheckStepLimits(step, session_.project(), session_.view(), limits_);
-    (this->*handler)(step, pending.record);
+    (this->*kind.handler)(step, pending.record);
   });
   EndRecord(pending);
 }

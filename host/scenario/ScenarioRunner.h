@@ -59,7 +59,12 @@ class ScenarioRunner {
 
  private:
   using Handler = void (ScenarioRunner::*)(const Json &step, StepRecord &record);
-  static const std::map<std::string, Handler> &Handlers();
+  // What a step does and the keys it takes besides "do".
+  struct StepKind {
+    Handler handler;
+    std::vector<std::string> keys;
+  };
+  static const std::map<std::string, StepKind> &Handlers();
 
   // Parameters and the effect (ParamSteps.cpp).
   void DoApply(const Json &step, StepRecord &record);
@@ -83,9 +88,6 @@ class ScenarioRunner {
   std::string OutputPath(const Json &step, const char *what) const;
   // The applied effect's parameter named in the step's "param" (BadInput otherwise).
   int ParamIndex(const Json &step) const;
-  // What the application does after a change the user made to the project: the effect's
-  // controls are brought up to date and the frame rendered again.
-  void AfterProjectChange();
 
   // Where a step's record starts, and how it ends once the step has done its work.
   struct Pending {
@@ -94,6 +96,8 @@ class ScenarioRunner {
     ProjectSnapshot before;
     explicit Pending(const Project &project) : before(project) {}
   };
+  // Throws BadInput for a key the step does not take ("do" and its kind's keys).
+  static void CheckKeys(const Json &step, const StepKind &kind);
   Pending StartRecord(const std::string &what, std::size_t number);
   void EndRecord(Pending &pending);
   // Runs `work` for step `number`, turning what it throws into BadInput naming the step.

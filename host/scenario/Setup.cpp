@@ -20,6 +20,7 @@ std::vector<SuiteKey> SuitesNamed(const SuiteRegistry &registry, const Json &ent
     name = entry.get<std::string>();
   } else if (entry.is_object() && entry.contains("name") && entry.at("name").is_string() &&
              entry.contains("version") && entry.at("version").is_number_integer()) {
+    KnownKeys(entry, "host.withhold", {"name", "version"});
     name = entry.at("name").get<std::string>();
     version = entry.at("version").get<int>();
   } else {
@@ -51,9 +52,11 @@ void TransformKeysFromJson(Project &project, const Json &keys, const char *key, 
   const std::string where = std::string("layer: \"") + key + "\"";
   if (keys.empty()) throw BadInput(where + " has no keyframes");
   for (const Json &k : keys) {
+    KnownKeys(k, std::string("layer.") + key, {"time", "value"});
     if (!k.is_object() || !k.contains("time") || !k.contains("value"))
       throw BadInput(where + ": each keyframe is {\"time\": seconds, \"value\": ...}");
     const double t = Finite(k.at("time"), where + " time");
+    InsideComposition(t, project.comp, where + ": a keyframe's time");
     const Json &v = k.at("value");
     StreamValue value;
     if (pair) {
@@ -129,6 +132,7 @@ void ConfigureHost(Session &session, const Json &scenario) {
   if (!scenario.contains("host")) return;
   const Json &host = scenario.at("host");
   if (!host.is_object()) throw BadInput("\"host\" must be an object");
+  KnownKeys(host, "host", {"app", "refusal", "withhold"});
   if (host.contains("app")) {
     const Json &app = host.at("app");
     if (app == "AE") {
@@ -165,6 +169,7 @@ void ConfigureHost(Session &session, const Json &scenario) {
 
 void ConfigureProject(Project &project, const Json &scenario) {
   const Json &comp = Section(scenario, "comp");
+  KnownKeys(comp, "comp", {"width", "height", "fps", "time_scale", "duration", "work_area"});
   Composition &c = project.comp;
   c.width = A_long(Number(comp, "width", c.width, "comp"));
   c.height = A_long(Number(comp, "height", c.height, "comp"));
@@ -181,20 +186,31 @@ void ConfigureProject(Project &project, const Json &scenario) {
     PickTimeScale(c);
   }
   c.duration = Number(comp, "duration", c.duration, "comp");
+  Positive(c.width, "comp width");
+  Positive(c.height, "comp height");
+  Positive(c.time_scale, "comp time_scale");
+  Positive(c.duration, "comp duration");
   c.work_start = 0;
   c.work_duration = c.duration;
   if (comp.contains("work_area")) {
     const Json &wa = comp.at("work_area");
     if (!wa.is_object()) throw BadInput("comp: \"work_area\" must be an object");
+    KnownKeys(wa, "comp.work_area", {"start", "duration"});
     c.work_start = Number(wa, "start", c.work_start, "comp.work_area");
     c.work_duration = Number(wa, "duration", c.duration - c.work_start, "comp.work_area");
+    // A bake keys every frame of the work area, so one outside the composition would key
+    // frames the composition does not have.
+    if (!(c.work_start >= 0 && c.work_start < c.duration) || !(c.work_duration > 0) ||
+        c.work_start + c.work_duration > c.duration * (1 + 1e-12)) {
+      throw BadInput("comp work_area runs from " + NumberText(c.work_start) + " s for " +
+                     NumberText(c.work_duration) + " s; it must lie inside the composition, 0 to " +
+                     NumberText(c.duration) + " s, and last more than 0 s");
+    }
   }
-  Positive(c.width, "comp width");
-  Positive(c.height, "comp height");
-  Positive(c.time_scale, "comp time_scale");
-  Positive(c.duration, "comp duration");
 
   const Json &layer = Section(scenario, "layer");
+  KnownKeys(layer, "layer",
+            {"width", "height", "start", "position", "anchor", "scale", "rotation", "stretch"});
   Layer &l = project.layer;
   l.width = A_long(Number(layer, "width", c.width, "layer"));
   l.height = A_long(Number(layer, "height", c.height, "layer"));
@@ -216,6 +232,7 @@ void ConfigureProject(Project &project, const Json &scenario) {
 
 void ConfigureView(View &view, const Json &scenario) {
   const Json &v = Section(scenario, "view");
+  KnownKeys(v, "view", {"zoom", "origin"});
   view.zoom = Number(v, "zoom", 1.0, "view");
   if (!(view.zoom > 0) || view.zoom > 64)
     throw BadInput("view zoom must be above 0 and at most 64");

@@ -20,7 +20,7 @@ void ScenarioRunner::DoRender(const Json &step, StepRecord &record) {
   if (!session_.project().effect.applied)
     throw BadInput("the effect is not applied yet: add {\"do\": \"apply\"} first");
   Project &project = session_.project();
-  project.time = Seconds(step, "time", project.time);
+  project.time = Seconds(step, "time", project.time, project.comp);
   const RenderRequest asked = RenderRequestFromJson(step);
   CommandContext context = session_.context();
   context.downsample_x = asked.downsample_x;
@@ -37,7 +37,7 @@ void ScenarioRunner::DoRender(const Json &step, StepRecord &record) {
 void ScenarioRunner::DoDraw(const Json &step, StepRecord &record) {
   WindowKind window = Window(step);
   Project &project = session_.project();
-  project.time = Seconds(step, "time", project.time);
+  project.time = Seconds(step, "time", project.time, project.comp);
   EventResult r = session_.Draw(window, project.time);
   record.changes.push_back(std::to_string(session_.drawing().size()) + " drawing operations" +
                            (r.handled ? "" : " (event not taken)"));
@@ -48,7 +48,7 @@ void ScenarioRunner::DoClick(const Json &step, StepRecord &record) {
   if (!step.contains("point"))
     throw BadInput("\"click\" needs a \"point\" [x, y] in window pixels");
   Project &project = session_.project();
-  project.time = Seconds(step, "time", project.time);
+  project.time = Seconds(step, "time", project.time, project.comp);
   bool taken = session_.Drag(window, {PointFromJson(step.at("point"), "\"point\"")}, project.time);
   record.changes.push_back(taken ? "handle grabbed" : "no handle there");
 }
@@ -61,7 +61,7 @@ void ScenarioRunner::DoDrag(const Json &step, StepRecord &record) {
   std::vector<Point2> points;
   for (const Json &p : step.at("points")) points.push_back(PointFromJson(p, "each of \"points\""));
   Project &project = session_.project();
-  project.time = Seconds(step, "time", project.time);
+  project.time = Seconds(step, "time", project.time, project.comp);
   bool taken = session_.Drag(window, points, project.time);
   record.changes.push_back(DragChange(taken));
 }
@@ -75,13 +75,14 @@ void ScenarioRunner::PressMouse(const Json &step, std::size_t number) {
   Json drag = step;
   drag["do"] = "drag";
   Guarded(number, "drag", [&] {
+    CheckKeys(drag, Handlers().at("drag"));
     WindowKind window = Window(drag);
     if (!drag.contains("points") || !drag.at("points").is_array() || drag.at("points").size() != 1)
       throw BadInput("a mouse press gives \"points\" with its one window point [x, y]");
     const Point2 point = PointFromJson(drag.at("points")[0], "each of \"points\"");
     Project &project = session_.project();
     CheckStepLimits(drag, project, session_.view(), limits_);
-    project.time = Seconds(drag, "time", project.time);
+    project.time = Seconds(drag, "time", project.time, project.comp);
     live_.pending.emplace(StartRecord("drag", number));
     live_.taken = session_.MouseDown(window, point, project.time, false);
   });
@@ -136,7 +137,7 @@ void ScenarioRunner::DoPng(const Json &step, StepRecord &record) {
   WindowKind window = Window(step);
   const std::string path = OutputPath(step, "png");
   Project &project = session_.project();
-  project.time = Seconds(step, "time", project.time);
+  project.time = Seconds(step, "time", project.time, project.comp);
   session_.Draw(window, project.time);
   WriteWindowPng(session_, window, project.time, path, caption_);
   files_.push_back(path);

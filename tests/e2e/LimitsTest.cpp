@@ -52,7 +52,7 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
       {R"({"comp": {"fps": 30, "duration": 40000}})",
        "1,200,000 frames (duration x fps); the limit is 1,000,000"},
       {R"({"comp": {"fps": 30, "duration": 10, "work_area": {"start": 0, "duration": 1e7}}})",
-       "frames (duration x fps); the limit is 1,000,000"},
+       "it must lie inside the composition, 0 to 10 s"},
       {R"({"comp": {"time_scale": 100000}, "layer": {"start": 30000}})", "layer start is 30,000 s"},
       {R"({"comp": {"time_scale": 100000}, "steps": [{"do": "apply"},
            {"do": "render", "time": 30000}]})",
@@ -215,13 +215,6 @@ struct Picture {
   }
 };
 
-std::string ReadAll(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 TEST(Pictures, TheDefaultPictureIsTheReadmesAndACaptionOnlyAddsABand) {
   const std::string plain = ::testing::TempDir() + "plain",
                     captioned = ::testing::TempDir() + "cap";
@@ -231,12 +224,14 @@ TEST(Pictures, TheDefaultPictureIsTheReadmesAndACaptionOnlyAddsABand) {
       RunHost(std::string("run ") + ORVANE_EXAMPLES + "/demo.json -q --caption --out " + captioned)
           .code,
       0);
-  const std::string readme = ReadAll(std::string(ORVANE_EXAMPLES) + "/../docs/overlay.png");
-  ASSERT_FALSE(readme.empty());
-  EXPECT_TRUE(ReadAll(plain + "/overlay.png") == readme) << "the default picture changed";
-
+  // Compared as pixels: another libpng or zlib writes the same picture in other bytes.
+  Picture readme(std::string(ORVANE_EXAMPLES) + "/../docs/overlay.png");
   Picture a(plain + "/overlay.png"), b(captioned + "/overlay.png");
-  ASSERT_TRUE(a.ok() && b.ok());
+  ASSERT_TRUE(readme.ok() && a.ok() && b.ok());
+  ASSERT_EQ(readme.width(), a.width());
+  ASSERT_EQ(readme.height(), a.height());
+  EXPECT_TRUE(readme.Region(0, 0, a.width(), a.height()) == a.Region(0, 0, a.width(), a.height()))
+      << "the default picture changed";
   // The demo's window: 1920 x 1080 at zoom 0.5.
   EXPECT_EQ(a.width(), 960);
   EXPECT_EQ(a.height(), 540);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 #include <map>
 #include <set>
 #include <sstream>
@@ -122,6 +123,45 @@ TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWhole) {
     EXPECT_EQ(streamed.str(), whole);
     EXPECT_GT(whole.size(), 1000u);
   }
+}
+
+TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWholeForEveryKindOfKey) {
+  // Keys no scenario makes, for every branch of the streaming writer: tangents, an empty outline,
+  // numbers that are not finite, negative and fractional times, expressions on a mask and on a
+  // parameter, and a keyed parameter.
+  host::Module module(ORVANE_MODULE_PATH);
+  host::Session s(module);
+  ASSERT_EQ(s.Apply(), PF_Err_NONE);
+  host::Project &p = s.project();
+  p.layer.start = 2;
+  host::Outline curved;
+  curved.vertices = {{0, 0, 1.5, -2, 3, 4}, {10, 0, 0, 0, 0, 0}, {10, 10, 0, 0, -1e-7, 0}};
+  curved.open = false;
+  host::Outline odd;
+  odd.vertices = {{-0.0, 1e300, 0, 0, 0, 0},
+                  {std::numeric_limits<double>::infinity(), 0.1, 0, 0, 0,
+                   std::numeric_limits<double>::quiet_NaN()}};
+  host::Mask a = p.layer.NewMask();
+  a.outline.SetKey(-1.5, A_Time{-45, 30}, curved);
+  a.outline.SetKey(0, A_Time{60, 30}, host::Outline());
+  a.outline.SetKey(1.0 / 3, A_Time{70, 30}, odd);
+  a.expression = host::OutlineExpression{true, {{2, -3, 0, 0, 0, 0}}};
+  p.layer.masks.push_back(a);
+  host::Mask b = p.layer.NewMask();  // no keys, no vertices
+  p.layer.masks.push_back(b);
+  const int angle = p.effect.FindParam("Angle 1");
+  ASSERT_GT(angle, 0);
+  host::StreamValue turn;
+  turn.v[0] = 45;
+  p.effect.params[std::size_t(angle)].stream.SetKey(0.5, A_Time{75, 30}, turn);
+  p.effect.params[std::size_t(angle)].expression = turn;
+
+  std::ostringstream streamed;
+  host::WriteProject(streamed, s, {});
+  const std::string whole = host::DumpProject(s, {}).dump(2) + "\n";
+  EXPECT_EQ(streamed.str(), whole);
+  for (const char *part : {"1.5", "1e+300", "-1e-07", "\"vertices\": []", "\"tick\": -45"})
+    EXPECT_NE(whole.find(part), std::string::npos) << part;
 }
 
 }  // namespace

@@ -105,6 +105,7 @@ A_Err EndBatch(A_Boolean add, AEGP_AddKeyframesInfoH batch_h) {
       for (std::size_t i = 0; i < batch->keys.size(); ++i) {
         if (batch->set[i]) mask.outline.keys.SetFrom(batch->keys, i);
       }
+      S().NoteChange(false);
     }
   }
   S().handles().Release(batch_h, HandleKind::KeyframeBatch, "AEGP_EndAddKeyframes");

@@ -31,12 +31,13 @@ bool Valid(bool ok, const char *function, const char *what) {
 }
 
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef *ref) {
-  ORVANE_HOST_ENTER("PF_GetDrawingReference", context);
+  ORVANE_HOST_ENTER("PF_GetDrawingReference", S().ContextName(context));
   if (!ref) return PF_Err_BAD_CALLBACK_PARAM;
   *ref = nullptr;
-  const bool known = context == S().context_handle(WindowKind::Comp) ||
-                     context == S().context_handle(WindowKind::Layer);
-  if (!Valid(known, "PF_GetDrawingReference", "unknown context")) return PF_Err_BAD_CALLBACK_PARAM;
+  if (!Valid(context && context == S().event_context(), "PF_GetDrawingReference",
+             "not the context of the event's window")) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
   // Outside a draw event there is nothing to draw on.
   if (S().surface().open()) *ref = DrawingToken();
   return PF_Err_NONE;

@@ -101,6 +101,7 @@ A_Err SetMaskColor(AEGP_MaskRefH ref, const AEGP_ColorVal *color) {
   Mask *mask = MaskOf(S(), ref, "AEGP_SetMaskColor");
   if (!mask || !color) return PF_Err_BAD_CALLBACK_PARAM;
   mask->color = *color;
+  S().NoteChange(false);
   return A_Err_NONE;
 }
 
@@ -118,6 +119,7 @@ A_Err CreateNewMask(AEGP_LayerH layer_h, AEGP_MaskRefH *mask_ref, A_long *index)
   Layer &layer = S().project().layer;
   const Mask mask = layer.NewMask();
   layer.masks.push_back(mask);
+  S().NoteChange(false);
   auto *object = S().handles().Make<MaskObject>(HandleKind::Mask);
   object->mask_id = mask.id;
   object->index = int(layer.masks.size() - 1);

@@ -93,11 +93,19 @@ A_Err GetNewMaskStream(AEGP_PluginID plugin_id, AEGP_MaskRefH mask_ref, AEGP_Mas
   return A_Err_NONE;
 }
 
+// A value taken from a stream belongs to it: the application frees the value with the stream's
+// help, so a stream disposed of first is misuse, though the stream is released all the same.
+A_Err ReleaseStream(AEGP_StreamRefH stream) {
+  const auto *object = S().handles().Peek<StreamObject>(stream, HandleKind::Stream);
+  if (object && object->open_values > 0) {
+    S().handles().Report("AEGP_DisposeStream: stream disposed of before the " +
+                         std::to_string(object->open_values) + " value(s) taken from it");
+  }
+  return ReleaseResult(S().handles().Release(stream, HandleKind::Stream, "AEGP_DisposeStream"));
+}
+
 A_Err DisposeStream(AEGP_StreamRefH stream) {
-  ORVANE_HOST_RELEASE(
-      "AEGP_DisposeStream",
-      ReleaseResult(S().handles().Release(stream, HandleKind::Stream, "AEGP_DisposeStream")),
-      H(stream));
+  ORVANE_HOST_RELEASE("AEGP_DisposeStream", ReleaseStream(stream), H(stream));
 }
 
 A_Err GetNewStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_LTimeMode mode,
@@ -153,12 +161,14 @@ A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_Str
   if (EffectParam *param = ParamOf(stream)) {
     param->stream.Set(stream->last_time, KeyTicks(stream->last_time),
                       FromStreamVal(*param, value->val));
+    S().NoteChange(true);
     return A_Err_NONE;
   }
   Mask *mask = MaskOfStream(stream);
   OutlineObject *outline = OutlineOf(value->val.mask, fn);
   if (!mask || !outline) return PF_Err_BAD_CALLBACK_PARAM;
   mask->outline.Set(stream->last_time, KeyTicks(stream->last_time), outline->outline);
+  S().NoteChange(false);
   return A_Err_NONE;
 }
 
