@@ -1,6 +1,10 @@
 # Entry points for people and CI. Each target installs what is missing (Debian packages) first.
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev valgrind \
-            nlohmann-json3-dev libcli11-dev libcairo2-dev python3-fonttools
+            nlohmann-json3-dev libcli11-dev libcairo2-dev python3-fonttools libcpp-httplib-dev
+# The browser test of orvane-host play: Debian's Chromium, and Node with npm for playwright-core
+# (tests/browser/package-lock.json). Node's own packages may come from elsewhere than Debian
+# with npm inside them, so npm is looked for as a command.
+BROWSER_PACKAGES := chromium
 # The macOS cross build: clang and libc++'s headers, lld 16 for Mach-O (14 writes wrong
 # __eh_frame addresses), LLVM's lipo to join a universal bundle's slices, its objdump and nm for
 # the bundle's test, and a native compiler for the property list generator.
@@ -11,7 +15,7 @@ WINDOWS_PACKAGES := cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 pyth
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows \
+.PHONY: deps deps-browser play deps-macos deps-windows deps-fuzz build-fuzz fuzz test demo bench macos windows \
         build-macos build-macos-universal build-windows build-dev build-release clean format \
         mutation
 
@@ -28,6 +32,11 @@ endef
 
 deps:
 	$(call install-missing,$(PACKAGES))
+
+deps-browser: deps
+	$(call install-missing,$(BROWSER_PACKAGES))
+	@command -v npm >/dev/null || { echo "Installing: nodejs npm"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq nodejs npm; }
 
 deps-macos:
 	$(call install-missing,$(MACOS_PACKAGES))
@@ -53,27 +62,35 @@ build-release: deps
 # Builds every configuration and runs every test: the Linux suites under ASan/UBSan, the macOS
 # bundles' checks (x86-64, and universal), the sdk/ names and the switch to the vendor's headers, the Windows module under
 # Wine (compared with this build's Linux host), the end-to-end sessions under valgrind on the
-# release build, and a short seeded fuzz run. Stand-in builds only: nothing goes into dist/.
-test: build-dev build-macos build-macos-universal build-windows build-release build-fuzz
+# release build, the browser test of play (headless Chromium) on the release build, and a short
+# seeded fuzz run. Stand-in builds only: nothing goes into dist/.
+test: deps-browser build-dev build-macos build-macos-universal build-windows build-release build-fuzz
 	ctest --preset dev
 	ctest --preset windows
-	ctest --preset release -L valgrind
+	ctest --preset release -L "valgrind|browser"
 	ctest --preset fuzz
 
 # Builds the release configuration and plays the demo session in the headless host.
 demo: build-release
 	build/release/bin/orvane-host run examples/demo.json --out out/demo
 
+# The demo session in a browser: prints a URL to open; Ctrl-C (or "End session") ends it.
+play: build-release
+	build/release/bin/orvane-host play examples/demo.json
+
 # Runs the benchmarks on the release build and prints their figures, in the order of the table in
-# bench/README.md; the last figure, inputs a second of the fuzz target, needs the fuzz build
-# (make build-fuzz) and is skipped without it.
-bench: build-release
+# bench/README.md; inputs a second of the fuzz target needs the fuzz build (make build-fuzz) and
+# is skipped without it; the last, play's mouse-move-to-picture latency, drives the page in
+# headless Chromium.
+bench: deps-browser build-release
 	build/release/bin/orvane_bench --benchmark_counters_tabular=true
 	@if [ -x build/fuzz/bin/orvane_fuzz ]; then \
 	  rm -rf build/fuzz/bench-corpus && mkdir -p build/fuzz/bench-corpus && \
 	  build/fuzz/bin/orvane_fuzz -seed=1 -max_total_time=60 -print_final_stats=1 \
 	    build/fuzz/bench-corpus tests/fuzz/corpus 2>&1 | grep -E "average_exec_per_sec|DONE"; \
 	else echo "fuzz target: not built (make build-fuzz), no figure"; fi
+	npm ci --ignore-scripts --no-audit --no-fund --prefix build/release/browser
+	node bench/play_latency.mjs build/release/bin/orvane-host build/release/browser
 
 # make windows / make macos: without ORVANE_SDK_DIR, the stand-in cross builds (sdk/), whose modules
 # stay in build/ and are for orvane-host only; with ORVANE_SDK_DIR=<folder of the vendor's SDK>,

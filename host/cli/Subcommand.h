@@ -17,6 +17,9 @@ struct Subcommand {
 Subcommand AddRun(CLI::App &app);       // RunCommand.cpp
 Subcommand AddInfo(CLI::App &app);      // InfoCommand.cpp
 Subcommand AddValidate(CLI::App &app);  // ValidateCommand.cpp
+#if defined(ORVANE_PLAY)
+Subcommand AddPlay(CLI::App &app);  // PlayCommand.cpp
+#endif
 
 // The exit codes as --help explains them.
 extern const char *const kExitCodes;

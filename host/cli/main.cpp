@@ -20,13 +20,23 @@ int main(int argc, char **argv) {
   app.footer(std::string("Examples:\n"
                          "  orvane-host run examples/demo.json --out out/demo\n"
                          "  orvane-host run session.json --json > project.json\n"
-                         "  orvane-host info build/release/bin/OrvaneTavolin.so\n\n") +
+                         "  orvane-host info build/release/bin/OrvaneTavolin.so\n"
+#if defined(ORVANE_PLAY)
+                         "  orvane-host play examples/demo.json\n\n"
+#else
+                         "\nThis build has no play command (the browser session needs the Linux "
+                         "build).\n\n"
+#endif
+                         ) +
              cli::kExitCodes);
   app.require_subcommand(1);
   // Paths such as /tmp/scenario.json are arguments, not Windows-style /options.
   app.allow_windows_style_options(false);
-  const std::vector<cli::Subcommand> commands = {cli::AddRun(app), cli::AddInfo(app),
-                                                 cli::AddValidate(app)};
+  std::vector<cli::Subcommand> commands = {cli::AddRun(app), cli::AddInfo(app),
+                                           cli::AddValidate(app)};
+#if defined(ORVANE_PLAY)
+  commands.push_back(cli::AddPlay(app));
+#endif
 
   // CLI11 would only say that a command is missing; a mistyped one deserves its own name.
   const std::string first = argc > 1 ? argv[1] : "";

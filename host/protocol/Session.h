@@ -149,6 +149,13 @@ class Session {
   // values the module changed are taken over after each event and the frame re-rendered.
   // Returns whether the module took the mouse-down.
   bool Drag(WindowKind window, const std::vector<Point2> &points, double time);
+  // The same gesture a phase at a time, as a person's mouse gives it: the press (a click when
+  // `click`, released where it went down), then one drag event per move, `release` on the last.
+  // Drag() is these calls in a row. MouseDown returns whether the module took the press.
+  bool MouseDown(WindowKind window, Point2 point, double time, bool click);
+  void MouseMove(Point2 point, bool release);
+  // Whether the module took a press and still wants its drag events.
+  bool mouse_held() const { return gesture_.held; }
   // What the last draw event drew, and whether one is under way.
   DrawingSurface &surface() { return surface_; }
   const std::vector<DrawOp> &drawing() const { return surface_.ops(); }
@@ -240,6 +247,13 @@ class Session {
   ParamArray scratch_params_;
   View view_;
   DrawingSurface surface_;
+  // The mouse gesture under way: its window and time, and the event record the module sees.
+  struct Gesture {
+    bool held = false;
+    WindowKind window = WindowKind::Comp;
+    double time = 0;
+    PF_EventExtra extra{};
+  } gesture_;
   // Each window's context record; its first field is a tag ('ORVC', 'ORVL') that says whose it
   // is when a trace or a debugger shows one.
   PF_Context comp_context_{0x4F525643, PF_Window_COMP, 0, {0, 0, 0, 0}};

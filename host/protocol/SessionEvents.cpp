@@ -35,37 +35,56 @@ EventResult Session::Draw(WindowKind window, double time) {
 
 bool Session::Drag(WindowKind window, const std::vector<Point2> &points, double time) {
   if (points.empty()) return false;
-  PF_EventExtra extra{};
+  if (!MouseDown(window, points[0], time, points.size() == 1)) return false;
+  for (std::size_t i = 1; i < points.size(); ++i) MouseMove(points[i], i + 1 == points.size());
+  return true;
+}
+
+bool Session::MouseDown(WindowKind window, Point2 point, double time, bool click) {
+  gesture_ = Gesture();
+  PF_EventExtra &extra = gesture_.extra;
   extra.e_type = PF_Event_DO_CLICK;
-  PF_DoClickEventInfo &click = extra.u.do_click;
-  click.num_clicks = 1;
-  click.screen_point = PF_Point{A_long(std::lround(points[0].x)), A_long(std::lround(points[0].y))};
-  // A single point is a click: the mouse goes up where it went down.
-  click.last_time = points.size() == 1 ? TRUE : FALSE;
+  PF_DoClickEventInfo &info = extra.u.do_click;
+  info.num_clicks = 1;
+  info.screen_point = PF_Point{A_long(std::lround(point.x)), A_long(std::lround(point.y))};
+  // A click: the mouse goes up where it went down.
+  info.last_time = click ? TRUE : FALSE;
   // Each event is an action of its own: what the module changed through it is followed at once,
   // so the rectangle follows the pointer.
   Action action = BeginAction(time);
   EventResult down = SendEvent(window, extra, time);
   FinishAction(action, false, false);
   if (!down.handled || down.err) return false;
-  if (points.size() == 1 && click.send_drag) {
+  if (click && info.send_drag) {
     // The release of a click the module took arrives as the drag event that ends it.
     extra.e_type = PF_Event_DRAG;
     action = BeginAction(time);
     SendEvent(window, extra, time);
     FinishAction(action, false, false);
+    return true;
   }
-  for (std::size_t i = 1; i < points.size() && click.send_drag; ++i) {
-    extra.e_type = PF_Event_DRAG;
-    click.screen_point =
-        PF_Point{A_long(std::lround(points[i].x)), A_long(std::lround(points[i].y))};
-    click.last_time = i + 1 == points.size() ? TRUE : FALSE;
-    ++click.when;
-    action = BeginAction(time);
-    SendEvent(window, extra, time);
-    FinishAction(action, false, false);
-  }
+  gesture_.held = !click;
+  gesture_.window = window;
+  gesture_.time = time;
   return true;
+}
+
+void Session::MouseMove(Point2 point, bool release) {
+  PF_EventExtra &extra = gesture_.extra;
+  PF_DoClickEventInfo &info = extra.u.do_click;
+  // The module stops a drag by no longer asking for its events.
+  if (!gesture_.held || !info.send_drag) {
+    gesture_.held = false;
+    return;
+  }
+  extra.e_type = PF_Event_DRAG;
+  info.screen_point = PF_Point{A_long(std::lround(point.x)), A_long(std::lround(point.y))};
+  info.last_time = release ? TRUE : FALSE;
+  ++info.when;
+  Action action = BeginAction(gesture_.time);
+  SendEvent(gesture_.window, extra, gesture_.time);
+  FinishAction(action, false, false);
+  if (release) gesture_.held = false;
 }
 
 }  // namespace orvane::host

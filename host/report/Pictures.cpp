@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "model/Errors.h"
 #include "report/OutputFile.h"
@@ -29,16 +31,20 @@ SurfacePtr MakeSurface(cairo_format_t format, int w, int h) {
   return surface;
 }
 
-// The layer's test image as a Cairo surface (its alpha is opaque, so no premultiplying).
-SurfacePtr LayerSurface(const Layer &layer) {
-  static thread_local Image pattern;
-  if (pattern.width != layer.width || pattern.height != layer.height || pattern.depth != 8) {
-    pattern = TestPattern(layer.width, layer.height, 8);
-  }
-  SurfacePtr surface = MakeSurface(CAIRO_FORMAT_ARGB32, layer.width, layer.height);
-  cairo_surface_flush(surface.get());
-  unsigned char *data = cairo_image_surface_get_data(surface.get());
-  const int stride = cairo_image_surface_get_stride(surface.get());
+// The layer's test image as a Cairo surface (its alpha is opaque, so no premultiplying). It
+// depends only on the layer's size, so it is made once for each size: a session in the browser
+// asks for a picture at every mouse move.
+cairo_surface_t *LayerSurface(const Layer &layer) {
+  static thread_local SurfacePtr surface(nullptr, cairo_surface_destroy);
+  if (surface && cairo_image_surface_get_width(surface.get()) == layer.width &&
+      cairo_image_surface_get_height(surface.get()) == layer.height)
+    return surface.get();
+  surface.reset();
+  const Image pattern = TestPattern(layer.width, layer.height, 8);
+  SurfacePtr made = MakeSurface(CAIRO_FORMAT_ARGB32, layer.width, layer.height);
+  cairo_surface_flush(made.get());
+  unsigned char *data = cairo_image_surface_get_data(made.get());
+  const int stride = cairo_image_surface_get_stride(made.get());
   for (A_long y = 0; y < layer.height; ++y) {
     auto *row = reinterpret_cast<uint32_t *>(data + std::size_t(y) * std::size_t(stride));
     for (A_long x = 0; x < layer.width; ++x) {
@@ -46,8 +52,9 @@ SurfacePtr LayerSurface(const Layer &layer) {
       row[x] = uint32_t(p.alpha) << 24 | uint32_t(p.red) << 16 | uint32_t(p.green) << 8 | p.blue;
     }
   }
-  cairo_surface_mark_dirty(surface.get());
-  return surface;
+  cairo_surface_mark_dirty(made.get());
+  surface = std::move(made);
+  return surface.get();
 }
 
 // Maps layer pixels to the window: the view, and in a composition window the layer transform.
@@ -86,7 +93,7 @@ void PaintMaskedLayer(cairo_t *cr, Session &s, WindowKind window, double time, d
                       int h) {
   const Project &p = s.project();
   const WindowMapping mapping = MappingOf(p, s.view(), window, time);
-  SurfacePtr layer = LayerSurface(p.layer);
+  cairo_surface_t *layer = LayerSurface(p.layer);
   const double t = p.LayerTime(time);
   bool any_closed = false;
   SurfacePtr mask = MakeSurface(CAIRO_FORMAT_A8, w, h);
@@ -103,7 +110,7 @@ void PaintMaskedLayer(cairo_t *cr, Session &s, WindowKind window, double time, d
     }
   }
   LayerToWindowMatrix(cr, mapping, scale);
-  cairo_set_source_surface(cr, layer.get(), 0, 0);
+  cairo_set_source_surface(cr, layer, 0, 0);
   cairo_identity_matrix(cr);
   if (!any_closed) {
     cairo_paint(cr);
@@ -181,8 +188,9 @@ void Save(cairo_surface_t *surface, const std::string &path) {
 
 }  // namespace
 
-void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path,
-                    bool caption) {
+namespace {
+
+SurfacePtr PaintWindow(Session &session, WindowKind window, double time, bool caption) {
   const Project &p = session.project();
   const View &v = session.view();
   const PictureSize size = WindowPicture(p, v, window);
@@ -206,7 +214,80 @@ void WriteWindowPng(Session &session, WindowKind window, double time, const std:
          std::string(window == WindowKind::Comp ? "Composition" : "Layer") + " window \u00b7 " +
              FrameAndTime(time, p.comp.fps) + " \u00b7 " + zoom);
   }
-  Save(surface.get(), path);
+  return surface;
+}
+
+}  // namespace
+
+void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path,
+                    bool caption) {
+  Save(PaintWindow(session, window, time, caption).get(), path);
+}
+
+namespace {
+
+// The PNG the page asks for at every mouse move: libpng's fastest compression (zlib level 1,
+// the "sub" filter, no alpha), where Cairo's own writer compresses hard and took three quarters
+// of a picture's time doing so. Stored without compression it is 15 times larger and slower to
+// send and decode. Files on disk keep Cairo's writer.
+struct PngBytes {
+  std::string bytes;
+  bool out_of_memory = false;
+};
+
+void AppendPng(png_structp png, png_bytep data, png_size_t length) {
+  auto *out = static_cast<PngBytes *>(png_get_io_ptr(png));
+  try {
+    out->bytes.append(reinterpret_cast<const char *>(data), length);
+  } catch (const std::bad_alloc &) {
+    out->out_of_memory = true;
+  }
+  if (out->out_of_memory) png_error(png, "out of memory");
+}
+
+// libpng reports failure by a long jump back here, so nothing below owns memory of its own.
+bool EncodeRgb(png_structp png, png_infop info, cairo_surface_t *surface, png_bytep row) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  const int w = cairo_image_surface_get_width(surface);
+  const int h = cairo_image_surface_get_height(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  const unsigned char *data = cairo_image_surface_get_data(surface);
+  png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_compression_level(png, 1);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+  png_write_info(png, info);
+  for (int y = 0; y < h; ++y) {
+    // The window's picture is opaque (its background is painted first): no un-premultiplying.
+    const auto *pixels = reinterpret_cast<const uint32_t *>(data + std::size_t(y) * stride);
+    for (int x = 0; x < w; ++x) {
+      row[3 * x] = png_byte(pixels[x] >> 16);
+      row[3 * x + 1] = png_byte(pixels[x] >> 8);
+      row[3 * x + 2] = png_byte(pixels[x]);
+    }
+    png_write_row(png, row);
+  }
+  png_write_end(png, nullptr);
+  return true;
+}
+
+}  // namespace
+
+std::string WindowPng(Session &session, WindowKind window, double time) {
+  SurfacePtr surface = PaintWindow(session, window, time, false);
+  cairo_surface_flush(surface.get());
+  std::vector<png_byte> row(std::size_t(cairo_image_surface_get_width(surface.get())) * 3);
+  PngBytes out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  bool written = false;
+  if (info) {
+    png_set_write_fn(png, &out, AppendPng, nullptr);
+    written = EncodeRgb(png, info, surface.get(), row.data());
+  }
+  png_destroy_write_struct(&png, info ? &info : nullptr);
+  if (!written) throw std::bad_alloc();
+  return std::move(out.bytes);
 }
 
 void WriteContactSheet(Session &session, const std::vector<double> &times,

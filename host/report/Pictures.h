@@ -16,6 +16,10 @@ namespace orvane::host {
 void WriteWindowPng(Session &session, WindowKind window, double time, const std::string &path,
                     bool caption = false);
 
+// The same picture without a caption, as the bytes of a PNG file encoded for speed rather than
+// size (the browser session asks for one at every mouse move).
+std::string WindowPng(Session &session, WindowKind window, double time);
+
 // Frames of the layer through its masks, laid out as `layout` says, each labelled with its frame
 // number and time.
 void WriteContactSheet(Session &session, const std::vector<double> &times,

@@ -9,6 +9,10 @@ void WriteWindowPng(Session &, WindowKind, double, const std::string &path, bool
                  ": this build of orvane-host writes no pictures (PNG needs the Linux build)");
 }
 
+std::string WindowPng(Session &, WindowKind, double) {
+  throw BadInput("this build of orvane-host draws no pictures (PNG needs the Linux build)");
+}
+
 void WriteContactSheet(Session &, const std::vector<double> &, const SheetLayout &,
                        const std::string &path) {
   throw BadInput("cannot write " + path +

@@ -52,15 +52,20 @@ std::string PicturePath(const std::string &out_dir, const Json &step, const char
   return out_dir.empty() ? name : (fs::path(out_dir) / relative).string();
 }
 
+bool WritesFile(const Json &step) {
+  if (!step.is_object() || !step.contains("do")) return false;
+  const Json &what = step.at("do");
+  return what == "png" || what == "sheet";
+}
+
 std::vector<NamedOutput> PictureOutputs(const Json &scenario, const std::string &out_dir) {
   std::vector<NamedOutput> out;
   if (!scenario.contains("steps") || !scenario.at("steps").is_array()) return out;
   const Json &steps = scenario.at("steps");
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const Json &step = steps[i];
-    if (!step.is_object() || !step.contains("do")) continue;
+    if (!WritesFile(step)) continue;
     const Json &what = step.at("do");
-    if (what != "png" && what != "sheet") continue;
     const std::string where =
         "step " + std::to_string(i + 1) + " (" + what.get<std::string>() + ")";
     try {

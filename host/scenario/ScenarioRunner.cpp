@@ -1,5 +1,6 @@
 #include "scenario/ScenarioRunner.h"
 
+#include <algorithm>
 #include <new>
 
 #include "model/Errors.h"
@@ -53,52 +54,85 @@ ScenarioRunner::ScenarioRunner(Session &session, Json scenario, const Limits &li
 void ScenarioRunner::Run() {
   if (!scenario_.contains("steps")) return;
   const Json &steps = scenario_.at("steps");
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    const Json &step = steps[i];
-    std::string where = "step " + std::to_string(i + 1);
-    if (!step.is_object() || !step.contains("do") || !step.at("do").is_string()) {
-      throw BadInput(where + ": a step is an object with a \"do\" naming what to do");
-    }
-    std::string what = step.at("do").get<std::string>();
-    auto handler = Handlers().find(what);
-    if (handler == Handlers().end()) {
-      std::string known;
-      for (const auto &name : StepNames()) known += (known.empty() ? "" : ", ") + name;
-      throw BadInput(where + ": unknown step \"" + what + "\" (steps are: " + known + ")");
-    }
-    std::vector<std::string> keys = handler->second.keys;
-    keys.insert(keys.begin(), "do");
-    try {
-      KnownKeys(step, "", keys);
-    } catch (const BadInput &e) {
-      throw BadInput(where + " (" + what + "): " + e.what());
-    }
-    StepRecord record;
-    record.what = what;
-    if (step.contains("param") && step.at("param").is_string())
-      record.what += " " + step.at("param").get<std::string>();
-    if (on_step) on_step(i + 1, record.what);
-    std::size_t first = session_.commands().size();
-    session_.trace().SetStep(i + 1);
-    summary_.Begin(session_.project());
-    try {
-      CheckStepLimits(step, session_.project(), session_.view(), limits_);
-      (this->*handler->second.handler)(step, record);
-    } catch (const BadInput &e) {
-      throw BadInput(where + " (" + what + "): " + e.what());
-    } catch (const Json::exception &) {
-      throw BadInput(where + " (" + what + "): a value has the wrong type or is out of range");
-    } catch (const std::bad_alloc &) {
-      // The module's own commands never get here (an exception out of one is its error); this
-      // is the host's memory for what the step asked, on a machine smaller than the limits allow.
-      throw BadInput(where + " (" + what +
-                     "): out of memory: this machine cannot hold what the step asks for");
-    }
-    const auto &all = session_.commands();
-    record.commands.assign(all.begin() + long(first), all.end());
-    summary_.Finish(session_.project(), record);
-    steps_.push_back(std::move(record));
+  for (std::size_t i = 0; i < steps.size(); ++i) RunStep(steps[i], i + 1);
+}
+
+namespace {
+
+// The step's "do", checked to name a step.
+std::string StepName(const Json &step, std::size_t number, const std::vector<std::string> &known) {
+  const std::string where = "step " + std::to_string(number);
+  if (!step.is_object() || !step.contains("do") || !step.at("do").is_string()) {
+    throw BadInput(where + ": a step is an object with a \"do\" naming what to do");
   }
+  std::string what = step.at("do").get<std::string>();
+  if (std::find(known.begin(), known.end(), what) == known.end()) {
+    std::string names;
+    for (const auto &name : known) names += (names.empty() ? "" : ", ") + name;
+    throw BadInput(where + ": unknown step \"" + what + "\" (steps are: " + names + ")");
+  }
+  return what;
+}
+
+}  // namespace
+
+void ScenarioRunner::Guarded(std::size_t number, const std::string &what,
+                             const std::function<void()> &work) {
+  const std::string where = "step " + std::to_string(number);
+  try {
+    work();
+  } catch (const BadInput &e) {
+    throw BadInput(where + " (" + what + "): " + e.what());
+  } catch (const Json::exception &) {
+    throw BadInput(where + " (" + what + "): a value has the wrong type or is out of range");
+  } catch (const std::bad_alloc &) {
+    // The module's own commands never get here (an exception out of one is its error); this
+    // is the host's memory for what the step asked, on a machine smaller than the limits allow.
+    throw BadInput(where + " (" + what +
+                   "): out of memory: this machine cannot hold what the step asks for");
+  }
+}
+
+void ScenarioRunner::CheckKeys(const Json &step, const StepKind &kind) {
+  std::vector<std::string> keys = kind.keys;
+  keys.insert(keys.begin(), "do");
+  KnownKeys(step, "", keys);
+}
+
+ScenarioRunner::Pending ScenarioRunner::StartRecord(const std::string &what, std::size_t number) {
+  // One step is under way at a time (a live drag refuses others), so one summary serves.
+  summary_.Begin(session_.project());
+  Pending pending;
+  pending.record.what = what;
+  if (on_step) on_step(number, what);
+  pending.first_command = session_.commands().size();
+  session_.trace().SetStep(number);
+  return pending;
+}
+
+void ScenarioRunner::EndRecord(Pending &pending) {
+  const auto &all = session_.commands();
+  pending.record.commands.assign(all.begin() + long(pending.first_command), all.end());
+  summary_.Finish(session_.project(), pending.record);
+  steps_.push_back(std::move(pending.record));
+}
+
+void ScenarioRunner::RunStep(const Json &step, std::size_t number) {
+  if (live_.active) throw BadInput("step " + std::to_string(number) + ": the mouse is still down");
+  const std::string what = StepName(step, number, StepNames());
+  const StepKind &kind = Handlers().at(what);
+  Guarded(number, what, [&] { CheckKeys(step, kind); });
+  std::string title = what;
+  if (step.contains("param") && step.at("param").is_string())
+    title += " " + step.at("param").get<std::string>();
+  Pending pending = StartRecord(title, number);
+  Guarded(number, what, [&] {
+    if (!writes_files_ && WritesFile(step))
+      throw BadInput("this session writes no files; \"" + what + "\" needs orvane-host run");
+    CheckStepLimits(step, session_.project(), session_.view(), limits_);
+    (this->*kind.handler)(step, pending.record);
+  });
+  EndRecord(pending);
 }
 
 void ScenarioRunner::Finish() {

@@ -5,7 +5,9 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "protocol/Session.h"
@@ -24,6 +26,21 @@ class ScenarioRunner {
 
   // Plays every step; throws BadInput naming the step when one cannot be carried out.
   void Run();
+  // Plays one step, called step `number` in messages: what Run() does for each of the file's.
+  void RunStep(const Json &step, std::size_t number);
+  // A "drag" step played a phase at a time, as a person's mouse gives it: PressMouse takes the
+  // step with its first point (and its "window" and "time"), MoveMouse sends each next point,
+  // ReleaseMouse the last; the points go to the step, which is then recorded as one "drag" and
+  // returned. The same limits and messages as the step played whole.
+  void PressMouse(const Json &step, std::size_t number);
+  void MoveMouse(const Json &point);
+  void ReleaseMouse(const Json &point);
+  bool mouse_pressed() const { return live_.active; }
+  // The "drag" step a live drag became, once: after the release, or after a refused point,
+  // which ends the drag where the mouse last was.
+  std::optional<Json> TakeFinishedDrag() { return std::exchange(finished_drag_, std::nullopt); }
+  // Whether "png" and "sheet" steps may write their files; without, they are refused.
+  void SetWritesFiles(bool writes) { writes_files_ = writes; }
   // Where "png" steps write their files (the current folder when empty).
   void SetOutputDir(const std::string &dir) { out_dir_ = dir; }
   const std::vector<std::string> &files_written() const { return files_; }
@@ -72,6 +89,32 @@ class ScenarioRunner {
   // The applied effect's parameter named in the step's "param" (BadInput otherwise).
   int ParamIndex(const Json &step) const;
 
+  // Where a step's record starts, and how it ends once the step has done its work.
+  struct Pending {
+    StepRecord record;
+    std::size_t first_command = 0;
+  };
+  // Throws BadInput for a key the step does not take ("do" and its kind's keys).
+  static void CheckKeys(const Json &step, const StepKind &kind);
+  Pending StartRecord(const std::string &what, std::size_t number);
+  void EndRecord(Pending &pending);
+  // Runs `work` for step `number`, turning what it throws into BadInput naming the step.
+  void Guarded(std::size_t number, const std::string &what, const std::function<void()> &work);
+  // The live drag under way, and the step it becomes.
+  struct LiveDrag {
+    bool active = false;
+    std::size_t number = 0;
+    bool taken = false;  // the module took the press
+    Json step;
+    std::optional<Pending> pending;
+  };
+  LiveDrag live_;
+  std::optional<Json> finished_drag_;
+  void AddLivePoint(const Json &point, bool release);
+  // Ends the live drag as a step: the release where the mouse last was when a point is refused.
+  void EndLiveDrag(bool release_here);
+
+  bool writes_files_ = true;
   Session &session_;
   Json scenario_;
   std::vector<StepRecord> steps_;

@@ -8,6 +8,14 @@
 
 namespace orvane::host {
 
+namespace {
+
+std::string DragChange(bool taken) {
+  return taken ? "handle dragged" : "no handle at the first point";
+}
+
+}  // namespace
+
 void ScenarioRunner::DoRender(const Json &step, StepRecord &record) {
   if (!session_.project().effect.applied)
     throw BadInput("the effect is not applied yet: add {\"do\": \"apply\"} first");
@@ -55,7 +63,74 @@ void ScenarioRunner::DoDrag(const Json &step, StepRecord &record) {
   Project &project = session_.project();
   project.time = Seconds(step, "time", project.time, project.comp);
   bool taken = session_.Drag(window, points, project.time);
-  record.changes.push_back(taken ? "handle dragged" : "no handle at the first point");
+  record.changes.push_back(DragChange(taken));
+}
+
+void ScenarioRunner::PressMouse(const Json &step, std::size_t number) {
+  if (live_.active)
+    throw BadInput("step " + std::to_string(number) + ": the mouse is already down");
+  if (!step.is_object())
+    throw BadInput("step " + std::to_string(number) + ": a press is an object");
+  live_ = LiveDrag();
+  Json drag = step;
+  drag["do"] = "drag";
+  Guarded(number, "drag", [&] {
+    CheckKeys(drag, Handlers().at("drag"));
+    WindowKind window = Window(drag);
+    if (!drag.contains("points") || !drag.at("points").is_array() || drag.at("points").size() != 1)
+      throw BadInput("a mouse press gives \"points\" with its one window point [x, y]");
+    const Point2 point = PointFromJson(drag.at("points")[0], "each of \"points\"");
+    Project &project = session_.project();
+    CheckStepLimits(drag, project, session_.view(), limits_);
+    project.time = Seconds(drag, "time", project.time, project.comp);
+    live_.pending.emplace(StartRecord("drag", number));
+    live_.taken = session_.MouseDown(window, point, project.time, false);
+  });
+  live_.active = true;
+  live_.number = number;
+  live_.step = std::move(drag);
+}
+
+void ScenarioRunner::AddLivePoint(const Json &point, bool release) {
+  if (!live_.active) throw BadInput("the mouse is not down: press it first");
+  try {
+    Guarded(live_.number, "drag", [&] {
+      Json step = live_.step;
+      step.at("points").push_back(point);
+      // A move leaves room for the release still to come, so that the step a refused point
+      // ends with (below) is one that run accepts.
+      Json checked = step;
+      if (!release) checked.at("points").push_back(point);
+      CheckStepLimits(checked, session_.project(), session_.view(), limits_);
+      const Point2 p = PointFromJson(point, "each of \"points\"");
+      live_.step = std::move(step);
+      session_.MouseMove(p, release);
+    });
+  } catch (const BadInput &) {
+    // A refused point ends the drag where the mouse last was, so the module is never left with
+    // a press that no release follows, and the step holds what the module was sent.
+    EndLiveDrag(true);
+    throw;
+  }
+}
+
+void ScenarioRunner::EndLiveDrag(bool release_here) {
+  if (release_here) {
+    Json &points = live_.step.at("points");
+    points.push_back(points.back());
+    session_.MouseMove(PointFromJson(points.back(), "each of \"points\""), true);
+  }
+  live_.pending->record.changes.push_back(DragChange(live_.taken));
+  EndRecord(*live_.pending);
+  finished_drag_ = std::move(live_.step);
+  live_ = LiveDrag();
+}
+
+void ScenarioRunner::MoveMouse(const Json &point) { AddLivePoint(point, false); }
+
+void ScenarioRunner::ReleaseMouse(const Json &point) {
+  AddLivePoint(point, true);
+  EndLiveDrag(false);
 }
 
 void ScenarioRunner::DoPng(const Json &step, StepRecord &record) {
