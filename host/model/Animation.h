@@ -89,6 +89,8 @@ class OutlineKeys {
   void Replace(std::size_t i, const Outline &v);
   // Puts key i of another list here.
   void SetFrom(const OutlineKeys &other, std::size_t i);
+  // The same keys at the same times with the same outlines, however the pool is laid out.
+  friend bool operator==(const OutlineKeys &a, const OutlineKeys &b);
 
  private:
   struct Shape {

@@ -98,8 +98,11 @@ class Session {
   std::string AboutText();
   // Smart pre-render and smart render at a context, at a bit depth of 8, 16 or 32.
   RenderResult Render(const CommandContext &context, int depth = 8);
-  // The reaction of the application to a parameter the user changed: the supervised command,
-  // the UI update, and a fresh render of the current frame.
+  // The user is about to change the project: an entry named `name` in the undo history, which
+  // the next ParamChanged (or the undo history's EndAction) ends.
+  void BeginUserChange(const std::string &name);
+  // The reaction of the application to a parameter the user changed: the supervised command
+  // (the end of the user's undo entry), the UI update, and a fresh render of the current frame.
   void ParamChanged(int index);
 
   RenderState &render_state() { return render_; }
@@ -168,6 +171,9 @@ class Session {
 
  private:
   void PrepareInData(const CommandContext &context);
+  // The undo name of the user's change of a parameter: "Change "Width 1"", "Press "Create Mask"".
+  std::string ChangeName(int index) const;
+  bool DragEvents(WindowKind window, const std::vector<Point2> &points, double time);
   void FinishCommand(CommandRecord &record);
 
   Module &module_;

@@ -32,6 +32,15 @@ EventResult Session::Draw(WindowKind window, double time) {
 }
 
 bool Session::Drag(WindowKind window, const std::vector<Point2> &points, double time) {
+  // The values a drag changes are one entry of the user's, as far as nothing in between (a
+  // render's own group) makes one.
+  project_.undo.BeginAction("Drag");
+  const bool taken = DragEvents(window, points, time);
+  project_.undo.EndAction(project_);
+  return taken;
+}
+
+bool Session::DragEvents(WindowKind window, const std::vector<Point2> &points, double time) {
   if (points.empty()) return false;
   PF_EventExtra extra{};
   extra.e_type = PF_Event_DO_CLICK;

@@ -60,7 +60,7 @@ std::vector<NamedOutput> PictureOutputs(const Json &scenario, const std::string 
     const Json &step = steps[i];
     if (!step.is_object() || !step.contains("do")) continue;
     const Json &what = step.at("do");
-    if (what != "png" && what != "sheet") continue;
+    if (what != "png" && what != "sheet" && what != "save") continue;
     const std::string where =
         "step " + std::to_string(i + 1) + " (" + what.get<std::string>() + ")";
     try {

@@ -26,7 +26,7 @@ struct NamedOutput {
 void CheckOutputsApart(const std::vector<NamedOutput> &outputs,
                        const std::vector<NamedOutput> &inputs);
 
-// Every output the scenario's steps name, in step order ("png" and "sheet" steps).
+// Every output the scenario's steps name, in step order ("png", "sheet" and "save" steps).
 std::vector<NamedOutput> PictureOutputs(const Json &scenario, const std::string &out_dir);
 
 }  // namespace orvane::host

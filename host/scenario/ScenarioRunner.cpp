@@ -25,6 +25,10 @@ const std::map<std::string, ScenarioRunner::Handler> &ScenarioRunner::Handlers()
       {"png", &ScenarioRunner::DoPng},
       {"sheet", &ScenarioRunner::DoSheet},
       {"expression", &ScenarioRunner::DoExpression},
+      {"undo", &ScenarioRunner::DoUndo},
+      {"redo", &ScenarioRunner::DoRedo},
+      {"save", &ScenarioRunner::DoSave},
+      {"open", &ScenarioRunner::DoOpen},
   };
   return handlers;
 }
@@ -42,6 +46,8 @@ ScenarioRunner::ScenarioRunner(Session &session, Json scenario, const Limits &li
   ConfigureView(session_.view(), scenario_);
   ConfigureHost(session_, scenario_);
   CheckProjectLimits(session_.project(), session_.view(), limits_);
+  comp_ = Section(scenario_, "comp");
+  layer_ = Section(scenario_, "layer");
   if (scenario_.contains("steps") && !scenario_.at("steps").is_array()) {
     throw BadInput("\"steps\" must be an array of steps");
   }

@@ -17,7 +17,7 @@ ProjectSnapshot::ProjectSnapshot(const Project &p) {
     for (const auto &v : m.outline.At(t).vertices) flat.insert(flat.end(), {v.x, v.y});
     outlines.push_back(flat);
   }
-  undo = p.undo.entries().size();
+  undo = p.undo.size();
 }
 
 namespace {
@@ -51,7 +51,7 @@ void Summarize(const ProjectSnapshot &before, const Project &p,
   if (keys) out.push_back(std::to_string(keys) + " keyframes added");
   // Entries a render made are left out: an effect that keeps the project in step with its
   // parameters may make one at every frame, and those would drown the rest.
-  const auto &entries = p.undo.entries();
+  const auto entries = p.undo.entries();
   std::size_t next = before.undo;
   for (const CommandRecord &c : commands) {
     const bool render = c.cmd == PF_Cmd_SMART_PRE_RENDER || c.cmd == PF_Cmd_SMART_RENDER;
