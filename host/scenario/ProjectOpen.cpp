@@ -1,6 +1,7 @@
 #include "scenario/ProjectOpen.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "model/Errors.h"
 #include "model/ParamTypes.h"
