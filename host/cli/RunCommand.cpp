@@ -7,8 +7,11 @@
 #include "cli/ProgressDisplay.h"
 #include "cli/Subcommand.h"
 #include "model/Errors.h"
+#include "report/Dump.h"
+#include "report/Golden.h"
 #include "report/Names.h"
 #include "report/OutputFile.h"
+#include "scenario/Outputs.h"
 #include "scenario/Play.h"
 #include "scenario/ScenarioFile.h"
 #include "scenario/ScenarioRunner.h"
@@ -30,8 +33,33 @@ struct RunArguments {
   bool json = false;
   bool quiet = false;
   double timeout_seconds = 0;  // the whole session; none when 0
+  std::string golden_path;     // --expect
+  double tolerance = 1e-9;
+  bool bless = false;
   RunOptions options;
 };
+
+// --expect: the run's project against the golden (or, with --bless, the golden written anew).
+// Returns whether they differ.
+bool CheckGolden(const RunArguments &args, Session &session, const RunOutcome &outcome,
+                 const Json &golden) {
+  const Json run = GoldenOf(DumpProject(session, outcome.steps));
+  if (args.bless) {
+    OutputFile out(args.golden_path);
+    out.stream() << run.dump(1) << "\n";
+    out.Commit();
+    if (!args.quiet) std::fprintf(stderr, "blessed: %s\n", args.golden_path.c_str());
+    return false;
+  }
+  const GoldenDifferences d = CompareWithGolden(golden, run, args.tolerance);
+  if (d.count == 0) return false;
+  std::FILE *to = args.json ? stderr : stdout;
+  std::fprintf(to, "the project differs from the golden %s in %zu place%s:\n",
+               args.golden_path.c_str(), d.count, d.count == 1 ? "" : "s");
+  for (const std::string &line : d.first) std::fprintf(to, "  %s\n", line.c_str());
+  if (d.count > d.first.size()) std::fprintf(to, "  and %zu more\n", d.count - d.first.size());
+  return true;
+}
 
 // Each step: what it was, the commands it sent with their results, and what it changed.
 void PrintSteps(const std::vector<StepRecord> &steps) {
@@ -67,7 +95,34 @@ int Play(RunArguments &args) {
   }
   const std::string text = ReadScenarioFile(args.scenario_path, args.options.limits);
   if (watchdog) watchdog->SetActivity("loading the module " + args.module_path);
+  if (args.bless && args.golden_path.empty()) throw BadInput("--bless needs --expect GOLDEN.json");
   args.options.inputs = {{args.scenario_path, "the scenario"}, {args.module_path, "the module"}};
+  Json golden;
+  if (!args.golden_path.empty()) {
+    const std::string out_dump =
+        args.options.out_dir.empty() ? "" : args.options.out_dir + "/project.json";
+    std::vector<NamedOutput> outputs;
+    if (!out_dump.empty()) outputs.push_back({out_dump, "the project dump"});
+    if (!args.options.trace_path.empty())
+      outputs.push_back({args.options.trace_path, "the trace file"});
+    if (args.bless) {
+      // The golden is the one file --bless writes beside the run's own: never one it reads.
+      std::vector<NamedOutput> inputs = args.options.inputs;
+      if (!args.options.project_path.empty())
+        inputs.push_back({args.options.project_path, "the project"});
+      CheckOutputsApart({{args.golden_path, "the golden"}}, inputs);
+      CheckOutputsApart(outputs, {{args.golden_path, "the golden"}});
+    } else {
+      golden = ParseScenario(ReadScenarioFile(args.golden_path, args.options.limits),
+                             args.golden_path, args.options.limits);
+      if (!golden.is_object() || !golden.contains("params") || !golden.contains("masks"))
+        throw BadInput(args.golden_path +
+                       ": a golden is an object with the \"params\" and \"masks\" of a dump");
+      args.options.inputs.push_back({args.golden_path, "the golden"});
+    }
+  }
+  if (!args.options.project_path.empty())
+    args.options.inputs.push_back({args.options.project_path, "the project"});
   Module module(args.module_path);
   Session session(module);
   if (!args.quiet) session.project().info.on_show = ProgressDisplay();
@@ -75,6 +130,7 @@ int Play(RunArguments &args) {
   RunOutcome outcome = PlayScenario(session, text, args.scenario_path, args.options);
   watchdog.reset();
   if (outcome.exit_code == kExitBadInput) throw BadInput(outcome.error);
+  const bool differs = !args.golden_path.empty() && CheckGolden(args, session, outcome, golden);
   if (!args.json && !args.quiet) {
     PrintSteps(outcome.steps);
     std::size_t keys = 0;
@@ -91,7 +147,7 @@ int Play(RunArguments &args) {
     if (outcome.failed_commands)
       std::printf("%d command(s) returned an error\n", outcome.failed_commands);
   }
-  return outcome.exit_code;
+  return differs ? kExitModuleFailed : outcome.exit_code;
 }
 
 std::string StepList() {
@@ -114,6 +170,18 @@ Subcommand AddRun(CLI::App &app) {
   run->add_flag("--json", args->json, "Print the project dump as JSON instead of the step table");
   run->add_flag("-q,--quiet", args->quiet,
                 "Print nothing but errors; the exit code tells the outcome");
+  run->add_option("--project", args->options.project_path,
+                  "Start from this saved project (a \"save\" step's file): the effect applied, "
+                  "then the scenario's steps");
+  run->add_option("--expect", args->golden_path,
+                  "Compare the final project (the dump's params and masks) with this golden; "
+                  "exit code 1 naming the first differences when they differ")
+      ->type_name("GOLDEN.json");
+  run->add_option("--tolerance", args->tolerance,
+                  "Relative difference allowed between numbers of the project and the golden")
+      ->capture_default_str()
+      ->check(CLI::Range(0.0, 1.0));
+  run->add_flag("--bless", args->bless, "Write (or rewrite) the --expect golden from this run");
   run->add_option("--trace", args->options.trace_path,
                   "Write every host call with its arguments and result to this file, one JSON "
                   "object a line");

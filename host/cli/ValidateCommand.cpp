@@ -6,7 +6,10 @@
 
 #include "cli/Subcommand.h"
 #include "protocol/Module.h"
+#include "report/JUnit.h"
 #include "report/Json.h"
+#include "report/OutputFile.h"
+#include "scenario/Outputs.h"
 #include "scenario/Play.h"
 #include "validate/Validator.h"
 #include "validate/Watchdog.h"
@@ -15,7 +18,11 @@ namespace orvane::host::cli {
 
 namespace {
 
-int Run(const std::string &module_path, const ValidateOptions &options, bool json) {
+int Run(const std::string &module_path, const ValidateOptions &options, bool json,
+        const std::string &junit_path) {
+  // Checked before a check runs: the report is never written over the module.
+  if (!junit_path.empty())
+    CheckOutputsApart({{junit_path, "the JUnit report"}}, {{module_path, "the module"}});
   // A module that cannot be loaded is bad input, as `info` says, not seven failed checks: it is
   // loaded once here (and let go before any check starts) so that its one line comes first.
   {
@@ -28,6 +35,11 @@ int Run(const std::string &module_path, const ValidateOptions &options, bool jso
   report["module"] = module_path;
   const Json &summary = report["summary"];
   const bool ok = summary["passed"] == int(report["checks"].size());
+  if (!junit_path.empty()) {
+    OutputFile out(junit_path);
+    out.stream() << JUnitXml(report);
+    out.Commit();
+  }
   if (json) {
     std::cout << report.dump(2) << "\n";
     return ok ? kExitOk : kExitModuleFailed;
@@ -55,6 +67,7 @@ Subcommand AddValidate(CLI::App &app) {
   struct Arguments {
     std::string module;
     bool json = false;
+    std::string junit;
     ValidateOptions options;
   };
   auto args = std::make_shared<Arguments>();
@@ -62,6 +75,10 @@ Subcommand AddValidate(CLI::App &app) {
       "validate", "Check a module: property list, parameters, suites, faults, render.");
   validate->add_option("module", args->module, "Effect module")->required();
   validate->add_flag("--json", args->json, "Print the report as JSON");
+  validate
+      ->add_option("--junit", args->junit,
+                   "Also write the report as JUnit XML to this file, one test case a check")
+      ->type_name("FILE");
   validate->add_option("--seed", args->options.seed, "Seed for the checks that draw random values");
   validate->add_option("--reproduce", args->options.only, "Run only the check with this id");
   validate->add_flag("--in-process", args->options.in_process,
@@ -78,7 +95,7 @@ Subcommand AddValidate(CLI::App &app) {
       "process (--in-process, and always on Windows) a check that times out ends the run with\n"
       "its name. Exit code 0 when every check passed, 1 otherwise.\nExample:\n"
       "  orvane-host validate build/release/bin/OrvaneTavolin.so --timeout 120"));
-  return {validate, [args] { return Run(args->module, args->options, args->json); }};
+  return {validate, [args] { return Run(args->module, args->options, args->json, args->junit); }};
 }
 
 }  // namespace orvane::host::cli

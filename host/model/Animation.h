@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -89,6 +90,8 @@ class OutlineKeys {
   void Replace(std::size_t i, const Outline &v);
   // Puts key i of another list here.
   void SetFrom(const OutlineKeys &other, std::size_t i);
+  // The same keys at the same times with the same outlines, however the pool is laid out.
+  friend bool operator==(const OutlineKeys &a, const OutlineKeys &b);
 
  private:
   struct Shape {
@@ -153,10 +156,15 @@ template <typename T>
 struct Animatable {
   T value{};
   KeyList<T> keys;
-  // Counts the writes through Set and SetKey (and those made straight to `keys` or `value`, which
-  // say so with Changed()), so that what looks for changes need not compare the values.
+  // Changes with every write through Set and SetKey (and those made straight to `keys` or
+  // `value`, which say so with Changed()), so that what looks for changes need not compare the
+  // values. Revisions are drawn from one count, so two values share one only when one is a copy
+  // of the other (as the undo history restores them).
   std::uint64_t revision = 0;
-  void Changed() { ++revision; }
+  void Changed() {
+    static std::atomic<std::uint64_t> next{0};
+    revision = ++next;
+  }
 
   // The value at t; with `hold`, a value that cannot be blended (a choice, a switch, a mask
   // reference) keeps each key's value until the next key.

@@ -68,6 +68,15 @@ struct Layer {
   Mask NewMask();
   // The next mask id alone, for a mask made some other way.
   AEGP_MaskIDVal TakeMaskId() { return next_mask_id_++; }
+  // What the next new mask gets, as a saved project keeps it.
+  AEGP_MaskIDVal next_mask_id() const { return next_mask_id_; }
+  std::size_t next_palette() const { return next_color_; }
+  void SetNext(AEGP_MaskIDVal id, std::size_t palette) {
+    next_mask_id_ = id;
+    next_color_ = palette;
+  }
+  // What comes next is the layer's too: undoing a new mask gives its id and colour back.
+  friend bool operator==(const Layer &a, const Layer &b);
 
  private:
   AEGP_MaskIDVal next_mask_id_ = 1;
@@ -101,10 +110,21 @@ struct EffectInstance {
   int FindParam(const std::string &name) const;
 };
 
-struct Project {
+// What the user's undo history takes back and what a saved project keeps: the composition, the
+// layer with its masks, and the effect with its parameters, keys, expressions and flags.
+struct ProjectModel {
   Composition comp;
   Layer layer;
   EffectInstance effect;
+};
+// Equal to the last bit of every value, key and flag; the text pointers a definition carries
+// while handed over are not part of it.
+bool operator==(const ProjectModel &a, const ProjectModel &b);
+inline bool operator!=(const ProjectModel &a, const ProjectModel &b) { return !(a == b); }
+
+// The model with what the application keeps beside it: the undo history, the Info panel and
+// the current time, none of which an undo takes back.
+struct Project : ProjectModel {
   UndoHistory undo;
   InfoPanel info;
   double time = 0;  // composition time, seconds
@@ -117,6 +137,8 @@ struct Project {
   }
   // Index of the mask with this id, or -1.
   int MaskIndexById(AEGP_MaskIDVal id) const;
+  // Called by whatever is about to make an undoable change to the model.
+  void WillChange() { undo.WillChange(*this); }
 };
 
 }  // namespace orvane::host

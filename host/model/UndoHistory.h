@@ -1,34 +1,83 @@
-// The user's undo history as the application keeps it: a plug-in opens a named group around the
-// changes of one action, and the outermost group becomes one entry; an undoable change made with
-// no group open is an entry of its own.
+// The user's undo history as the application keeps it. Each entry holds the project model as it
+// was before and after one action, so Undo and Redo put it back exactly. A plug-in opens a named
+// group around the changes of one action and the outermost group becomes one entry; what the
+// user does is an entry of its own, and while the application handles a user's change, what the
+// module changes outside a group of its own joins it; a change made outside any of these is an
+// entry named after the call, and a problem of the module. An entry that changes nothing is
+// dropped, and a new entry clears what could be redone.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace orvane::host {
 
+struct ProjectModel;
+
 class UndoHistory {
  public:
+  struct Entry {
+    std::string name;
+    std::shared_ptr<const ProjectModel> before, after;
+  };
+
   // A group a plug-in starts; one started inside another is misuse, and only the outermost
   // becomes an entry.
-  void StartGroup(const std::string &name);
+  void StartGroup(const std::string &name, const ProjectModel &now);
   // Ends the innermost group; false (and a problem) when none was open.
-  bool EndGroup();
-  // An undoable change: part of the open group, or an entry named `name` of its own.
-  void RecordChange(const std::string &name);
+  bool EndGroup(const ProjectModel &now);
+  // Said before every undoable change to the model: the first change of an entry keeps the
+  // model as it was, so that only entries that change something cost a copy.
+  void WillChange(const ProjectModel &now);
+
+  // The user's own action (a value set, a mask drawn, a button pressed), named as the
+  // application names it; it ends with EndAction, after the application has told the module.
+  void BeginAction(const std::string &name);
+  void EndAction(const ProjectModel &now);
+  // The call the module is handling: changes it makes outside a group become an entry named
+  // `call`, unless `joins_action`, when they join the user's action under way.
+  void BeginCall(const std::string &call, bool joins_action);
   // At the end of each command: what went wrong since the last call. A group left open is
   // closed, as the application closes a group its plug-in forgot, so that one fault does not
   // swallow the history of everything after it.
-  std::vector<std::string> EndCommand();
+  std::vector<std::string> EndCommand(const ProjectModel &now);
 
-  const std::vector<std::string> &entries() const { return entries_; }  // oldest first
+  // Puts the model back as it was before the last entry (or after the last undone one); false
+  // when there is nothing to undo (redo). Never while an entry is being made.
+  bool Undo(ProjectModel &project);
+  bool Redo(ProjectModel &project);
+
+  const std::vector<Entry> &records() const { return entries_; }      // oldest first
+  const std::vector<Entry> &redo_records() const { return redo_; }    // next to redo last
+  const std::vector<std::string> &entries() const { return names_; }  // their names
+  std::vector<std::string> redo_entries() const;  // the names of what Redo gives back, next first
+  std::size_t size() const { return entries_.size(); }
   bool group_open() const { return !open_.empty(); }
-  void Clear() { entries_.clear(); }
+  bool action_open() const { return action_.has_value(); }
+  // Forgets every entry, as the application does when it opens a project.
+  void Clear();
 
  private:
-  std::vector<std::string> entries_;
+  enum class Owner { Group, Action, Call };
+  struct Pending {
+    Owner owner;
+    std::string name;
+    std::shared_ptr<const ProjectModel> before;
+  };
+  Owner CurrentOwner() const;
+  // Ends the entry being made: kept when the model differs from where it started.
+  void Close(const ProjectModel &now);
+
+  std::vector<Entry> entries_;
+  std::vector<std::string> names_;  // of entries_, kept beside them for whoever reads only names
+  std::vector<Entry> redo_;
   std::vector<std::string> open_;  // groups started and not yet ended (nesting)
+  std::optional<std::string> action_;
+  std::string call_;
+  bool joins_action_ = false;
+  std::optional<Pending> pending_;
   std::vector<std::string> problems_;
 };
 

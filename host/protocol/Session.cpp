@@ -17,6 +17,24 @@ namespace {
 
 Session *g_current = nullptr;
 
+// The name an entry gets when the module changes the project outside any group.
+std::string UndoCallName(PF_Cmd cmd) {
+  switch (cmd) {
+    case PF_Cmd_SMART_PRE_RENDER:
+      return "pre-render";
+    case PF_Cmd_SMART_RENDER:
+      return "render";
+    case PF_Cmd_UPDATE_PARAMS_UI:
+      return "the UI update";
+    case PF_Cmd_EVENT:
+      return "an event";
+    case PF_Cmd_USER_CHANGED_PARAM:
+      return "a parameter change";
+    default:
+      return "command " + std::to_string(cmd);
+  }
+}
+
 }  // namespace
 
 Session &Session::Current() { return *g_current; }
@@ -97,6 +115,7 @@ std::size_t Session::TakeOverChanged(ParamArray &array, const CommandContext &co
   for (std::size_t i = 0; i < params.size() && i < array.defs.size(); ++i) {
     if (!(array.defs[i].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) || !params[i].has_stream())
       continue;
+    project_.WillChange();
     params[i].stream.Set(t, Ticks(context.time, project_.comp.time_scale),
                          ReadValue(array.defs[i]));
     NoteChange(true);
@@ -112,8 +131,14 @@ PF_Err Session::Send(PF_Cmd cmd, void *extra, PF_OutData *out, const CommandCont
   FillParams(array, ctx);
   PF_Err err =
       SendWithParams(cmd, extra, array.ptrs.empty() ? nullptr : array.ptrs.data(), out, ctx);
-  if (cmd == PF_Cmd_USER_CHANGED_PARAM || cmd == PF_Cmd_EVENT)
+  if (cmd == PF_Cmd_USER_CHANGED_PARAM || cmd == PF_Cmd_EVENT) {
+    // Values the application takes over from the array are the user's doing: they join the
+    // action under way, or are one of their own.
+    const bool own = !project_.undo.action_open();
+    if (own) project_.undo.BeginAction(cmd == PF_Cmd_EVENT ? "Drag" : "Change Values");
     commands_.back().values_changed = TakeOverChanged(array, ctx);
+    if (own) project_.undo.EndAction(project_);
+  }
   return err;
 }
 
@@ -129,7 +154,17 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
   CommandRecord record;
   record.cmd = cmd;
   record.first_call = trace_.calls();
-  const std::size_t undo_before = project_.undo.entries().size();
+  const std::size_t undo_before = project_.undo.size();
+  // While the application handles a user's change, what the module changes outside a group of
+  // its own is part of that change; at any other time it is an entry named after the call.
+  // The command for a user's change always comes with one: the action is the command's own when
+  // no one said which it was.
+  const bool own_action = cmd == PF_Cmd_USER_CHANGED_PARAM && !project_.undo.action_open();
+  if (own_action) {
+    const auto *changed = static_cast<const PF_UserChangedParamExtra *>(extra);
+    project_.undo.BeginAction(changed ? ChangeName(changed->param_index) : "Change Value");
+  }
+  project_.undo.BeginCall(UndoCallName(cmd), cmd == PF_Cmd_USER_CHANGED_PARAM);
   trace_.SetCommand(commands_.size());
   (void)suites_.TakeImbalance();
   try {
@@ -153,7 +188,8 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
                               (n > 0 ? " more times than released" : " more times than acquired"));
   }
   FinishCommand(record);
-  record.undo_entries = project_.undo.entries().size() - undo_before;
+  if (own_action) project_.undo.EndAction(project_);
+  record.undo_entries = project_.undo.size() - undo_before;
   g_current = outer;
   commands_.push_back(record);
   return record.err;
@@ -167,7 +203,8 @@ void Session::FinishCommand(CommandRecord &record) {
   open_param_checkouts_ = 0;
   for (auto &problem : handles_.EndCommand()) record.problems.push_back(std::move(problem));
   for (auto &problem : handles_.TakeProblems()) record.problems.push_back(std::move(problem));
-  for (auto &problem : project_.undo.EndCommand()) record.problems.push_back(std::move(problem));
+  for (auto &problem : project_.undo.EndCommand(project_))
+    record.problems.push_back(std::move(problem));
   for (const auto &problem : record.problems) problems_.push_back(problem);
 }
 
@@ -197,13 +234,7 @@ PF_Err Session::Apply() {
     if (PF_Err err = GlobalSetup()) return err;
   }
   if (PF_Err err = ParamsSetup()) return err;
-  // The panel appears with the effect; the UI update, when the module asked for it, may then
-  // hide controls, which the user sees once the module asks for the panel to be redrawn.
-  RedrawPanel();
-  if (!(global_out_flags_ & PF_OutFlag_SEND_UPDATE_PARAMS_UI)) return PF_Err_NONE;
-  const PF_Err err = Send(PF_Cmd_UPDATE_PARAMS_UI);
-  if (commands_.back().out_flags & PF_OutFlag_REFRESH_UI) RedrawPanel();
-  return err;
+  return OpenPanel();
 }
 
 PF_Err Session::ParamsSetup() {
@@ -279,39 +310,6 @@ RenderResult Session::Render(const CommandContext &context, int depth) {
   result.output_guard_intact = render_.output.GuardIntact();
   result.input_unchanged = SamePixels(render_.input, pattern);
   return result;
-}
-
-void Session::ParamChanged(int index) {
-  const EffectParam &param = project_.effect.params.at(std::size_t(index));
-  const Action action = BeginAction();
-  if (param.def.flags & PF_ParamFlag_SUPERVISE) {
-    PF_UserChangedParamExtra extra{index};
-    Send(PF_Cmd_USER_CHANGED_PARAM, &extra);
-  }
-  // A button holds no value: pressing one changes the project only through what the module does.
-  FinishAction(action, param.has_stream(), param.has_stream());
-}
-
-void Session::FinishAction(const Action &action, bool by_user, bool params_by_user) {
-  auto asked = [&](A_long flag) {
-    for (std::size_t i = action.first_command; i < commands_.size(); ++i) {
-      if (commands_[i].out_flags & flag) return true;
-    }
-    return false;
-  };
-  const bool params_changed = params_by_user || changes_.params != action.changes.params;
-  if (params_changed && (global_out_flags_ & PF_OutFlag_SEND_UPDATE_PARAMS_UI))
-    Send(PF_Cmd_UPDATE_PARAMS_UI);
-  if (asked(PF_OutFlag_REFRESH_UI)) RedrawPanel();
-  if (by_user || changes_.any != action.changes.any || asked(PF_OutFlag_FORCE_RERENDER)) {
-    CommandContext at;
-    at.time = action.time;
-    Render(at);
-  }
-}
-
-void Session::RedrawPanel() {
-  for (EffectParam &param : project_.effect.params) param.shown = !param.hidden;
 }
 
 std::string Session::AboutText() {

@@ -108,8 +108,11 @@ class Session {
   std::string AboutText();
   // Smart pre-render and smart render at a context, at a bit depth of 8, 16 or 32.
   RenderResult Render(const CommandContext &context, int depth = 8);
+  // The user is about to change the project: an entry named `name` in the undo history, which
+  // the next ParamChanged (or the undo history's EndAction) ends.
+  void BeginUserChange(const std::string &name);
   // The reaction of the application to a parameter the user changed (or a button pressed): the
-  // supervised command, then what follows an action.
+  // supervised command (the end of the user's undo entry), then what follows an action.
   void ParamChanged(int index);
 
   // Changes the module made to the project through the host's functions, counted so that what
@@ -138,6 +141,9 @@ class Session {
   void FinishAction(const Action &action, bool by_user, bool params_by_user);
   // Draws the Effect Controls panel anew: each control shown or hidden as its flag now says.
   void RedrawPanel();
+  // The Effect Controls panel as it first appears with an effect applied or a project opened:
+  // drawn, then brought up to date by the UI update when the module asked for one.
+  PF_Err OpenPanel();
 
   RenderState &render_state() { return render_; }
 
@@ -222,6 +228,8 @@ class Session {
 
  private:
   void PrepareInData(const CommandContext &context);
+  // The undo name of the user's change of a parameter: "Change "Width 1"", "Press "Create Mask"".
+  std::string ChangeName(int index) const;
   void FinishCommand(CommandRecord &record);
 
   Module &module_;

@@ -42,6 +42,9 @@ bool Session::Drag(WindowKind window, const std::vector<Point2> &points, double 
 
 bool Session::MouseDown(WindowKind window, Point2 point, double time, bool click) {
   gesture_ = Gesture();
+  // The values a drag changes are one entry of the user's, from the mouse-down to the release,
+  // as far as nothing in between (a render's own group) makes one.
+  project_.undo.BeginAction("Drag");
   PF_EventExtra &extra = gesture_.extra;
   extra.e_type = PF_Event_DO_CLICK;
   PF_DoClickEventInfo &info = extra.u.do_click;
@@ -54,16 +57,19 @@ bool Session::MouseDown(WindowKind window, Point2 point, double time, bool click
   Action action = BeginAction(time);
   EventResult down = SendEvent(window, extra, time);
   FinishAction(action, false, false);
-  if (!down.handled || down.err) return false;
+  if (!down.handled || down.err) {
+    project_.undo.EndAction(project_);
+    return false;
+  }
   if (click && info.send_drag) {
     // The release of a click the module took arrives as the drag event that ends it.
     extra.e_type = PF_Event_DRAG;
     action = BeginAction(time);
     SendEvent(window, extra, time);
     FinishAction(action, false, false);
-    return true;
   }
   gesture_.held = !click;
+  if (click) project_.undo.EndAction(project_);
   gesture_.window = window;
   gesture_.time = time;
   return true;
@@ -74,6 +80,7 @@ void Session::MouseMove(Point2 point, bool release) {
   PF_DoClickEventInfo &info = extra.u.do_click;
   // The module stops a drag by no longer asking for its events.
   if (!gesture_.held || !info.send_drag) {
+    if (gesture_.held) project_.undo.EndAction(project_);
     gesture_.held = false;
     return;
   }
@@ -84,7 +91,10 @@ void Session::MouseMove(Point2 point, bool release) {
   Action action = BeginAction(gesture_.time);
   SendEvent(gesture_.window, extra, gesture_.time);
   FinishAction(action, false, false);
-  if (release) gesture_.held = false;
+  if (release) {
+    gesture_.held = false;
+    project_.undo.EndAction(project_);
+  }
 }
 
 }  // namespace orvane::host

@@ -127,6 +127,7 @@ Json DumpProject(Session &session, const std::vector<StepRecord> &steps) {
   out["params"] = Params(session);
   out["masks"] = Masks(session.project());
   out["undo"] = session.project().undo.entries();
+  out["redo"] = session.project().undo.redo_entries();
   out["info"] = session.project().info.lines();
   out["draw"] = Drawing(session.drawing());
   out["host"] = Host(session);
@@ -270,6 +271,9 @@ void WriteProject(std::ostream &out, Session &session, const std::vector<StepRec
   out << ",\n";
   w.Key("undo", 1);
   w.Value(project.undo.entries(), 1);
+  out << ",\n";
+  w.Key("redo", 1);
+  w.Value(project.undo.redo_entries(), 1);
   out << ",\n";
   w.Key("info", 1);
   const auto &info = project.info.lines();

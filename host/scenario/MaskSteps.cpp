@@ -7,6 +7,7 @@ namespace orvane::host {
 
 void ScenarioRunner::DoMask(const Json &step, StepRecord &) {
   Project &project = session_.project();
+  session_.BeginUserChange("New Mask");
   Layer &layer = project.layer;
   Mask mask = layer.NewMask();
   if (step.contains("color")) {
@@ -24,6 +25,7 @@ void ScenarioRunner::DoMask(const Json &step, StepRecord &) {
     for (const Json &v : vs) mask.outline.value.vertices.push_back(VertexFromJson(v));
   }
   layer.masks.push_back(mask);
+  project.undo.EndAction(project);
   if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, false);
 }
 
@@ -35,7 +37,9 @@ void ScenarioRunner::DoDeleteMask(const Json &step, StepRecord &) {
     throw BadInput("\"index\" must be a mask index from 0 to " +
                    std::to_string(long(masks.size()) - 1));
   }
+  session_.BeginUserChange("Delete Mask");
   masks.erase(masks.begin() + step.at("index").get<long>());
+  project.undo.EndAction(project);
   if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, false);
 }
 

@@ -55,7 +55,7 @@ std::string PicturePath(const std::string &out_dir, const Json &step, const char
 bool WritesFile(const Json &step) {
   if (!step.is_object() || !step.contains("do")) return false;
   const Json &what = step.at("do");
-  return what == "png" || what == "sheet";
+  return what == "png" || what == "sheet" || what == "save";
 }
 
 std::vector<NamedOutput> PictureOutputs(const Json &scenario, const std::string &out_dir) {

@@ -26,10 +26,10 @@ struct NamedOutput {
 void CheckOutputsApart(const std::vector<NamedOutput> &outputs,
                        const std::vector<NamedOutput> &inputs);
 
-// Whether a step writes a file ("png" and "sheet" do).
+// Whether a step writes a file ("png", "sheet" and "save" do).
 bool WritesFile(const Json &step);
 
-// Every output the scenario's steps name, in step order ("png" and "sheet" steps).
+// Every output the scenario's steps name, in step order ("png", "sheet" and "save" steps).
 std::vector<NamedOutput> PictureOutputs(const Json &scenario, const std::string &out_dir);
 
 }  // namespace orvane::host

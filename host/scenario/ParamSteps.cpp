@@ -31,6 +31,7 @@ void ScenarioRunner::DoSet(const Json &step, StepRecord &) {
   EffectParam &param = project.effect.params[std::size_t(index)];
   if (!step.contains("value")) throw BadInput("\"set\" needs a \"value\"");
   StreamValue value = ParamValueFromJson(param, step.at("value"), project);
+  session_.BeginUserChange("Change \"" + param.name + "\"");
   param.stream.Set(project.LayerTime(project.time), Ticks(project.time, project.comp.time_scale),
                    value);
   session_.ParamChanged(index);
@@ -46,6 +47,7 @@ void ScenarioRunner::DoKey(const Json &step, StepRecord &) {
   if (!step.contains("time")) throw BadInput("\"key\" needs a \"time\" in seconds");
   const double t = Seconds(step, "time", 0, project.comp);
   StreamValue value = ParamValueFromJson(param, step.at("value"), project);
+  session_.BeginUserChange("Add Keyframe to \"" + param.name + "\"");
   param.stream.SetKey(project.LayerTime(t), Ticks(t, project.comp.time_scale), value);
   session_.ParamChanged(index);
 }
@@ -60,15 +62,19 @@ void ScenarioRunner::DoExpression(const Json &step, StepRecord &record) {
     if (!m.is_number_integer() || m.get<long>() < 0 || m.get<long>() >= count) {
       throw BadInput("\"mask\" must be a mask index from 0 to " + std::to_string(count - 1));
     }
-    project.layer.masks[std::size_t(m.get<long>())].expression =
-        OutlineExpressionFromJson(step.at("value"));
+    auto expression = OutlineExpressionFromJson(step.at("value"));
+    session_.BeginUserChange("Expression on Mask " + std::to_string(m.get<long>() + 1));
+    project.layer.masks[std::size_t(m.get<long>())].expression = std::move(expression);
     record.changes.push_back("mask " + std::to_string(m.get<long>()) + " expression " +
                              step.at("value").dump());
   } else {
     const int index = ParamIndex(step);
     EffectParam &param = project.effect.params[std::size_t(index)];
-    param.expression = ParamExpressionFromJson(param, step.at("value"));
+    auto expression = ParamExpressionFromJson(param, step.at("value"));
+    session_.BeginUserChange("Expression on \"" + param.name + "\"");
+    param.expression = expression;
   }
+  project.undo.EndAction(project);
   // A changed expression changes what the controls show and what the frame looks like.
   if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, true);
 }

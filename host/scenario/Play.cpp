@@ -8,6 +8,7 @@
 #include "report/Dump.h"
 #include "report/OutputFile.h"
 #include "scenario/Outputs.h"
+#include "scenario/ProjectOpen.h"
 #include "scenario/ScenarioFile.h"
 #include "scenario/ScenarioRunner.h"
 
@@ -67,7 +68,17 @@ void Play(Session &session, const std::string &text, const std::string &origin,
     if (ec)
       throw BadInput("cannot create the output folder " + options.out_dir + ": " + ec.message());
   }
+  Json project;
+  if (!options.project_path.empty()) {
+    const Json &scenario = runner.scenario();
+    if (scenario.contains("comp") || scenario.contains("layer"))
+      throw BadInput(origin +
+                     ": with --project the composition and layer are the project's: "
+                     "leave out \"comp\" and \"layer\"");
+    project = ReadProjectFile(options.project_path, options.limits);
+  }
   trace.Open();
+  if (!options.project_path.empty()) runner.Open(project, options.project_path);
   runner.SetOutputDir(options.out_dir);
   runner.SetCaption(options.caption);
   if (options.on_activity) {

@@ -21,6 +21,8 @@ constexpr int kExitBadInput = 2;      // a scenario, value or module that cannot
 struct RunOptions {
   std::string out_dir;     // project.json and pictures go here (none when empty)
   std::string trace_path;  // every host call with its arguments and result, as JSON lines
+  // A saved project the session starts from, before the steps (none when empty).
+  std::string project_path;
   // The files the run reads (the scenario, the module), which no output may be.
   std::vector<NamedOutput> inputs;
   // The project dump is written here too (standard output for --json), as it is produced.

@@ -26,6 +26,10 @@ const std::map<std::string, ScenarioRunner::StepKind> &ScenarioRunner::Handlers(
       {"png", {&ScenarioRunner::DoPng, {"window", "file", "time"}}},
       {"sheet", {&ScenarioRunner::DoSheet, {"file", "every", "columns", "cell_width"}}},
       {"expression", {&ScenarioRunner::DoExpression, {"param", "mask", "value"}}},
+      {"undo", {&ScenarioRunner::DoUndo, {}}},
+      {"redo", {&ScenarioRunner::DoRedo, {}}},
+      {"save", {&ScenarioRunner::DoSave, {"file"}}},
+      {"open", {&ScenarioRunner::DoOpen, {"file"}}},
   };
   return handlers;
 }
@@ -46,6 +50,8 @@ ScenarioRunner::ScenarioRunner(Session &session, Json scenario, const Limits &li
   CheckProjectLimits(session_.project(), session_.view(), limits_);
   if (scenario_.contains("steps") && scenario_.at("steps").is_array())
     CheckRunLimits(session_.project(), scenario_.at("steps").size(), limits_);
+  comp_ = Section(scenario_, "comp");
+  layer_ = Section(scenario_, "layer");
   if (scenario_.contains("steps") && !scenario_.at("steps").is_array()) {
     throw BadInput("\"steps\" must be an array of steps");
   }

@@ -48,6 +48,8 @@ class ScenarioRunner {
   void SetCaption(bool caption) { caption_ = caption; }
   // Told as each step starts (its number from 1 and what it does), e.g. for a watchdog.
   std::function<void(std::size_t number, const std::string &what)> on_step;
+  // Starts the session afresh from a saved project (ProjectOpen.h); `origin` names it in errors.
+  void Open(const Json &project_file, const std::string &origin);
   // Sends global tear-down, as the application does when it quits.
   void Finish();
 
@@ -72,6 +74,12 @@ class ScenarioRunner {
   void DoSet(const Json &step, StepRecord &record);
   void DoKey(const Json &step, StepRecord &record);
   void DoExpression(const Json &step, StepRecord &record);
+  // The user's undo history: the project as it was, then what follows any change
+  // (HistorySteps.cpp).
+  void DoUndo(const Json &step, StepRecord &record);
+  void DoRedo(const Json &step, StepRecord &record);
+  void DoSave(const Json &step, StepRecord &record);
+  void DoOpen(const Json &step, StepRecord &record);
   // Masks (MaskSteps.cpp).
   void DoMask(const Json &step, StepRecord &record);
   void DoDeleteMask(const Json &step, StepRecord &record);
@@ -123,6 +131,8 @@ class ScenarioRunner {
   Limits limits_;
   bool caption_ = false;
   StepSummary summary_;
+  // The composition and layer as given (by the scenario or the project opened), for "save".
+  Json comp_, layer_;
 };
 
 }  // namespace orvane::host

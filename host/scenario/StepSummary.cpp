@@ -32,7 +32,7 @@ void StepSummary::Begin(const Project &p) {
   for (const EffectParam &param : p.effect.params)
     values_.push_back(param.has_stream() ? param.KeyedAt(t) : StreamValue());
   masks_ = p.layer.masks.size();
-  undo_ = p.undo.entries().size();
+  undo_ = p.undo.size();
   time_ = p.time;
 }
 
@@ -79,7 +79,7 @@ void StepSummary::Finish(const Project &p, StepRecord &record) {
 
   // Entries a render made are left out: an effect that keeps the project in step with its
   // parameters may make one at every frame, and those would drown the rest.
-  const auto &entries = p.undo.entries();
+  const auto entries = p.undo.entries();
   std::size_t next = undo_;
   for (const CommandRecord &c : record.commands) {
     const bool render = c.cmd == PF_Cmd_SMART_PRE_RENDER || c.cmd == PF_Cmd_SMART_RENDER;

@@ -12,5 +12,6 @@ void CheckMissingSuites(const CheckContext &context, CheckResult &r);    // Sess
 void CheckFaultSweep(const CheckContext &context, CheckResult &r);       // SessionChecks.cpp
 void CheckRenderSentinels(const CheckContext &context, CheckResult &r);  // RenderChecks.cpp
 void CheckHostileValues(const CheckContext &context, CheckResult &r);    // RenderChecks.cpp
+void CheckUndoIntegrity(const CheckContext &context, CheckResult &r);    // UndoChecks.cpp
 
 }  // namespace orvane::host

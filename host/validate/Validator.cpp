@@ -40,6 +40,10 @@ const std::vector<Check> &Checks() {
        CheckRenderSentinels},
       {"hostile_values", "NaN, infinite and huge values, Number outside 0..50, unknown path ids",
        CheckHostileValues},
+      {"undo_integrity",
+       "Create, a second Create, a colour change and Bake are one undo entry each; undoing and "
+       "redoing each gives back exactly the project before and after it",
+       CheckUndoIntegrity},
   };
   return checks;
 }

@@ -136,7 +136,9 @@ TEST_F(Arguments, ChangingNumberAddsNoHideOrShowUndoEntries) {
   Set(PARAM_ON, {0});  // no live update, so no "Move Masks" either
   Set(PARAM_NUMBER, {3});
   Set(PARAM_NUMBER, {1});
-  EXPECT_TRUE(project().undo.entries().empty());
+  // The user's three changes, and no entry of the module's for the controls it hid or showed.
+  EXPECT_EQ(project().undo.entries(),
+            (std::vector<std::string>{"Change \"On\"", "Change \"Number\"", "Change \"Number\""}));
   EXPECT_FALSE(param(PARAM_CENTER(0)).hidden);
   EXPECT_TRUE(param(PARAM_CENTER(1)).hidden);
 }

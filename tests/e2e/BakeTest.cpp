@@ -197,7 +197,10 @@ TEST_F(Bake, AFrameRateOrDurationThatIsNotPositiveBakesNothing) {
     EXPECT_EQ(value(PARAM_ON), 1);
     EXPECT_TRUE(project().info.lines().empty());
     EXPECT_EQ(
-        std::count(project().undo.entries().begin(), project().undo.entries().end(), "Bake Masks"),
+        [&] {
+          const auto undo = project().undo.entries();
+          return std::count(undo.begin(), undo.end(), "Bake Masks");
+        }(),
         0);
     ExpectNoProblems();
   }

@@ -193,10 +193,13 @@ TEST_F(Masks, WithOnClearedPreRenderTouchesNoMask) {
   ExpectCorners(0, {{640, 360}, {1280, 360}, {1280, 720}, {640, 720}});
 }
 
-TEST_F(Masks, WithNoSlotInUseEachPreRenderIsOneEmptyUndoEntry) {
+// Each pre-render opens its group; one that writes nothing leaves nothing to undo.
+TEST_F(Masks, WithNoSlotInUseEachPreRenderOpensAGroupThatLeavesNoEntry) {
   project().undo.Clear();
+  session().trace().Reset();
   session().Render(session().context());
-  EXPECT_EQ(project().undo.entries(), (std::vector<std::string>{"Move Masks"}));
+  EXPECT_EQ(Calls("AEGP_StartUndoGroup"), 1u);
+  EXPECT_TRUE(project().undo.entries().empty());
 }
 
 TEST_F(Masks, RenderedOutputEqualsInputAtEveryDepth) {

@@ -26,7 +26,7 @@ TEST(Validator, TheModulePassesEveryCheck) {
   EXPECT_EQ(report["exit"], 0);
   EXPECT_EQ(report["summary"]["failed"], 0);
   EXPECT_EQ(report["summary"]["crashed"], 0);
-  ASSERT_EQ(report["checks"].size(), 7u);
+  ASSERT_EQ(report["checks"].size(), 8u);
   for (const auto &check : report["checks"]) EXPECT_EQ(check["outcome"], "passed") << check.dump(2);
   const auto &sweep = report["checks"][4];
   EXPECT_EQ(sweep["id"], "fault_sweep");
@@ -50,6 +50,10 @@ TEST(Validator, EachBrokenModuleFailsForItsOwnReason) {
       {"adds_parameter", "parameters", "failed", "registers 310 parameters"},
       {"hides_render_failure", "fault_sweep", "failed", "failing: returned 0"},
       {"no_property_list", "property_list", "failed", "carries no property list"},
+      {"writes_number_after_its_group", "undo_integrity", "failed",
+       "undoing Create does not give back the project"},
+      {"changes_outside_its_empty_group", "undo_integrity", "failed",
+       "Create made the undo entries \\\"Press"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.fixture);

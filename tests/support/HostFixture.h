@@ -51,6 +51,7 @@ class HostTest : public ::testing::Test {
     host::StreamValue value;
     int i = 0;
     for (double x : v) value.v[i++] = x;
+    session().BeginUserChange("Change \"" + param(index).name + "\"");
     param(index).stream.Set(project().LayerTime(project().time),
                             host::Ticks(project().time, project().comp.time_scale), value);
     session().ParamChanged(index);

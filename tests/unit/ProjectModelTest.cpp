@@ -13,36 +13,114 @@
 namespace host = orvane::host;
 using Strings = std::vector<std::string>;
 
+// A model that differs from another by one mask of a given width, so each state is told apart.
+void AddMask(host::ProjectModel &m, double width) {
+  host::Mask mask = m.layer.NewMask();
+  mask.outline.value.vertices = {AEGP_MaskVertex{0, 0, 0, 0, 0, 0},
+                                 AEGP_MaskVertex{width, 0, 0, 0, 0, 0}};
+  m.layer.masks.push_back(mask);
+}
+
 TEST(UndoHistory, OnlyTheOutermostGroupIsAnEntryAndChangesInsideItJoinIt) {
+  host::ProjectModel m;
   host::UndoHistory undo;
-  undo.StartGroup("Create Masks");
-  undo.StartGroup("inner");
-  undo.RecordChange("Hide \"Center 2\"");
-  EXPECT_TRUE(undo.EndGroup());
+  undo.StartGroup("Create Masks", m);
+  undo.StartGroup("inner", m);
+  undo.WillChange(m);
+  AddMask(m, 10);
+  EXPECT_TRUE(undo.EndGroup(m));
   EXPECT_TRUE(undo.group_open());
-  EXPECT_TRUE(undo.EndGroup());
+  EXPECT_TRUE(undo.EndGroup(m));
   EXPECT_FALSE(undo.group_open());
   EXPECT_EQ(undo.entries(), Strings{"Create Masks"});
-  EXPECT_EQ(undo.EndCommand(), Strings{"undo group nested in \"Create Masks\""});
-  // Outside any group a change is an entry of its own.
-  undo.RecordChange("Show \"Center 2\"");
-  EXPECT_EQ(undo.entries(), (Strings{"Create Masks", "Show \"Center 2\""}));
-  EXPECT_TRUE(undo.EndCommand().empty());
+  EXPECT_EQ(undo.EndCommand(m), Strings{"undo group nested in \"Create Masks\""});
+  // Outside any group a change is an entry of its own, named after the call, and a problem.
+  undo.BeginCall("pre-render", false);
+  undo.WillChange(m);
+  m.layer.masks[0].color.redF = 0.5;
+  EXPECT_EQ(undo.EndCommand(m),
+            Strings{"changed the project outside an undo group (in pre-render)"});
+  EXPECT_EQ(undo.entries(), (Strings{"Create Masks", "pre-render"}));
 }
 
 TEST(UndoHistory, AGroupNeverStartedFailsAndAForgottenOneIsClosedAtTheEndOfTheCommand) {
+  host::ProjectModel m;
   host::UndoHistory undo;
-  EXPECT_FALSE(undo.EndGroup());
+  EXPECT_FALSE(undo.EndGroup(m));
   EXPECT_TRUE(undo.entries().empty());
-  undo.StartGroup("Bake Masks");
-  EXPECT_EQ(undo.EndCommand(), (Strings{"undo group ended that was never started",
-                                        "undo group \"Bake Masks\" left open"}));
+  undo.StartGroup("Bake Masks", m);
+  undo.WillChange(m);
+  AddMask(m, 1);
+  EXPECT_EQ(undo.EndCommand(m), (Strings{"undo group ended that was never started",
+                                         "undo group \"Bake Masks\" left open"}));
   EXPECT_EQ(undo.entries(), Strings{"Bake Masks"});
   EXPECT_FALSE(undo.group_open());
   // What comes after is an entry of its own, not part of the forgotten group.
-  undo.StartGroup("Move Masks");
-  EXPECT_TRUE(undo.EndGroup());
+  undo.StartGroup("Move Masks", m);
+  undo.WillChange(m);
+  m.layer.masks[0].outline.value.vertices[1].x = 2;
+  EXPECT_TRUE(undo.EndGroup(m));
   EXPECT_EQ(undo.entries(), (Strings{"Bake Masks", "Move Masks"}));
+}
+
+TEST(UndoHistory, AGroupThatChangesNothingLeavesNoEntryNorClearsRedo) {
+  host::ProjectModel m;
+  host::UndoHistory undo;
+  undo.StartGroup("Create Masks", m);
+  undo.WillChange(m);
+  AddMask(m, 10);
+  undo.EndGroup(m);
+  ASSERT_TRUE(undo.Undo(m));
+  // Written, but to the value it had: nothing changed, so nothing to undo and Redo stays.
+  undo.StartGroup("Move Masks", m);
+  undo.WillChange(m);
+  m.comp.fps = 30;
+  undo.EndGroup(m);
+  undo.StartGroup("Empty", m);
+  undo.EndGroup(m);
+  EXPECT_TRUE(undo.entries().empty());
+  EXPECT_EQ(undo.redo_entries(), Strings{"Create Masks"});
+}
+
+TEST(UndoHistory, UndoAndRedoGiveBackEachStateAndANewEntryClearsRedo) {
+  host::ProjectModel m;
+  const host::ProjectModel empty = m;
+  host::UndoHistory undo;
+  for (double width : {10.0, 20.0}) {
+    undo.StartGroup("Create Masks", m);
+    undo.WillChange(m);
+    AddMask(m, width);
+    undo.EndGroup(m);
+  }
+  host::ProjectModel one = empty, two = empty;
+  AddMask(one, 10);
+  AddMask(two, 10);
+  AddMask(two, 20);
+  ASSERT_TRUE(m == two);
+  ASSERT_TRUE(undo.Undo(m));
+  EXPECT_TRUE(m == one);
+  // The next mask id and colour come back too: a new mask now is the one the undone one was.
+  EXPECT_EQ(m.layer.NewMask().id, 2);
+  m = one;
+  ASSERT_TRUE(undo.Undo(m));
+  EXPECT_TRUE(m == empty);
+  EXPECT_FALSE(undo.Undo(m));
+  EXPECT_EQ(undo.redo_entries(), (Strings{"Create Masks", "Create Masks"}));
+  ASSERT_TRUE(undo.Redo(m));
+  EXPECT_TRUE(m == one);
+  // A user's change with the module's change during it is one entry; it clears Redo.
+  undo.BeginAction("Change \"Color 1\"");
+  undo.WillChange(m);
+  m.layer.masks[0].color.blueF = 0.25;
+  undo.BeginCall("a parameter change", true);
+  undo.WillChange(m);
+  m.layer.masks[0].color.redF = 0.75;
+  EXPECT_TRUE(undo.EndCommand(m).empty());
+  undo.EndAction(m);
+  EXPECT_EQ(undo.entries(), (Strings{"Create Masks", "Change \"Color 1\""}));
+  EXPECT_TRUE(undo.redo_entries().empty());
+  ASSERT_TRUE(undo.Undo(m));
+  EXPECT_TRUE(m == one);
 }
 
 TEST(Layer, NewMasksTakeTheNextIdAndCycleThroughEightColours) {

@@ -81,13 +81,13 @@ const AEGP_UtilitySuite7 kUtilitySuite7 = {Traced<RegisterWithAEGP>};
 A_Err StartUndoGroup(const A_char *name) {
   ORVANE_HOST_ENTER("AEGP_StartUndoGroup", name);
   Session &s = Session::Current();
-  s.project().undo.StartGroup(s.ModuleText(name, "the undo name"));
+  s.project().undo.StartGroup(s.ModuleText(name, "the undo name"), s.project());
   return A_Err_NONE;
 }
 
 A_Err CloseUndoGroup() {
-  return Session::Current().project().undo.EndGroup() ? A_Err(A_Err_NONE)
-                                                      : A_Err(PF_Err_BAD_CALLBACK_PARAM);
+  Project &project = Session::Current().project();
+  return project.undo.EndGroup(project) ? A_Err(A_Err_NONE) : A_Err(PF_Err_BAD_CALLBACK_PARAM);
 }
 
 A_Err EndUndoGroup() { ORVANE_HOST_RELEASE("AEGP_EndUndoGroup", CloseUndoGroup()); }

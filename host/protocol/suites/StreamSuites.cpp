@@ -159,6 +159,7 @@ A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_Str
   StreamObject *stream = StreamOf(stream_h, fn);
   if (!KnownPlugin(S(), plugin_id, fn) || !stream || !value) return PF_Err_BAD_CALLBACK_PARAM;
   if (EffectParam *param = ParamOf(stream)) {
+    S().project().WillChange();
     param->stream.Set(stream->last_time, KeyTicks(stream->last_time),
                       FromStreamVal(*param, value->val));
     S().NoteChange(true);
@@ -167,6 +168,7 @@ A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_Str
   Mask *mask = MaskOfStream(stream);
   OutlineObject *outline = OutlineOf(value->val.mask, fn);
   if (!mask || !outline) return PF_Err_BAD_CALLBACK_PARAM;
+  S().project().WillChange();
   mask->outline.Set(stream->last_time, KeyTicks(stream->last_time), outline->outline);
   S().NoteChange(false);
   return A_Err_NONE;
@@ -183,9 +185,9 @@ A_Err SetDynamicStreamFlag(AEGP_StreamRefH stream_h, AEGP_DynStreamFlags flag, A
   if (!stream) return PF_Err_BAD_CALLBACK_PARAM;
   EffectParam *param = ParamOf(stream);
   if (param && flag == AEGP_DynStreamFlag_HIDDEN) {
+    // A flag set as not undoable is the module's own display state and makes no entry.
+    if (undoable) S().project().WillChange();
     param->hidden = set != 0;
-    if (undoable)
-      S().project().undo.RecordChange((set ? "Hide \"" : "Show \"") + param->name + "\"");
   }
   return A_Err_NONE;
 }

@@ -1,0 +1,88 @@
+#include "report/Golden.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <set>
+
+namespace orvane::host {
+
+namespace {
+
+std::string Shown(const Json &v) {
+  std::string text = v.dump(-1, ' ', false, Json::error_handler_t::replace);
+  return text.size() > 60 ? text.substr(0, 57) + "..." : text;
+}
+
+// A key as a JSON path writes it: .name when it is a plain word, ["..."] otherwise.
+std::string Member(const std::string &key) {
+  const bool plain = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+  });
+  return plain ? "." + key : "[" + Json(key).dump() + "]";
+}
+
+struct Comparer {
+  double tolerance;
+  std::size_t shown;
+  GoldenDifferences out;
+
+  void Differ(const std::string &path, const std::string &what) {
+    if (out.first.size() < shown) out.first.push_back(path + ": " + what);
+    ++out.count;
+  }
+  void Compare(const Json &golden, const Json &run, const std::string &path) {
+    if (golden.is_number() && run.is_number()) {
+      const double a = golden.get<double>(), b = run.get<double>();
+      if (a == b) return;
+      if (std::fabs(a - b) <= tolerance * std::max(std::fabs(a), std::fabs(b))) return;
+      Differ(path, "golden " + Shown(golden) + ", run " + Shown(run));
+      return;
+    }
+    if (golden.type() != run.type()) {
+      Differ(path, "golden " + Shown(golden) + ", run " + Shown(run));
+      return;
+    }
+    if (golden.is_object()) {
+      std::set<std::string> keys;
+      for (const auto &item : golden.items()) keys.insert(item.key());
+      for (const auto &item : run.items()) keys.insert(item.key());
+      for (const std::string &key : keys) {
+        if (!golden.contains(key)) {
+          Differ(path + Member(key), "not in the golden, run " + Shown(run.at(key)));
+        } else if (!run.contains(key)) {
+          Differ(path + Member(key), "golden " + Shown(golden.at(key)) + ", not in the run");
+        } else {
+          Compare(golden.at(key), run.at(key), path + Member(key));
+        }
+      }
+      return;
+    }
+    if (golden.is_array()) {
+      const std::size_t n = std::min(golden.size(), run.size());
+      for (std::size_t i = 0; i < n; ++i)
+        Compare(golden[i], run[i], path + "[" + std::to_string(i) + "]");
+      if (golden.size() != run.size()) {
+        Differ(path, "golden has " + std::to_string(golden.size()) + " elements, run " +
+                         std::to_string(run.size()));
+      }
+      return;
+    }
+    if (golden != run) Differ(path, "golden " + Shown(golden) + ", run " + Shown(run));
+  }
+};
+
+}  // namespace
+
+Json GoldenOf(const Json &dump) {
+  return {{"params", dump.at("params")}, {"masks", dump.at("masks")}};
+}
+
+GoldenDifferences CompareWithGolden(const Json &golden, const Json &run, double tolerance,
+                                    std::size_t shown) {
+  Comparer c{tolerance, shown, {}};
+  c.Compare(golden, run, "$");
+  return c.out;
+}
+
+}  // namespace orvane::host

@@ -1,0 +1,51 @@
+// The steps that go back and forth in the user's undo history (undo, redo) and that save the
+// project and open it again (save, open).
+#include "model/Errors.h"
+#include "report/OutputFile.h"
+#include "report/ProjectFile.h"
+#include "scenario/Outputs.h"
+#include "scenario/ProjectOpen.h"
+#include "scenario/ScenarioRunner.h"
+
+namespace orvane::host {
+
+void ScenarioRunner::DoUndo(const Json &, StepRecord &record) {
+  Project &project = session_.project();
+  const auto entries = project.undo.entries();
+  if (entries.empty()) throw BadInput("there is nothing to undo");
+  project.undo.Undo(project);
+  record.changes.push_back("undid \"" + entries.back() + "\"");
+  if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, true);
+}
+
+void ScenarioRunner::DoRedo(const Json &, StepRecord &record) {
+  Project &project = session_.project();
+  const auto redo = project.undo.redo_entries();
+  if (redo.empty()) throw BadInput("there is nothing to redo");
+  project.undo.Redo(project);
+  record.changes.push_back("redid \"" + redo.front() + "\"");
+  if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, true);
+}
+
+void ScenarioRunner::DoSave(const Json &step, StepRecord &record) {
+  const std::string path = OutputPath(step, "save");
+  OutputFile out(path);
+  out.stream() << ProjectFileJson(session_.project(), comp_, layer_).dump(1) << "\n";
+  out.Commit();
+  files_.push_back(path);
+  record.changes.push_back("saved " + path);
+}
+
+void ScenarioRunner::DoOpen(const Json &step, StepRecord &record) {
+  const std::string path = PicturePath(out_dir_, step, "open", false);
+  Open(ReadProjectFile(path, limits_), path);
+  record.changes.push_back("opened " + path);
+}
+
+void ScenarioRunner::Open(const Json &file, const std::string &origin) {
+  OpenProject(session_, file, origin, limits_);
+  comp_ = file.at("comp");
+  layer_ = file.at("layer");
+}
+
+}  // namespace orvane::host

@@ -1,0 +1,141 @@
+// The user's undo history with the real module: each of its actions is one entry, and Undo and
+// Redo (played as scenario steps, with the UI update and the render that follow) give back
+// exactly the project before and after it.
+#include "HostFixture.h"
+#include "Params.h"
+#include "report/Json.h"
+#include "scenario/ScenarioRunner.h"
+
+namespace orvane::test {
+namespace {
+
+class Undo : public HostTest {
+ protected:
+  // Plays the steps (a JSON array) on this test's session, after applying the effect.
+  // Plays the steps (a JSON array) on this test's session: the first time on a 640 x 360
+  // composition whose work area is half a second, after applying the effect.
+  void Play(const std::string &steps) { PlayOn(session(), steps); }
+  static void PlayOn(host::Session &s, const std::string &steps) {
+    host::Json scenario = {{"steps", host::Json::parse(steps)}};
+    if (!s.project().effect.applied) {
+      scenario["comp"] = {{"width", 640}, {"height", 360}, {"duration", 0.5}};
+      scenario["layer"] = {{"width", 640}, {"height", 360}};
+      scenario["steps"].insert(scenario["steps"].begin(), host::Json{{"do", "apply"}});
+    }
+    host::ScenarioRunner runner(s, scenario);
+    runner.Run();
+  }
+  // The project another session has after playing `steps`: what an undo must give back.
+  static host::ProjectModel Played(const std::string &steps) {
+    host::Session other(module());
+    PlayOn(other, steps);
+    return other.project();
+  }
+  const host::ProjectModel &model() { return project(); }
+  std::size_t Keys() {
+    std::size_t n = 0;
+    for (const auto &m : project().layer.masks) n += m.outline.keys.size();
+    return n;
+  }
+};
+
+using Strings = std::vector<std::string>;
+
+// With "On" cleared no render writes a mask, so each Create is the one entry it makes.
+TEST_F(Undo, CreateCreateUndoIsOneCreateAndRedoIsTwo) {
+  const std::string off = R"({"do": "set", "param": "On", "value": false}, )";
+  Play("[" + off + R"({"do": "press", "param": "Create Mask"},
+                      {"do": "press", "param": "Create Mask"}, {"do": "undo"}])");
+  // One mask, id 1, in slot 1, with Number 1: what one Create gives, worked out by hand.
+  ASSERT_EQ(project().layer.masks.size(), 1u);
+  EXPECT_EQ(project().layer.masks[0].id, 1);
+  EXPECT_EQ(value(PARAM_NUMBER), 1);
+  EXPECT_EQ(value(PARAM_MASK_PATH(0)), 1);
+  EXPECT_EQ(value(PARAM_MASK_PATH(1)), 0);
+  EXPECT_TRUE(param(PARAM_CENTER(1)).hidden);
+  EXPECT_TRUE(model() == Played("[" + off + R"({"do": "press", "param": "Create Mask"}])"));
+  EXPECT_EQ(project().undo.entries(), (Strings{"Change \"On\"", "Create Masks"}));
+  EXPECT_EQ(project().undo.redo_entries(), Strings{"Create Masks"});
+
+  Play(R"([{"do": "redo"}])");
+  ASSERT_EQ(project().layer.masks.size(), 2u);
+  EXPECT_EQ(project().layer.masks[1].id, 2);
+  EXPECT_EQ(value(PARAM_NUMBER), 2);
+  EXPECT_EQ(value(PARAM_MASK_PATH(1)), 2);
+  EXPECT_FALSE(param(PARAM_CENTER(1)).hidden);
+  EXPECT_TRUE(model() == Played("[" + off + R"({"do": "press", "param": "Create Mask"},
+                                              {"do": "press", "param": "Create Mask"}])"));
+  EXPECT_EQ(project().undo.entries(), (Strings{"Change \"On\"", "Create Masks", "Create Masks"}));
+  EXPECT_TRUE(project().undo.redo_entries().empty());
+  ExpectNoProblems();
+}
+
+TEST_F(Undo, BakeUndoTakesTheKeysAwayAndSetsOnAgain) {
+  Play(
+      R"([{"do": "press", "param": "Create Mask"}, {"do": "set", "param": "Width 1", "value": 80}])");
+  const host::ProjectModel before = project();
+  Play(R"([{"do": "press", "param": "Bake Masks"}])");
+  ASSERT_EQ(Keys(), 15u);  // half a second at 30 fps
+  ASSERT_EQ(value(PARAM_ON), 0);
+  EXPECT_EQ(project().undo.entries().back(), "Bake Masks");
+  Play(R"([{"do": "undo"}])");
+  EXPECT_EQ(Keys(), 0u);
+  EXPECT_EQ(value(PARAM_ON), 1);
+  EXPECT_TRUE(model() == before);
+  Play(R"([{"do": "redo"}])");
+  EXPECT_EQ(Keys(), 15u);
+  EXPECT_EQ(value(PARAM_ON), 0);
+  ExpectNoProblems();
+}
+
+TEST_F(Undo, AColourChangeAndItsMaskAreUndoneTogether) {
+  Play(R"([{"do": "press", "param": "Create Mask"}])");
+  const AEGP_ColorVal old = project().layer.masks[0].color;
+  const double old_slot[] = {old.alphaF, old.redF, old.greenF, old.blueF};
+  // The slot keeps colours as the parameter gives them; the first palette colour is yellow.
+  for (int c = 0; c < 4; ++c) ASSERT_DOUBLE_EQ(value(PARAM_MASK_COLOR(0), c), old_slot[c]);
+  Play(R"([{"do": "set", "param": "Mask Color 1", "value": [255, 0, 0, 255]}])");
+  ASSERT_DOUBLE_EQ(project().layer.masks[0].color.blueF, 1.0);
+  ASSERT_DOUBLE_EQ(project().layer.masks[0].color.redF, 0.0);
+  EXPECT_EQ(project().undo.entries().back(), "Change \"Mask Color 1\"");
+  Play(R"([{"do": "undo"}])");
+  const AEGP_ColorVal &now = project().layer.masks[0].color;
+  EXPECT_DOUBLE_EQ(now.alphaF, 1.0);
+  EXPECT_DOUBLE_EQ(now.redF, 0.957);
+  EXPECT_DOUBLE_EQ(now.greenF, 0.788);
+  EXPECT_DOUBLE_EQ(now.blueF, 0.176);
+  for (int c = 0; c < 4; ++c) EXPECT_DOUBLE_EQ(value(PARAM_MASK_COLOR(0), c), old_slot[c]);
+  ExpectNoProblems();
+}
+
+// With "On" set, the live update shapes a new mask and follows every change in its own
+// "Move Masks": an Undo takes back that entry, and the re-render that follows it writes the
+// masks again as a new one, which clears Redo. The user's own change is never reached.
+TEST_F(Undo, WithOnSetTheRerenderAfterAnUndoTakesItsPlace) {
+  Play(
+      R"([{"do": "press", "param": "Create Mask"}, {"do": "set", "param": "Width 1", "value": 200}])");
+  const Strings entries = {"Create Masks", "Move Masks", "Change \"Width 1\"", "Move Masks"};
+  ASSERT_EQ(project().undo.entries(), entries);
+  const host::ProjectModel after = project();
+  for (int i = 0; i < 3; ++i) {
+    Play(R"([{"do": "undo"}])");
+    EXPECT_EQ(project().undo.entries(), entries);
+    EXPECT_TRUE(project().undo.redo_entries().empty());
+    EXPECT_TRUE(model() == after);
+  }
+  // The rectangle 200 wide about the layer's centre, x from 220 to 420.
+  EXPECT_EQ(project().layer.masks[0].outline.value.vertices[0].x, 220);
+  EXPECT_EQ(project().layer.masks[0].outline.value.vertices[1].x, 420);
+  // After a bake the masks are where the re-render would put them: Undo and Redo both work.
+  Play(R"([{"do": "press", "param": "Bake Masks"}, {"do": "undo"}])");
+  EXPECT_EQ(project().undo.redo_entries(), Strings{"Bake Masks"});
+  EXPECT_TRUE(model() == after);
+}
+
+TEST_F(Undo, NothingToUndoOrRedoIsNamedAsTheStepsError) {
+  EXPECT_THROW(Play(R"([{"do": "undo"}])"), std::exception);
+  EXPECT_THROW(Play(R"([{"do": "redo"}])"), std::exception);
+}
+
+}  // namespace
+}  // namespace orvane::test
