@@ -115,10 +115,9 @@ std::size_t Session::TakeOverChanged(ParamArray &array, const CommandContext &co
   for (std::size_t i = 0; i < params.size() && i < array.defs.size(); ++i) {
     if (!(array.defs[i].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) || !params[i].has_stream())
       continue;
-    project_.WillChange();
+    WillChange(true);
     params[i].stream.Set(t, Ticks(context.time, project_.comp.time_scale),
                          ReadValue(array.defs[i]));
-    NoteChange(true);
     ++changed;
   }
   return changed;

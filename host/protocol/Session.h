@@ -115,13 +115,15 @@ class Session {
   // supervised command (the end of the user's undo entry), then what follows an action.
   void ParamChanged(int index);
 
-  // Changes the module made to the project through the host's functions, counted so that what
-  // follows an action can tell whether it changed anything without comparing the project whole.
+  // The module is about to change the project through the host's functions: the undo history
+  // keeps the project as it was, and the change is counted, so that what follows an action can
+  // tell whether it changed anything without comparing the project whole.
   struct Changes {
     std::uint64_t any = 0;
     std::uint64_t params = 0;  // of them, to the effect's parameter values
   };
-  void NoteChange(bool parameter) {
+  void WillChange(bool parameter) {
+    project_.WillChange();
     ++changes_.any;
     if (parameter) ++changes_.params;
   }

@@ -101,13 +101,12 @@ A_Err EndBatch(A_Boolean add, AEGP_AddKeyframesInfoH batch_h) {
   if (add) {
     int index = S().project().MaskIndexById(batch->mask_id);
     if (index >= 0) {
-      S().project().WillChange();
+      S().WillChange(false);
       Mask &mask = S().project().layer.masks[std::size_t(index)];
       for (std::size_t i = 0; i < batch->keys.size(); ++i) {
         if (batch->set[i]) mask.outline.keys.SetFrom(batch->keys, i);
       }
       mask.outline.Changed();
-      S().NoteChange(false);
     }
   }
   S().handles().Release(batch_h, HandleKind::KeyframeBatch, "AEGP_EndAddKeyframes");

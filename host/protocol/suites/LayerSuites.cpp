@@ -100,9 +100,8 @@ A_Err SetMaskColor(AEGP_MaskRefH ref, const AEGP_ColorVal *color) {
   ORVANE_HOST_ENTER("AEGP_SetMaskColor", H(ref), In(color));
   Mask *mask = MaskOf(S(), ref, "AEGP_SetMaskColor");
   if (!mask || !color) return PF_Err_BAD_CALLBACK_PARAM;
-  S().project().WillChange();
+  S().WillChange(false);
   mask->color = *color;
-  S().NoteChange(false);
   return A_Err_NONE;
 }
 
@@ -117,11 +116,10 @@ A_Err GetMaskID(AEGP_MaskRefH ref, AEGP_MaskIDVal *id) {
 A_Err CreateNewMask(AEGP_LayerH layer_h, AEGP_MaskRefH *mask_ref, A_long *index) {
   ORVANE_HOST_ENTER("AEGP_CreateNewMask", layer_h);
   if (!IsLayer(layer_h, "AEGP_CreateNewMask") || !mask_ref) return PF_Err_BAD_CALLBACK_PARAM;
-  S().project().WillChange();
+  S().WillChange(false);
   Layer &layer = S().project().layer;
   const Mask mask = layer.NewMask();
   layer.masks.push_back(mask);
-  S().NoteChange(false);
   auto *object = S().handles().Make<MaskObject>(HandleKind::Mask);
   object->mask_id = mask.id;
   object->index = int(layer.masks.size() - 1);

@@ -159,18 +159,16 @@ A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_Str
   StreamObject *stream = StreamOf(stream_h, fn);
   if (!KnownPlugin(S(), plugin_id, fn) || !stream || !value) return PF_Err_BAD_CALLBACK_PARAM;
   if (EffectParam *param = ParamOf(stream)) {
-    S().project().WillChange();
+    S().WillChange(true);
     param->stream.Set(stream->last_time, KeyTicks(stream->last_time),
                       FromStreamVal(*param, value->val));
-    S().NoteChange(true);
     return A_Err_NONE;
   }
   Mask *mask = MaskOfStream(stream);
   OutlineObject *outline = OutlineOf(value->val.mask, fn);
   if (!mask || !outline) return PF_Err_BAD_CALLBACK_PARAM;
-  S().project().WillChange();
+  S().WillChange(false);
   mask->outline.Set(stream->last_time, KeyTicks(stream->last_time), outline->outline);
-  S().NoteChange(false);
   return A_Err_NONE;
 }
 
