@@ -25,21 +25,29 @@ void Image::FillSentinel() {
 }
 
 bool Image::GuardIntact() const {
-  auto sentinel = [&](std::size_t at) {
-    if (depth != 32) return data[at] == 0xA5;
-    uint32_t v;
-    std::memcpy(&v, &data[at - at % 4], 4);
-    return v == kTaggedNaN;
+  auto sentinel = [&](std::size_t from, std::size_t to) {
+    if (depth != 32) {
+      return std::all_of(data.begin() + std::ptrdiff_t(from), data.begin() + std::ptrdiff_t(to),
+                         [](uint8_t b) { return b == 0xA5; });
+    }
+    for (std::size_t at = from; at < to; at += 4) {
+      uint32_t v;
+      std::memcpy(&v, &data[at], 4);
+      if (v != kTaggedNaN) return false;
+    }
+    return true;
   };
+  // Only the band is looked at: whole rows above and below the image, and the guard columns
+  // beside each of its rows (a render is checked at every mouse move of a drag).
   const std::size_t px = std::size_t(PixelBytes());
+  const std::size_t side = std::size_t(guard) * px;
+  const std::size_t row_end = std::size_t(width + 2 * guard) * px;
   for (A_long y = -guard; y < height + guard; ++y) {
-    const bool guard_row = y < 0 || y >= height;
-    for (A_long x = -guard; x < width + guard; ++x) {
-      if (!guard_row && x >= 0 && x < width) continue;
-      const std::size_t at = Offset(x, y);
-      for (std::size_t b = 0; b < px; ++b) {
-        if (!sentinel(at + b)) return false;
-      }
+    const std::size_t row = std::size_t(y + guard) * std::size_t(rowbytes);
+    if (y < 0 || y >= height) {
+      if (!sentinel(row, row + row_end)) return false;
+    } else if (!sentinel(row, row + side) || !sentinel(row + row_end - side, row + row_end)) {
+      return false;
     }
   }
   return true;

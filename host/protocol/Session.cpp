@@ -163,7 +163,8 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
     const auto *changed = static_cast<const PF_UserChangedParamExtra *>(extra);
     project_.undo.BeginAction(changed ? ChangeName(changed->param_index) : "Change Value");
   }
-  project_.undo.BeginCall(UndoCallName(cmd), cmd == PF_Cmd_USER_CHANGED_PARAM);
+  project_.undo.BeginCall(UndoCallName(cmd), cmd == PF_Cmd_USER_CHANGED_PARAM,
+                          cmd == PF_Cmd_SMART_PRE_RENDER || cmd == PF_Cmd_SMART_RENDER);
   trace_.SetCommand(commands_.size());
   (void)suites_.TakeImbalance();
   try {
@@ -258,6 +259,9 @@ PF_Err Session::ParamsSetup() {
 
 RenderResult Session::Render(const CommandContext &context, int depth) {
   RenderResult result;
+  // The last render's buffers are written again for the next one rather than made anew (a drag
+  // renders at every mouse move).
+  Image input = std::move(render_.input), output = std::move(render_.output);
   render_ = RenderState();
   render_.depth = depth;
   const A_long w = Scaled(project_.layer.width, context.downsample_x);
@@ -291,11 +295,14 @@ RenderResult Session::Render(const CommandContext &context, int depth) {
     pattern_frame = frame;
     pattern_keeps_colour = render_.keep_colour;
   }
-  render_.input = pattern;
+  input = pattern;
+  render_.input = std::move(input);
   // The output starts as a sentinel inside a guard band, so a render that leaves pixels unwritten
   // or writes outside its buffer shows.
-  render_.output = Image(w, h, depth, 2);
-  render_.output.FillSentinel();
+  if (output.width != w || output.height != h || output.depth != depth)
+    output = Image(w, h, depth, 2);
+  output.FillSentinel();
+  render_.output = std::move(output);
   PF_SmartRenderInput in{};
   in.output_request = pre_in.output_request;
   in.bitdepth = A_short(depth);

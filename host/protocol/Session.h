@@ -132,8 +132,11 @@ class Session {
     std::size_t first_command = 0;
     Changes changes;
     double time = 0;  // composition time of the frame the action is seen at
+    // The render that follows, at the window's resolution while the mouse is down (as the
+    // application renders the composition window at its zoom), full size otherwise.
+    int downsample = 1;
   };
-  Action BeginAction(double time) const { return Action{commands_.size(), changes_, time}; }
+  Action BeginAction(double time) const { return Action{commands_.size(), changes_, time, 1}; }
   Action BeginAction() const { return BeginAction(project_.time); }
   // Sends what the application sends once an action has been handled, and only that: the UI
   // update when a parameter value changed and global setup asked for it; the Effect Controls

@@ -55,6 +55,7 @@ void Session::FinishAction(const Action &action, bool by_user, bool params_by_us
   if (by_user || changes_.any != action.changes.any || asked(PF_OutFlag_FORCE_RERENDER)) {
     CommandContext at;
     at.time = action.time;
+    at.downsample_x = at.downsample_y = PF_RationalScale{1, A_u_long(action.downsample)};
     Render(at);
   }
 }
