@@ -13,7 +13,7 @@ std::shared_ptr<const ProjectModel> Copy(const ProjectModel &now) {
 }  // namespace
 
 UndoHistory::Owner UndoHistory::CurrentOwner() const {
-  if (!open_.empty()) return Owner::Group;
+  if (!open_.empty()) return action_ && spans_groups_ ? Owner::Action : Owner::Group;
   if (action_ && joins_action_) return Owner::Action;
   return Owner::Call;
 }
@@ -21,6 +21,8 @@ UndoHistory::Owner UndoHistory::CurrentOwner() const {
 void UndoHistory::StartGroup(const std::string &name, const ProjectModel &now) {
   if (!open_.empty()) {
     problems_.push_back("undo group nested in \"" + open_.back() + "\"");
+  } else if (action_ && spans_groups_) {
+    group_joined_ = false;
   } else if (pending_) {
     // What the user's action changed so far is its own entry; the group is the next.
     Close(now);
@@ -33,34 +35,46 @@ bool UndoHistory::EndGroup(const ProjectModel &now) {
     problems_.push_back("undo group ended that was never started");
     return false;
   }
-  if (open_.size() == 1 && pending_) Close(now);
+  if (open_.size() == 1 && pending_ && pending_->owner == Owner::Group) Close(now);
   open_.pop_back();
   return true;
 }
 
 void UndoHistory::WillChange(const ProjectModel &now) {
   const Owner owner = CurrentOwner();
-  if (pending_ && pending_->owner == owner) return;
-  if (pending_) Close(now);
-  std::string name = owner == Owner::Group    ? open_.front()
-                     : owner == Owner::Action ? *action_
-                                              : call_;
-  pending_ = Pending{owner, std::move(name), Copy(now)};
+  if (!pending_ || pending_->owner != owner) {
+    if (pending_) Close(now);
+    std::string name = owner == Owner::Group    ? open_.front()
+                       : owner == Owner::Action ? *action_
+                                                : call_;
+    pending_ = Pending{owner, std::move(name), Copy(now), owner != Owner::Action && renders_, {}};
+  }
+  if (owner == Owner::Action && !open_.empty() && !group_joined_) {
+    group_joined_ = true;
+    auto &joined = pending_->joined;
+    if (!joined.empty() && joined.back().first == open_.front())
+      ++joined.back().second;
+    else
+      joined.emplace_back(open_.front(), 1);
+  }
 }
 
-void UndoHistory::BeginAction(const std::string &name) {
+void UndoHistory::BeginAction(const std::string &name, bool spans_groups) {
   action_ = name;
   joins_action_ = true;
+  spans_groups_ = spans_groups;
 }
 
 void UndoHistory::EndAction(const ProjectModel &now) {
   if (pending_ && pending_->owner == Owner::Action) Close(now);
   action_.reset();
+  spans_groups_ = false;
 }
 
-void UndoHistory::BeginCall(const std::string &call, bool joins_action) {
+void UndoHistory::BeginCall(const std::string &call, bool joins_action, bool renders) {
   call_ = call;
   joins_action_ = joins_action;
+  renders_ = renders;
 }
 
 std::vector<std::string> UndoHistory::EndCommand(const ProjectModel &now) {
@@ -85,7 +99,8 @@ void UndoHistory::Close(const ProjectModel &now) {
   pending_.reset();
   if (*pending.before == now) return;
   names_.push_back(pending.name);
-  entries_.push_back(Entry{std::move(pending.name), std::move(pending.before), Copy(now)});
+  entries_.push_back(Entry{std::move(pending.name), std::move(pending.before), Copy(now),
+                           pending.by_render, std::move(pending.joined)});
   redo_.clear();
 }
 
@@ -119,6 +134,7 @@ void UndoHistory::Clear() {
   redo_.clear();
   open_.clear();
   action_.reset();
+  spans_groups_ = false;
   pending_.reset();
   problems_.clear();
 }

@@ -21,6 +21,11 @@ class UndoHistory {
   struct Entry {
     std::string name;
     std::shared_ptr<const ProjectModel> before, after;
+    // Made while the module rendered (its live update's group), not by what the user did.
+    bool by_render = false;
+    // The groups the module opened while a drag held the entry open, each with how many times
+    // in a row it did ("Move Masks", 120): they are part of this entry.
+    std::vector<std::pair<std::string, std::size_t>> joined;
   };
 
   // A group a plug-in starts; one started inside another is misuse, and only the outermost
@@ -34,11 +39,14 @@ class UndoHistory {
 
   // The user's own action (a value set, a mask drawn, a button pressed), named as the
   // application names it; it ends with EndAction, after the application has told the module.
-  void BeginAction(const std::string &name);
+  // An action that `spans_groups` (a drag, from the press to the release) is one entry: the
+  // groups the module opens meanwhile (the renders that follow the mouse) join it.
+  void BeginAction(const std::string &name, bool spans_groups = false);
   void EndAction(const ProjectModel &now);
   // The call the module is handling: changes it makes outside a group become an entry named
-  // `call`, unless `joins_action`, when they join the user's action under way.
-  void BeginCall(const std::string &call, bool joins_action);
+  // `call`, unless `joins_action`, when they join the user's action under way. `renders` when
+  // the call is a render's, so that its entries are told apart from the user's.
+  void BeginCall(const std::string &call, bool joins_action, bool renders = false);
   // At the end of each command: what went wrong since the last call. A group left open is
   // closed, as the application closes a group its plug-in forgot, so that one fault does not
   // swallow the history of everything after it.
@@ -65,6 +73,8 @@ class UndoHistory {
     Owner owner;
     std::string name;
     std::shared_ptr<const ProjectModel> before;
+    bool by_render = false;
+    std::vector<std::pair<std::string, std::size_t>> joined;
   };
   Owner CurrentOwner() const;
   // Ends the entry being made: kept when the model differs from where it started.
@@ -77,6 +87,9 @@ class UndoHistory {
   std::optional<std::string> action_;
   std::string call_;
   bool joins_action_ = false;
+  bool spans_groups_ = false;
+  bool renders_ = false;
+  bool group_joined_ = false;  // the open group has been counted in the spanning action's entry
   std::optional<Pending> pending_;
   std::vector<std::string> problems_;
 };

@@ -1,11 +1,23 @@
 // The application's side of custom-UI events: the event record it fills, draw events and mouse
 // drags in the composition and layer windows.
+#include <algorithm>
 #include <cmath>
 
 #include "protocol/Session.h"
 #include "protocol/Suites.h"
 
 namespace orvane::host {
+
+namespace {
+
+// The resolution the application renders a window at for its zoom, as its "Auto" setting does:
+// full at 100 % and above, half from 50 %, a third from 33 %, and so on.
+int WindowResolution(const View &view) {
+  if (!(view.zoom > 0) || view.zoom >= 1) return 1;
+  return std::clamp(int(std::floor(1 / view.zoom + 1e-9)), 1, 64);
+}
+
+}  // namespace
 
 EventResult Session::SendEvent(WindowKind window, PF_EventExtra &extra, double time) {
   extra.contextH = context_handle(window);
@@ -42,9 +54,9 @@ bool Session::Drag(WindowKind window, const std::vector<Point2> &points, double 
 
 bool Session::MouseDown(WindowKind window, Point2 point, double time, bool click) {
   gesture_ = Gesture();
-  // The values a drag changes are one entry of the user's, from the mouse-down to the release,
-  // as far as nothing in between (a render's own group) makes one.
-  project_.undo.BeginAction("Drag");
+  // A drag is one entry of the user's, from the mouse-down to the release: the renders that
+  // follow the mouse meanwhile are part of it, so that one Undo takes the whole drag back.
+  project_.undo.BeginAction("Drag", true);
   PF_EventExtra &extra = gesture_.extra;
   extra.e_type = PF_Event_DO_CLICK;
   PF_DoClickEventInfo &info = extra.u.do_click;
@@ -55,6 +67,7 @@ bool Session::MouseDown(WindowKind window, Point2 point, double time, bool click
   // Each event is an action of its own: what the module changed through it is followed at once,
   // so the rectangle follows the pointer.
   Action action = BeginAction(time);
+  if (!click) action.downsample = WindowResolution(view_);
   EventResult down = SendEvent(window, extra, time);
   FinishAction(action, false, false);
   if (!down.handled || down.err) {
@@ -89,6 +102,7 @@ void Session::MouseMove(Point2 point, bool release) {
   info.last_time = release ? TRUE : FALSE;
   ++info.when;
   Action action = BeginAction(gesture_.time);
+  if (!release) action.downsample = WindowResolution(view_);
   SendEvent(gesture_.window, extra, gesture_.time);
   FinishAction(action, false, false);
   if (release) {

@@ -1,5 +1,7 @@
 // The steps that go back and forth in the user's undo history (undo, redo) and that save the
 // project and open it again (save, open).
+#include <cmath>
+
 #include "model/Errors.h"
 #include "report/OutputFile.h"
 #include "report/ProjectFile.h"
@@ -9,21 +11,47 @@
 
 namespace orvane::host {
 
-void ScenarioRunner::DoUndo(const Json &, StepRecord &record) {
+namespace {
+
+// How many entries an undo or redo step goes through: its "count" (one without it), a whole
+// number no larger than the entries there are, as the History panel goes back to an entry in
+// one click.
+std::size_t StepCount(const Json &step, std::size_t available, const char *what) {
+  if (available == 0) throw BadInput(std::string("there is nothing to ") + what);
+  if (!step.contains("count")) return 1;
+  const Json &count = step.at("count");
+  const double n = count.is_number() ? count.get<double>() : 0;
+  if (!count.is_number() || n != std::floor(n) || n < 1 || n > double(available)) {
+    throw BadInput(std::string("\"count\" is a whole number from 1 to ") +
+                   std::to_string(available) + ", the entries there are to " + what);
+  }
+  return std::size_t(n);
+}
+
+std::string Went(const char *verb, const std::string &last, std::size_t count) {
+  std::string text = std::string(verb) + " \"" + last + "\"";
+  if (count > 1) text += " and the " + std::to_string(count - 1) + " entries before it";
+  return text;
+}
+
+}  // namespace
+
+void ScenarioRunner::DoUndo(const Json &step, StepRecord &record) {
   Project &project = session_.project();
   const auto entries = project.undo.entries();
-  if (entries.empty()) throw BadInput("there is nothing to undo");
-  project.undo.Undo(project);
-  record.changes.push_back("undid \"" + entries.back() + "\"");
+  const std::size_t count = StepCount(step, entries.size(), "undo");
+  for (std::size_t i = 0; i < count; ++i) project.undo.Undo(project);
+  record.changes.push_back(Went("undid", entries[entries.size() - count], count));
+  // One command is one change for the application to follow, however many entries it crossed.
   if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, true);
 }
 
-void ScenarioRunner::DoRedo(const Json &, StepRecord &record) {
+void ScenarioRunner::DoRedo(const Json &step, StepRecord &record) {
   Project &project = session_.project();
   const auto redo = project.undo.redo_entries();
-  if (redo.empty()) throw BadInput("there is nothing to redo");
-  project.undo.Redo(project);
-  record.changes.push_back("redid \"" + redo.front() + "\"");
+  const std::size_t count = StepCount(step, redo.size(), "redo");
+  for (std::size_t i = 0; i < count; ++i) project.undo.Redo(project);
+  record.changes.push_back(Went("redid", redo[count - 1], count));
   if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, true);
 }
 

@@ -26,8 +26,8 @@ const std::map<std::string, ScenarioRunner::StepKind> &ScenarioRunner::Handlers(
       {"png", {&ScenarioRunner::DoPng, {"window", "file", "time"}}},
       {"sheet", {&ScenarioRunner::DoSheet, {"file", "every", "columns", "cell_width"}}},
       {"expression", {&ScenarioRunner::DoExpression, {"param", "mask", "value"}}},
-      {"undo", {&ScenarioRunner::DoUndo, {}}},
-      {"redo", {&ScenarioRunner::DoRedo, {}}},
+      {"undo", {&ScenarioRunner::DoUndo, {"count"}}},
+      {"redo", {&ScenarioRunner::DoRedo, {"count"}}},
       {"save", {&ScenarioRunner::DoSave, {"file"}}},
       {"open", {&ScenarioRunner::DoOpen, {"file"}}},
   };

@@ -137,5 +137,67 @@ TEST_F(Undo, NothingToUndoOrRedoIsNamedAsTheStepsError) {
   EXPECT_THROW(Play(R"([{"do": "redo"}])"), std::exception);
 }
 
+// Going back over the change and its "Move Masks" in one step, as a click in the History panel
+// does, leaves the masks where the entry before put them: the render after it has nothing to
+// move, so Redo keeps both entries and gives the change back.
+TEST_F(Undo, BackOverAChangeAndItsMoveMasksInOneStepGetsOutOfTheLiveUpdate) {
+  Play(R"([{"do": "press", "param": "Create Mask"}])");
+  const host::ProjectModel created = project();
+  Play(R"([{"do": "set", "param": "Width 1", "value": 200}])");
+  const host::ProjectModel changed = project();
+  Play(R"([{"do": "undo", "count": 2}])");
+  EXPECT_TRUE(model() == created);
+  EXPECT_EQ(project().undo.entries(), (Strings{"Create Masks", "Move Masks"}));
+  EXPECT_EQ(project().undo.redo_entries(), (Strings{"Change \"Width 1\"", "Move Masks"}));
+  // The default rectangle, 640 wide: x from 0 to 640 on the 640-pixel layer.
+  EXPECT_EQ(project().layer.masks[0].outline.value.vertices[1].x, 640);
+  Play(R"([{"do": "redo", "count": 2}])");
+  EXPECT_TRUE(model() == changed);
+  EXPECT_TRUE(project().undo.redo_entries().empty());
+}
+
+TEST_F(Undo, ACountIsAWholeNumberUpToTheEntriesThereAre) {
+  Play(R"([{"do": "press", "param": "Create Mask"}])");  // two entries
+  for (const char *count : {"0", "3", "1.5", "-1", "\"2\"", "null"}) {
+    try {
+      Play(std::string(R"([{"do": "undo", "count": )") + count + "}]");
+      ADD_FAILURE() << "count " << count << " was taken";
+    } catch (const std::exception &e) {
+      EXPECT_STREQ(e.what(),
+                   "step 1 (undo): \"count\" is a whole number from 1 to 2, the entries there "
+                   "are to undo")
+          << count;
+    }
+  }
+  EXPECT_EQ(project().undo.size(), 2u);
+}
+
+// A drag with "On" set renders at every move, and each render moves the mask; all of it is the
+// one "Drag" entry, which names the renders' groups it took in, and one Undo takes it back.
+TEST_F(Undo, ADragIsOneEntryFromThePressToTheRelease) {
+  Play(R"([{"do": "press", "param": "Create Mask"},
+           {"do": "set", "param": "Width 1", "value": 200},
+           {"do": "set", "param": "Height 1", "value": 100}])");
+  const host::ProjectModel before = project();
+  const std::size_t entries = project().undo.size();
+  // The bottom-right handle of the 200 x 100 rectangle about (320, 180), then four moves.
+  Play(R"([{"do": "drag", "window": "comp",
+            "points": [[420, 230], [425, 232], [430, 234], [435, 236], [440, 240]]}])");
+  ASSERT_EQ(project().undo.size(), entries + 1);
+  const auto &drag = project().undo.records().back();
+  EXPECT_EQ(drag.name, "Drag");
+  EXPECT_FALSE(drag.by_render);
+  ASSERT_EQ(drag.joined.size(), 1u);
+  EXPECT_EQ(drag.joined[0].first, "Move Masks");
+  EXPECT_EQ(drag.joined[0].second, 4u);  // a render after each move, the release's included
+  EXPECT_EQ(value(PARAM_WIDTH(0)), 240);  // 2 x (440 - 320)
+  Play(R"([{"do": "undo"}])");
+  EXPECT_TRUE(model() == before);
+  EXPECT_EQ(project().undo.redo_entries(), Strings{"Drag"});
+  // The "Move Masks" after a change is the render's, and says so.
+  EXPECT_TRUE(project().undo.records().back().by_render);
+  EXPECT_FALSE(project().undo.records()[project().undo.size() - 2].by_render);
+}
+
 }  // namespace
 }  // namespace orvane::test
