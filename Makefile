@@ -74,9 +74,10 @@ test: deps-browser build-dev build-macos build-macos-universal build-windows bui
 demo: build-release
 	build/release/bin/orvane-host run examples/demo.json --out out/demo
 
-# The demo session in a browser: prints a URL to open; Ctrl-C (or "End session") ends it.
+# The session in a browser, from the demo before its bake (three linked masks, "On" set): prints a
+# URL to open; Ctrl-C (or "End session") ends it.
 play: build-release
-	build/release/bin/orvane-host play examples/demo.json
+	build/release/bin/orvane-host play examples/play.json
 
 # Runs the benchmarks on the release build and prints their figures, in the order of the table in
 # bench/README.md; inputs a second of the fuzz target needs the fuzz build (make build-fuzz) and

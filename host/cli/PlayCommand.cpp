@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <thread>
@@ -43,13 +44,22 @@ void BlockSignals() {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
+// The first Ctrl-C ends the session as the page's close does (global tear-down, the problems
+// printed); a second one, while that is still under way, ends the process at once.
 class SignalWatch {
  public:
   explicit SignalWatch(play::Server &server) : signals_(StopSignals()) {
     thread_ = std::thread([this, &server] {
-      int signal = 0;
-      sigwait(&signals_, &signal);
-      if (signal != SIGUSR1) server.Stop();
+      for (int stops = 0;; ++stops) {
+        int signal = 0;
+        sigwait(&signals_, &signal);
+        if (signal == SIGUSR1) return;
+        if (stops > 0) {
+          std::fputs("ended at once: the session's tear-down did not finish\n", stderr);
+          std::_Exit(kExitModuleFailed);
+        }
+        server.Stop();
+      }
     });
   }
   ~SignalWatch() {
@@ -71,11 +81,12 @@ int Play(const PlayArguments &args) {
         ParseScenario(ReadScenarioFile(args.scenario_path, limits), args.scenario_path, limits);
   if (!scenario.is_object()) throw BadInput(args.scenario_path + ": a scenario is a JSON object");
   play::PlaySession session(args.module_path, scenario, limits);
-  session.Start(std::cout);
   play::Server server(session, args.port);
   int exit_code = kExitOk;
   {
     SignalWatch watch(server);
+    server.Start(std::cout);
+    std::cout << server.notice();
     std::printf("Open %s in a browser (Ctrl-C ends the session).\n", server.Url().c_str());
     std::fflush(stdout);
     server.Serve();

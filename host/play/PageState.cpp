@@ -1,5 +1,6 @@
 #include "play/PageState.h"
 
+#include "model/Errors.h"
 #include "model/ParamTypes.h"
 #include "report/PictureLayout.h"
 #include "report/ValueJson.h"
@@ -40,13 +41,29 @@ const char *Kind(const EffectParam &param) {
   return "none";
 }
 
+}  // namespace
+
+Json ControlValues(const Project &project) {
+  Json out = Json::object();
+  const double t = project.LayerTime(project.time);
+  for (const EffectParam &param : project.effect.params) {
+    if (!param.name.empty() && param.has_stream())
+      out[param.name] = ParamValueJson(param, param.At(t, false));
+  }
+  return out;
+}
+
+namespace {
+
 Json Controls(const Project &project) {
   Json out = Json::array();
   const double t = project.LayerTime(project.time);
   for (std::size_t i = 0; i < project.effect.params.size(); ++i) {
     const EffectParam &param = project.effect.params[i];
-    if (param.name.empty()) continue;
-    Json control = {{"name", param.name}, {"kind", Kind(param)}, {"hidden", param.hidden}};
+    // A group's end has no name, but the panel needs it to know where the group's rows stop.
+    const std::string kind = Kind(param);
+    if (param.name.empty() && kind != "group_end") continue;
+    Json control = {{"name", param.name}, {"kind", kind}, {"hidden", param.hidden}};
     if (!param.text.empty()) control["text"] = param.text;
     if (param.has_stream()) {
       control["value"] = ParamValueJson(param, param.At(t, false));
@@ -84,7 +101,37 @@ Json Masks(const Project &project) {
   return out;
 }
 
-Json Size(const PictureSize &size) { return {size.width, size.height}; }
+// A window's picture size, or why there is none: a composition may be larger than the pictures
+// the host draws, and the page says so instead of showing nothing.
+Json WindowSize(const Project &p, const View &v, WindowKind window) {
+  try {
+    const PictureSize size = WindowPicture(p, v, window);
+    return {{"size", {size.width, size.height}}};
+  } catch (const BadInput &e) {
+    return {{"error", e.what()}};
+  }
+}
+
+// The undo history as the History panel lists it: what made each entry (the user, or a
+// render's live update) and the groups a drag's entry took in; `redo` next first.
+Json Entry(const UndoHistory::Entry &entry) {
+  Json joined = Json::array();
+  for (const auto &[name, count] : entry.joined) joined.push_back({name, count});
+  return {{"name", entry.name}, {"by_render", entry.by_render}, {"joined", joined}};
+}
+
+Json History(const UndoHistory &undo) {
+  Json out = Json::array();
+  for (const UndoHistory::Entry &entry : undo.records()) out.push_back(Entry(entry));
+  return out;
+}
+
+Json Redo(const UndoHistory &undo) {
+  Json out = Json::array();
+  const auto &redo = undo.redo_records();
+  for (auto it = redo.rbegin(); it != redo.rend(); ++it) out.push_back(Entry(*it));
+  return out;
+}
 
 }  // namespace
 
@@ -95,6 +142,8 @@ Json PageState(Session &session, std::size_t steps_played) {
           {"controls", Controls(p)},
           {"masks", Masks(p)},
           {"undo", p.undo.entries()},
+          {"history", History(p.undo)},
+          {"redo", Redo(p.undo)},
           {"info", p.info.lines()},
           {"time", p.time},
           {"comp",
@@ -106,8 +155,8 @@ Json PageState(Session &session, std::size_t steps_played) {
           {"layer", {{"width", p.layer.width}, {"height", p.layer.height}}},
           {"view", {{"zoom", v.zoom}, {"origin", {v.origin[0], v.origin[1]}}}},
           {"windows",
-           {{"comp", Size(WindowPicture(p, v, WindowKind::Comp))},
-            {"layer", Size(WindowPicture(p, v, WindowKind::Layer))}}},
+           {{"comp", WindowSize(p, v, WindowKind::Comp)},
+            {"layer", WindowSize(p, v, WindowKind::Layer)}}},
           {"steps", steps_played}};
 }
 

@@ -11,5 +11,8 @@
 namespace orvane::host::play {
 
 Json PageState(Session &session, std::size_t steps_played);
+// The value of every parameter that has one, by name, at the current time: what a drag's
+// answers carry instead of the whole state.
+Json ControlValues(const Project &project);
 
 }  // namespace orvane::host::play

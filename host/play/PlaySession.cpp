@@ -2,9 +2,11 @@
 
 #include "model/Errors.h"
 #include "play/PageState.h"
+#include "play/WindowView.h"
 #include "report/Dump.h"
 #include "report/Names.h"
 #include "report/Pictures.h"
+#include "scenario/JsonValues.h"
 #include "scenario/Outputs.h"
 #include "scenario/Play.h"
 
@@ -59,6 +61,8 @@ void PlaySession::MouseDown(const Json &press) {
   Json step = press;
   step["do"] = "drag";
   runner_.PressMouse(step, recorded_.at("steps").size() + 1);
+  drag_window_ = step.value("window", "comp") == "layer" ? WindowKind::Layer : WindowKind::Comp;
+  drag_time_ = session_.project().time;
   CollectProblems();
 }
 
@@ -92,6 +96,7 @@ void PlaySession::RecordFinishedDrag() {
 
 Json PlaySession::State() {
   Json state = PageState(session_, runner_.steps().size());
+  sent_values_ = ControlValues(session_.project());
   state["problems"] = session_.problems();
   state["errors"] = command_errors_;
   state["mouse_down"] = runner_.mouse_pressed();
@@ -99,9 +104,42 @@ Json PlaySession::State() {
   return state;
 }
 
+Json PlaySession::DragAnswer() {
+  // Only the values that changed since the page last heard of them: a move changes a width and
+  // a height, not the three hundred values of the panel.
+  Json now = ControlValues(session_.project()), changed = Json::object();
+  for (auto it = now.begin(); it != now.end(); ++it) {
+    if (!sent_values_.contains(it.key()) || sent_values_.at(it.key()) != it.value())
+      changed[it.key()] = it.value();
+  }
+  sent_values_ = std::move(now);
+  Json answer = {{"picture", View(drag_window_, drag_time_)},
+                 {"values", changed},
+                 {"mouse_down", runner_.mouse_pressed()}};
+  if (!command_errors_.empty() || !session_.problems().empty()) answer["problems"] = true;
+  return answer;
+}
+
+Json PlaySession::View(WindowKind window, double time) {
+  CheckTime(time);
+  Json view = WindowView(session_, window, time);
+  CollectProblems();
+  return view;
+}
+
+std::string PlaySession::LayerFrame(WindowKind window, double time) {
+  CheckTime(time);
+  return WindowLayerPng(session_, window, time);
+}
+
+void PlaySession::CheckTime(double time) const {
+  InsideComposition(time, session_.project().comp, "\"time\"");
+}
+
 Json PlaySession::Dump() { return DumpProject(session_, runner_.steps()); }
 
 std::string PlaySession::Picture(WindowKind window, double time) {
+  CheckTime(time);
   // What the overlay looks like comes from the module's own draw event; before the effect is
   // applied there is no overlay, only the layer.
   if (session_.project().effect.applied) session_.Draw(window, time);

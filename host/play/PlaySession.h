@@ -36,6 +36,13 @@ class PlaySession {
 
   // What the page shows: controls, masks, timeline, Info panel, undo history, problems.
   Json State();
+  // What a move of a drag changes, in one answer: the window the drag is in as the page draws
+  // it (WindowView.h) and every parameter's value.
+  Json DragAnswer();
+  // The window as the page draws it at `time` (WindowView.h).
+  Json View(WindowKind window, double time);
+  // The layer alone in the window at `time`, as PNG bytes (report/Pictures.h).
+  std::string LayerFrame(WindowKind window, double time);
   // The window as PNG bytes, with the overlay the module draws at `time`.
   std::string Picture(WindowKind window, double time);
   // The project dump, as orvane-host run --json writes it.
@@ -49,6 +56,8 @@ class PlaySession {
 
  private:
   void RecordFinishedDrag();
+  // Refuses a time outside the composition, as `run` refuses it in a step.
+  void CheckTime(double time) const;
   // Takes the problems of the commands sent since the last call into problems_.
   void CollectProblems();
 
@@ -57,6 +66,9 @@ class PlaySession {
   Json start_;  // the scenario as given
   ScenarioRunner runner_;
   Json recorded_;
+  WindowKind drag_window_ = WindowKind::Comp;
+  double drag_time_ = 0;
+  Json sent_values_ = Json::object();  // the values the page was last given
   std::vector<std::string> command_errors_;
   std::size_t commands_seen_ = 0;
   bool finished_ = false;

@@ -48,8 +48,10 @@ bool SameToken(const std::string &given, const std::string &token) {
 void SendJson(Response &res, const Json &body, int status = 200) {
   res.status = status;
   // "; charset=utf-8" also keeps the library from compressing the answer, which costs far more
-  // than sending it whole over the loopback interface.
-  res.set_content(body.dump(), "application/json; charset=utf-8");
+  // than sending it whole over the loopback interface. Text that is not UTF-8 (a path the
+  // browser was given) is sent with U+FFFD in its place.
+  res.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace),
+                  "application/json; charset=utf-8");
 }
 
 void Refuse(Response &res, int status, const std::string &why) {
@@ -58,6 +60,34 @@ void Refuse(Response &res, int status, const std::string &why) {
 
 // A body the page sent: JSON within the scenario limits (nesting, size), or BadInput.
 Json Body(const Request &req) { return ParseScenario(req.body, "the request", Limits()); }
+
+// The window point of a mouse move or release: {"point": [x, y]}.
+Json MousePoint(const Request &req) {
+  const Json body = Body(req);
+  if (!body.is_object() || !body.contains("point"))
+    throw BadInput("a mouse move or release gives \"point\": its window point [x, y]");
+  return body.at("point");
+}
+
+WindowKind WindowParam(const Request &req) {
+  const std::string window = req.get_param_value("window");
+  if (window != "comp" && window != "layer") throw BadInput("\"window\" is \"comp\" or \"layer\"");
+  return window == "comp" ? WindowKind::Comp : WindowKind::Layer;
+}
+
+double TimeParam(const Request &req) {
+  char *end = nullptr;
+  const std::string t = req.get_param_value("time");
+  const double time = std::strtod(t.c_str(), &end);
+  if (t.empty() || *end || !std::isfinite(time)) throw BadInput("\"time\" is a number of seconds");
+  return time;
+}
+
+// Whether the machine has ::1 at all: a port of it that cannot be had is then another program's.
+bool HasIpv6Loopback() {
+  httplib::Server probe;
+  return probe.bind_to_any_port("::1") > 0;
+}
 
 // SO_REUSEPORT, which the library sets by default, would let another program of the same user
 // bind the same port and take the page's requests; only SO_REUSEADDR is kept.
@@ -79,8 +109,9 @@ std::string NewToken() {
   return token;
 }
 
-Server::Server(PlaySession &session, int port) : session_(session), token_(NewToken()) {
-  auto v4 = std::make_unique<httplib::Server>();
+Server::Server(PlaySession &session, int port)
+    : session_(session), token_(NewToken()), connections_("/" + token_ + "/") {
+  auto v4 = connections_.NewServer();
   v4->set_socket_options(SocketOptions);
   if (port == 0) {
     port_ = v4->bind_to_any_port("127.0.0.1");
@@ -92,15 +123,43 @@ Server::Server(PlaySession &session, int port) : session_(session), token_(NewTo
     port_ = port;
   }
   servers_.push_back(std::move(v4));
-  // ::1 as well where the machine has it; a machine without IPv6 serves on 127.0.0.1 alone.
-  auto v6 = std::make_unique<httplib::Server>();
+  // ::1 as well where the machine has it. A browser may take "localhost" to either address, so
+  // when another program holds the port on ::1 the name is not served at all: its requests
+  // would reach that program.
+  auto v6 = connections_.NewServer();
   v6->set_socket_options(SocketOptions);
-  if (v6->bind_to_port("::1", port_)) servers_.push_back(std::move(v6));
+  const bool v6_bound = v6->bind_to_port("::1", port_);
+  if (v6_bound) servers_.push_back(std::move(v6));
   const std::string p = ":" + std::to_string(port_);
-  hosts_ = {"127.0.0.1" + p, "localhost" + p};
-  if (servers_.size() > 1) hosts_.push_back("[::1]" + p);
+  hosts_ = {"127.0.0.1" + p};
+  if (v6_bound) {
+    hosts_.push_back("localhost" + p);
+    hosts_.push_back("[::1]" + p);
+  } else if (HasIpv6Loopback()) {
+    notice_ = "[::1]" + p + " is held by another program: open 127.0.0.1" + p +
+              ", not localhost, which this session does not answer\n";
+  } else {
+    hosts_.push_back("localhost" + p);
+  }
   for (auto &server : servers_) Route(*server);
   session_thread_ = std::thread([this] { SessionLoop(); });
+}
+
+void Server::Start(std::ostream &notes) {
+  bool failed = false;
+  std::string why;
+  OnSessionThread([&] {
+    try {
+      session_.Start(notes);
+    } catch (const BadInput &e) {
+      failed = true;
+      why = e.what();
+    }
+  });
+  if (!failed) return;
+  // The module was set up: it is told the session ends, as when the application quits.
+  Close();
+  throw BadInput(why);
 }
 
 Server::~Server() {
@@ -135,7 +194,7 @@ void Server::Route(httplib::Server &server) {
     res.set_header("X-Content-Type-Options", "nosniff");
     res.set_header("Referrer-Policy", "no-referrer");
     res.set_header("Content-Security-Policy",
-                   "default-src 'self'; img-src 'self' blob:; frame-ancestors 'none'");
+                   "default-src 'self'; img-src 'self' blob: data:; frame-ancestors 'none'");
     if (!Allowed(req.get_header_value("Host"), req.get_header_value("Origin"))) {
       Refuse(res, 403, "this server answers pages of " + hosts_.front() + " only");
       return httplib::Server::HandlerResponse::Handled;
@@ -149,18 +208,23 @@ void Server::Route(httplib::Server &server) {
     return httplib::Server::HandlerResponse::Unhandled;
   });
 
-  // Every action of the page: a body in, the state out, one at a time, refused with the
-  // message `run` gives for the same input.
+  // Every action of the page: a body in, the state (or `answer`'s own) out, one at a time,
+  // refused with the message `run` gives for the same input.
   auto act = [this](auto action) {
     return [this, action](const Request &req, Response &res) {
       std::lock_guard<std::mutex> lock(session_mutex_);
-      if (closed_) return Refuse(res, 410, "the session is closed");
+      if (closed_) return Refuse(res, 410, "the session has ended");
       OnSessionThread([&] {
         try {
           action(req, res);
           if (res.body.empty()) SendJson(res, session_.State());
         } catch (const BadInput &e) {
-          Json state = session_.State();
+          Json state = Json::object();
+          try {
+            state = session_.State();
+          } catch (const std::exception &) {
+            // The message of the refusal is what matters; the page keeps the state it has.
+          }
           state["error"] = e.what();
           SendJson(res, state, 400);
         } catch (const std::exception &e) {
@@ -170,29 +234,36 @@ void Server::Route(httplib::Server &server) {
     };
   };
   const std::string api = R"(/[0-9a-f]+/api/)";
+  // Answered without the session: the page asks every second whether the session goes on.
+  server.Get(api + "alive", [this](const Request &, Response &res) {
+    SendJson(res, {{"alive", !closed_}}, closed_ ? 410 : 200);
+  });
   server.Get(api + "state", act([](const Request &, Response &) {}));
   server.Post(api + "step",
               act([this](const Request &req, Response &) { session_.Step(Body(req)); }));
-  server.Post(api + "mouse/down",
-              act([this](const Request &req, Response &) { session_.MouseDown(Body(req)); }));
-  server.Post(api + "mouse/move", act([this](const Request &req, Response &) {
-                session_.MouseMove(Body(req).at("point"));
+  server.Post(api + "mouse/down", act([this](const Request &req, Response &res) {
+                session_.MouseDown(Body(req));
+                SendJson(res, session_.DragAnswer());
               }));
-  server.Post(api + "mouse/up", act([this](const Request &req, Response &) {
-                session_.MouseUp(Body(req).at("point"));
+  server.Post(api + "mouse/move", act([this](const Request &req, Response &res) {
+                session_.MouseMove(MousePoint(req));
+                SendJson(res, session_.DragAnswer());
               }));
+  // The release answers with the whole state (the history has its entry now) and the window.
+  server.Post(api + "mouse/up", act([this](const Request &req, Response &res) {
+                session_.MouseUp(MousePoint(req));
+                Json state = session_.State();
+                state["picture"] = session_.DragAnswer().at("picture");
+                SendJson(res, state);
+              }));
+  server.Get(api + "view", act([this](const Request &req, Response &res) {
+               SendJson(res, session_.View(WindowParam(req), TimeParam(req)));
+             }));
+  server.Get(api + "frame", act([this](const Request &req, Response &res) {
+               res.set_content(session_.LayerFrame(WindowParam(req), TimeParam(req)), "image/png");
+             }));
   server.Get(api + "picture", act([this](const Request &req, Response &res) {
-               const std::string window = req.get_param_value("window");
-               if (window != "comp" && window != "layer")
-                 throw BadInput("\"window\" is \"comp\" or \"layer\"");
-               char *end = nullptr;
-               const std::string t = req.get_param_value("time");
-               const double time = std::strtod(t.c_str(), &end);
-               if (t.empty() || *end || !std::isfinite(time))
-                 throw BadInput("\"time\" is a number of seconds");
-               res.set_content(
-                   session_.Picture(window == "comp" ? WindowKind::Comp : WindowKind::Layer, time),
-                   "image/png");
+               res.set_content(session_.Picture(WindowParam(req), TimeParam(req)), "image/png");
              }));
   server.Get(api + "scenario", act([this](const Request &, Response &res) {
                res.set_content(session_.Scenario().dump(2) + "\n",
@@ -266,6 +337,7 @@ void Server::Serve() {
     stop_.wait(lock, [this] { return stopping_; });
   }
   for (auto &server : servers_) server->stop();
+  connections_.CloseAll();
   for (std::thread &t : threads) t.join();
   std::lock_guard<std::mutex> lock(session_mutex_);
   if (!closed_) Close();

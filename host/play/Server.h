@@ -3,6 +3,7 @@
 // internet that has a name resolve to 127.0.0.1 still sends its own name there).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "play/Connections.h"
 #include "play/PlaySession.h"
 
 namespace httplib {
@@ -31,8 +33,13 @@ class Server {
   Server(const Server &) = delete;
   Server &operator=(const Server &) = delete;
 
+  // Plays the scenario's steps (PlaySession::Start) on the session's thread, where everything
+  // the module is sent goes; a step that fails ends the session (global tear-down) and throws.
+  void Start(std::ostream &notes);
   // The address to open, token included.
   std::string Url() const;
+  // What the person should know about the addresses served (one that another program holds).
+  const std::string &notice() const { return notice_; }
   int port() const { return port_; }
   // Serves until Stop() or the page's close; then the session has had its global tear-down
   // and its report (the problems, as `run` prints them) is in report().
@@ -60,9 +67,11 @@ class Server {
   std::function<void()> work_;  // the action handed to the session's thread, if any
   bool work_done_ = false;
   bool session_thread_ends_ = false;
-  bool closed_ = false;
+  std::atomic<bool> closed_{false};
   std::string token_;
+  Connections connections_;
   int port_ = 0;
+  std::string notice_;
   std::vector<std::unique_ptr<httplib::Server>> servers_;
   std::vector<std::string> hosts_;  // the Host values the page may send: "127.0.0.1:PORT", ...
   std::mutex stop_mutex_;

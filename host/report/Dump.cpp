@@ -79,7 +79,9 @@ Json Masks(const Project &project) {
   return out;
 }
 
-Json Drawing(const std::vector<DrawOp> &ops) {
+}  // namespace
+
+Json DrawingJson(const std::vector<DrawOp> &ops) {
   Json out = Json::array();
   for (const DrawOp &op : ops) {
     const Json color = {op.color.red, op.color.green, op.color.blue, op.color.alpha};
@@ -95,6 +97,8 @@ Json Drawing(const std::vector<DrawOp> &ops) {
   }
   return out;
 }
+
+namespace {
 
 Json Steps(const std::vector<StepRecord> &steps) {
   Json out = Json::array();
@@ -129,7 +133,7 @@ Json DumpProject(Session &session, const std::vector<StepRecord> &steps) {
   out["undo"] = session.project().undo.entries();
   out["redo"] = session.project().undo.redo_entries();
   out["info"] = session.project().info.lines();
-  out["draw"] = Drawing(session.drawing());
+  out["draw"] = DrawingJson(session.drawing());
   out["host"] = Host(session);
   return out;
 }
@@ -280,7 +284,7 @@ void WriteProject(std::ostream &out, Session &session, const std::vector<StepRec
   w.Array(info.size(), 1, [&](std::size_t i) { w.Value(info[i], 2); });
   out << ",\n";
   w.Key("draw", 1);
-  w.Value(Drawing(session.drawing()), 1);
+  w.Value(DrawingJson(session.drawing()), 1);
   out << ",\n";
   w.Key("host", 1);
   w.Value(Host(session), 1);

@@ -273,21 +273,40 @@ bool EncodeRgb(png_structp png, png_infop info, cairo_surface_t *surface, png_by
 
 }  // namespace
 
-std::string WindowPng(Session &session, WindowKind window, double time) {
-  SurfacePtr surface = PaintWindow(session, window, time, false);
-  cairo_surface_flush(surface.get());
-  std::vector<png_byte> row(std::size_t(cairo_image_surface_get_width(surface.get())) * 3);
+namespace {
+
+std::string FastPng(cairo_surface_t *surface) {
+  cairo_surface_flush(surface);
+  std::vector<png_byte> row(std::size_t(cairo_image_surface_get_width(surface)) * 3);
   PngBytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   bool written = false;
   if (info) {
     png_set_write_fn(png, &out, AppendPng, nullptr);
-    written = EncodeRgb(png, info, surface.get(), row.data());
+    written = EncodeRgb(png, info, surface, row.data());
   }
   png_destroy_write_struct(&png, info ? &info : nullptr);
   if (!written) throw std::bad_alloc();
   return std::move(out.bytes);
+}
+
+}  // namespace
+
+std::string WindowPng(Session &session, WindowKind window, double time) {
+  return FastPng(PaintWindow(session, window, time, false).get());
+}
+
+std::string WindowLayerPng(Session &session, WindowKind window, double time) {
+  const Project &p = session.project();
+  const PictureSize size = WindowPicture(p, session.view(), window);
+  SurfacePtr surface = MakeSurface(CAIRO_FORMAT_ARGB32, size.width, size.height);
+  ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
+  Background(cr.get(), size.width, size.height);
+  LayerToWindowMatrix(cr.get(), MappingOf(p, session.view(), window, time), 1.0);
+  cairo_set_source_surface(cr.get(), LayerSurface(p.layer), 0, 0);
+  cairo_paint(cr.get());
+  return FastPng(surface.get());
 }
 
 void WriteContactSheet(Session &session, const std::vector<double> &times,

@@ -20,6 +20,11 @@ void WriteWindowPng(Session &session, WindowKind window, double time, const std:
 // size (the browser session asks for one at every mouse move).
 std::string WindowPng(Session &session, WindowKind window, double time);
 
+// The layer alone in a window at a composition time, placed as the window shows it, over the
+// pictures' background: what the browser session composites through the masks' outlines and
+// under the module's drawing. As a PNG encoded for speed.
+std::string WindowLayerPng(Session &session, WindowKind window, double time);
+
 // Frames of the layer through its masks, laid out as `layout` says, each labelled with its frame
 // number and time.
 void WriteContactSheet(Session &session, const std::vector<double> &times,

@@ -1,22 +1,80 @@
-// The Effect Controls panel: one row per parameter the effect registered, shown and hidden as
-// the module's UI update left them. Editing a row sends the step the user's edit is.
+// The Effect Controls panel: one row per parameter the effect registered, in its order, inside
+// the twirl-downs of the effect's own groups, shown and hidden as the module's UI update left
+// them. Editing a row sends the step the user's edit is; the host decides whether it holds.
 
 const hex = (n) => Math.round(n).toString(16).padStart(2, '0');
 // Numbers as the panel shows them: to a thousandth (the project keeps them whole).
-const shown = (x) => (Number.isInteger(x) ? x : Number(x.toFixed(3)));
+export const shown = (x) => (Number.isInteger(x) ? String(x) : String(Number(x.toFixed(3))));
 
-function numberInput(value, range, integer, onCommit) {
+// What the person typed, as a step's value: a finite number, or the text itself, which the host
+// refuses with its own message (a mistake never becomes a zero).
+export function typed(text) {
+  const t = text.trim();
+  const n = Number(t);
+  return t !== '' && Number.isFinite(n) && /^[-+]?(\d+\.?\d*|\.\d+)(e[-+]?\d+)?$/i.test(t) ? n : t;
+}
+
+// A number field that shows the project's value and sends what is typed on Enter or on leaving
+// it; Escape, or a refusal, puts the project's value back (the page redraws from the state).
+// Dragging the label sideways scrubs it: the field follows the mouse, and the release sends
+// one step.
+function numberField(value, integer, onCommit) {
   const input = document.createElement('input');
-  input.type = 'number';
-  input.step = integer ? '1' : 'any';
-  if (range) { input.min = range[0]; input.max = range[1]; }
+  input.type = 'text';
+  input.inputMode = 'decimal';
+  input.spellcheck = false;
+  input.className = 'number';
   input.value = shown(value);
-  input.addEventListener('change', () => onCommit(Number(input.value)));
+  input.dataset.project = input.value;
+  const commit = () => {
+    if (input.value === input.dataset.project) return;
+    onCommit(typed(input.value));
+  };
+  input.addEventListener('change', commit);
+  input.addEventListener('keydown', (e) => {
+    if (e.key === 'Enter') { e.preventDefault(); commit(); input.select(); }
+    if (e.key === 'Escape') { input.value = input.dataset.project; input.select(); }
+  });
+  input.scrub = (delta) => {
+    const base = Number(input.dataset.project);
+    const next = integer ? Math.round(base + delta) : Number((base + delta).toFixed(3));
+    input.value = shown(next);
+    return next;
+  };
   return input;
 }
 
+// Dragging `handle` sideways changes `fields` by a unit a pixel (a tenth with Ctrl or Cmd, ten
+// with Shift), shown at once; one step is sent at the release, none when nothing moved.
+function scrubbable(handle, fields, commit) {
+  handle.classList.add('scrub');
+  handle.addEventListener('pointerdown', (down) => {
+    if (down.button !== 0 || fields.some((f) => f.disabled)) return;
+    down.preventDefault();
+    handle.setPointerCapture(down.pointerId);
+    let moved = false;
+    let values = null;
+    const move = (e) => {
+      const step = e.shiftKey ? 10 : e.ctrlKey || e.metaKey ? 0.1 : 1;
+      const delta = Math.round(e.clientX - down.clientX) * step;
+      if (delta === 0 && !moved) return;
+      moved = true;
+      values = fields.map((f, i) => (i === 0 || fields.length === 1 ? f.scrub(delta) : f.scrub(0)));
+    };
+    const up = () => {
+      handle.removeEventListener('pointermove', move);
+      handle.removeEventListener('pointerup', up);
+      handle.removeEventListener('pointercancel', up);
+      if (moved && values) commit(values.length === 1 ? values[0] : values);
+    };
+    handle.addEventListener('pointermove', move);
+    handle.addEventListener('pointerup', up);
+    handle.addEventListener('pointercancel', up);
+  });
+}
+
 // The widget of one control; `commit(value)` sends the new value.
-function widget(control, masks, commit, press) {
+function widget(control, masks, commit, press, label) {
   const v = control.value;
   switch (control.kind) {
     case 'button': {
@@ -35,9 +93,11 @@ function widget(control, masks, commit, press) {
     case 'point': {
       const pair = document.createElement('span');
       pair.className = 'pair';
-      const x = numberInput(v[0], null, false, () => commit([Number(x.value), Number(y.value)]));
-      const y = numberInput(v[1], null, false, () => commit([Number(x.value), Number(y.value)]));
+      const both = () => [typed(x.value), typed(y.value)];
+      const x = numberField(v[0], false, () => commit(both()));
+      const y = numberField(v[1], false, () => commit(both()));
       pair.append(x, y);
+      scrubbable(label, [x, y], (values) => commit(values));
       return pair;
     }
     case 'colour': {
@@ -59,8 +119,11 @@ function widget(control, masks, commit, press) {
       return s;
     }
     case 'number':
-    case 'integer':
-      return numberInput(v, control.range, control.kind === 'integer', commit);
+    case 'integer': {
+      const field = numberField(v, control.kind === 'integer', commit);
+      scrubbable(label, [field], commit);
+      return field;
+    }
     default:
       return document.createElement('span');
   }
@@ -74,38 +137,54 @@ function layoutKey(state) {
 }
 
 let rows = new Map();  // name -> the row showing it
+let shownLayout = null;
+// Twirl-downs the person closed (or opened), by group name; "Masks", the links of the slots to
+// their masks, starts closed so that "On" and the slots in use are in sight.
+const twirled = new Map([['Masks', false]]);
 
-function updateValues(state) {
-  for (const control of state.controls) {
-    const row = rows.get(control.name);
-    if (!row || !('value' in control)) continue;
-    const v = control.value;
+// Brings every field up to the project's value, but the one being typed in.
+export function updateValues(values) {
+  for (const [name, v] of Object.entries(values)) {
+    const row = rows.get(name);
+    if (!row) continue;
     const fields = row.querySelectorAll('input, select');
-    if (control.kind === 'point') {
-      fields.forEach((f, i) => { if (f !== document.activeElement) f.value = shown(v[i]); });
-    } else if (control.kind === 'checkbox') {
+    if (!fields.length) continue;
+    const kind = row.dataset.kind;
+    const put = (f, text) => {
+      f.dataset.project = text;
+      if (f !== document.activeElement) f.value = text;
+    };
+    if (kind === 'point') {
+      fields.forEach((f, i) => put(f, shown(v[i])));
+    } else if (kind === 'checkbox') {
       fields[0].checked = !!v;
-    } else if (control.kind === 'colour') {
+    } else if (kind === 'colour') {
       fields[0].value = `#${hex(v[1])}${hex(v[2])}${hex(v[3])}`;
-    } else if (control.kind === 'mask') {
+    } else if (kind === 'mask') {
       fields[0].value = v;
-    } else if (fields[0] && fields[0] !== document.activeElement) {
-      fields[0].value = shown(v);
+    } else {
+      put(fields[0], shown(v));
     }
   }
 }
 
-let shownLayout = null;
+// Puts the project's value back in every field (a refused entry, an undo from the keyboard).
+export function restoreFields() {
+  for (const f of document.querySelectorAll('#controls input.number')) f.value = f.dataset.project;
+}
+
+function valuesOf(state) {
+  const values = {};
+  for (const c of state.controls) if ('value' in c) values[c.name] = c.value;
+  return values;
+}
 
 // Rebuilt when the rows change, otherwise updated; the row under edit keeps its focus by name.
 export function renderControls(root, state, actions) {
   const layout = layoutKey(state);
-  if (layout === shownLayout) {
-    actions.current = state;
-    return updateValues(state);
-  }
-  shownLayout = layout;
   actions.current = state;
+  if (layout === shownLayout) return updateValues(valuesOf(state));
+  shownLayout = layout;
   const focused = document.activeElement?.closest?.('.control')?.dataset.name;
   root.replaceChildren();
   rows = new Map();
@@ -116,35 +195,61 @@ export function renderControls(root, state, actions) {
     root.append(apply);
     return;
   }
+  // The groups open at this row, innermost last; a row is shown when all of them are open.
+  const open = [];
+  let parent = root;
+  const parents = [root];
   for (const control of state.controls) {
-    if (control.hidden || control.kind === 'group_end' || control.kind === 'none') continue;
+    if (control.kind === 'group_end') {
+      if (open.length) { open.pop(); parents.pop(); parent = parents[parents.length - 1]; }
+      continue;
+    }
+    if (control.kind === 'none') continue;
+    if (control.kind === 'group') {
+      const group = document.createElement('details');
+      group.className = 'group';
+      group.hidden = control.hidden;
+      group.open = twirled.get(control.name) ?? true;
+      group.addEventListener('toggle', () => twirled.set(control.name, group.open));
+      const summary = document.createElement('summary');
+      summary.textContent = control.name;
+      group.append(summary);
+      parent.append(group);
+      open.push(control.name);
+      parents.push(group);
+      parent = group;
+      continue;
+    }
+    if (control.hidden) continue;
     const row = document.createElement('div');
-    row.className = 'control' + (control.kind === 'group' ? ' group' : '');
+    row.className = 'control';
     row.dataset.name = control.name;
+    row.dataset.kind = control.kind;
     rows.set(control.name, row);
     const label = document.createElement('label');
     label.textContent = control.name;
-    label.title = control.name + (control.unit ? ` (${control.unit})` : '');
+    label.title = control.name + (control.unit ? ` (${control.unit})` : '') +
+        (control.range ? `, ${control.range[0]} to ${control.range[1]}` : '');
     row.append(label);
-    if (control.kind !== 'group') {
-      const commit = (value) => actions.step({ do: 'set', param: control.name, value });
-      const press = () => actions.step({ do: 'press', param: control.name });
-      row.append(widget(control, state.masks, commit, press));
-      if (control.animatable) {
-        // A keyframe at the current time with the value shown.
-        const key = document.createElement('button');
-        key.className = 'key' + (control.keys.length ? ' on' : '');
-        key.textContent = '\u25c6';
-        key.title = `Add a keyframe to ${control.name} at the current time`;
-        key.addEventListener('click', () => {
-          const now = actions.current;
-          const value = now.controls.find((c) => c.name === control.name).value;
-          actions.step({ do: 'key', param: control.name, time: now.time, value });
-        });
-        row.append(key);
-      }
+    const commit = (value) => actions.step({ do: 'set', param: control.name, value });
+    const press = () => actions.step({ do: 'press', param: control.name });
+    row.append(widget(control, state.masks, commit, press, label));
+    if (control.animatable) {
+      // A keyframe at the current time with the value shown.
+      const key = document.createElement('button');
+      key.className = 'key' + (control.keys.length ? ' on' : '');
+      key.textContent = '\u25c6';
+      key.title = `Add a keyframe to ${control.name} at the current time`;
+      key.addEventListener('click', () => {
+        const now = actions.current;
+        const value = now.controls.find((c) => c.name === control.name).value;
+        actions.step({ do: 'key', param: control.name, time: now.time, value });
+      });
+      row.append(key);
+    } else {
+      row.append(document.createElement('span'));
     }
-    root.append(row);
+    parent.append(row);
     if (control.name === focused) row.querySelector('input, select, button')?.focus();
   }
 }
