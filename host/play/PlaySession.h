@@ -53,6 +53,8 @@ class PlaySession {
   // Global tear-down, as the application quits; prints the session's problems as `run` does
   // and gives its exit code.
   int Finish(std::ostream &out);
+  // Whether Finish has been called: the module has had its global tear-down.
+  bool ended() const { return finished_; }
 
  private:
   void RecordFinishedDrag();

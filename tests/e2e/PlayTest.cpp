@@ -3,6 +3,13 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 #include <thread>
@@ -138,12 +145,65 @@ TEST(PlaySession, WritesNoFilesAndRefusesStepsWhileTheMouseIsDown) {
   std::filesystem::remove_all(scratch);
 }
 
+// What the page draws comes from one answer at one time: the outlines the module drew are the
+// masks' outlines the layer shows through, at a frame of baked keys with "On" set again too.
+TEST(PlaySession, TheModulesOutlinesAndTheMasksTheLayerShowsThroughAgree) {
+  Json start = Start();
+  start["steps"].push_back({{"do", "key"}, {"param", "Angle 1"}, {"time", 0}, {"value", 0}});
+  start["steps"].push_back({{"do", "key"}, {"param", "Angle 1"}, {"time", 1}, {"value", 90}});
+  start["steps"].push_back({{"do", "press"}, {"param", "Bake Masks"}});
+  start["steps"].push_back({{"do", "set"}, {"param", "On"}, {"value", true}});
+  PlaySession live(ORVANE_MODULE_PATH, start, host::Limits());
+  std::ostringstream notes;
+  live.Start(notes);
+  const Json view = live.View(host::WindowKind::Comp, 14.0 / 30);
+  ASSERT_EQ(view.at("masks").size(), 1u);
+  const Json &mask = view.at("masks")[0];
+  const Json *stroke = nullptr;
+  for (const Json &op : view.at("draw"))
+    if (op.at("op") == "stroke" && !stroke) stroke = &op;
+  ASSERT_NE(stroke, nullptr);
+  // The slot at frame 14: 200 x 100 about (320, 180), turned 90 * 14 / 30 degrees; its first
+  // corner, the top left, worked out here.
+  const double a = 90.0 * 14 / 30 * 3.14159265358979 / 180;
+  const double x = 320 + (-100 * std::cos(a) - -50 * std::sin(a)),
+               y = 180 + (-100 * std::sin(a) + -50 * std::cos(a));
+  EXPECT_NEAR(mask[0][0].get<double>(), x, 1e-3);
+  EXPECT_NEAR(mask[0][1].get<double>(), y, 1e-3);
+  // Every corner of the stroke (the move-to, then each segment's end) is the mask's.
+  const Json &path = stroke->at("path");
+  ASSERT_EQ(path.size(), mask.size());
+  for (std::size_t i = 0; i < path.size(); i += 3) {
+    EXPECT_NEAR(path[i][0].get<double>(), mask[i][0].get<double>(), 0.01) << i;
+    EXPECT_NEAR(path[i][1].get<double>(), mask[i][1].get<double>(), 0.01) << i;
+  }
+  EXPECT_THROW(live.View(host::WindowKind::Comp, 2), host::BadInput);  // after the end
+}
+
+// A move's answer carries only what it changed: the slot's width and height, not every value.
+TEST(PlaySession, AMovesAnswerCarriesTheWindowAndTheValuesThatChanged) {
+  PlaySession live(ORVANE_MODULE_PATH, Start(), host::Limits());
+  std::ostringstream notes;
+  live.Start(notes);
+  live.State();
+  live.MouseDown({{"window", "comp"}, {"points", {{420, 230}}}});
+  live.MouseMove({430, 240});
+  const Json answer = live.DragAnswer();
+  EXPECT_EQ(answer.at("values"), Json::parse(R"({"Width 1": 220.0, "Height 1": 120.0})"));
+  EXPECT_EQ(answer.at("picture").at("size"), Json::parse("[640, 360]"));
+  EXPECT_EQ(answer.at("picture").at("masks").size(), 1u);
+  EXPECT_TRUE(answer.at("mouse_down"));
+  live.MouseUp({430, 240});
+}
+
 // A running server on a free port and a client of its address.
 class PlayServer : public ::testing::Test {
  protected:
   void SetUp() override {
     session_ = std::make_unique<PlaySession>(ORVANE_MODULE_PATH, Start(), host::Limits());
     server_ = std::make_unique<host::play::Server>(*session_, 0);
+    std::ostringstream notes;
+    server_->Start(notes);
     thread_ = std::thread([this] { server_->Serve(); });
     const std::string url = server_->Url();
     base_ = url.substr(url.find('/', 7));  // "/<token>/"
@@ -193,6 +253,103 @@ TEST_F(PlayServer, RefusesWhatRunRefusesAndBodiesBeyondTheBound) {
   auto closed = client_->Post((base_ + "api/close").c_str(), "", "application/json");
   ASSERT_TRUE(closed);
   EXPECT_EQ(Json::parse(closed->body).at("exit_code"), 0) << closed->body;
+}
+
+TEST_F(PlayServer, AnswersMistakesWithOneLine) {
+  // A move without its point, a path whose bytes are not UTF-8, a time outside the composition.
+  auto res = client_->Post((base_ + "api/mouse/move").c_str(), "{}", "application/json");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 400);
+  EXPECT_EQ(Json::parse(res->body).at("error"),
+            "a mouse move or release gives \"point\": its window point [x, y]");
+  EXPECT_EQ(Get(base_ + "%FF%FE.js"), 404);
+  auto late = client_->Get((base_ + "api/view?window=comp&time=5").c_str());
+  ASSERT_TRUE(late);
+  EXPECT_EQ(late->status, 400);
+  EXPECT_EQ(Json::parse(late->body).at("error"),
+            "\"time\" is 5 s; the composition runs from 0 to 1 s");
+}
+
+// A client that trickles its request a byte at a time, without the token, is cut off at once
+// the path shows it; one with the token is cut off by Stop(), which does not wait for it.
+TEST_F(PlayServer, AClientTricklingItsRequestHoldsNoWorker) {
+  auto connect = [&] {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(std::uint16_t(server_->port()));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    return fd;
+  };
+  // Whether the server closes the connection while `text` goes a byte every 50 ms.
+  auto trickle = [](int fd, const std::string &text) {
+    for (char c : text) {
+      if (::send(fd, &c, 1, MSG_NOSIGNAL) != 1) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      char buffer[512];
+      if (::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT) >= 0) return true;  // answered or closed
+    }
+    return false;
+  };
+  const int stranger = connect();
+  EXPECT_TRUE(trickle(stranger,
+                      "GET /nothing-here/api/state HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                      "User-Agent: slow\r\n"));
+  ::close(stranger);
+  // The page is still served meanwhile.
+  const int holder = connect();
+  std::thread slow([&] {
+    trickle(holder, "GET " + base_ + "api/state HTTP/1.1\r\nX: " + std::string(200, 'x'));
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(Get(base_ + "api/state"), 200);
+  const auto stop = std::chrono::steady_clock::now();
+  server_->Stop();
+  thread_.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - stop, std::chrono::seconds(2));
+  slow.join();
+  ::close(holder);
+  thread_ = std::thread([] {});
+}
+
+// A composition wider than the pictures the host draws is legal: the page is told why there is
+// no window, in one line, and the process goes on.
+TEST(PlayServerLimits, AWindowBeyondThePictureLimitIsRefusedWithOneLine) {
+  Json start = Json::parse(R"({"comp": {"width": 20000, "height": 100, "duration": 1},
+                               "layer": {"width": 20000, "height": 100},
+                               "steps": [{"do": "apply"}]})");
+  PlaySession session(ORVANE_MODULE_PATH, start, host::Limits());
+  host::play::Server server(session, 0);
+  std::ostringstream notes;
+  server.Start(notes);
+  std::thread serve([&] { server.Serve(); });
+  const std::string url = server.Url(), base = url.substr(url.find('/', 7));
+  httplib::Client client("127.0.0.1", server.port());
+  auto state = client.Get((base + "api/state").c_str());
+  ASSERT_TRUE(state);
+  EXPECT_EQ(state->status, 200);
+  const std::string why = Json::parse(state->body).at("windows").at("comp").at("error");
+  EXPECT_NE(why.find("pictures are at most 16,384 pixels a side"), std::string::npos) << why;
+  auto view = client.Get((base + "api/view?window=comp&time=0").c_str());
+  ASSERT_TRUE(view);
+  EXPECT_EQ(view->status, 400);
+  EXPECT_EQ(Json::parse(view->body).at("error"), why);
+  server.Stop();
+  serve.join();
+}
+
+// A step of the start scenario that fails ends the session as the application quits: the
+// module has had its global tear-down.
+TEST(PlayServerLimits, AFailingStartStepStillEndsTheSession) {
+  Json start = Start();
+  start["steps"].push_back({{"do", "set"}, {"param", "Width 1"}, {"value", -5}});
+  PlaySession session(ORVANE_MODULE_PATH, start, host::Limits());
+  host::play::Server server(session, 0);
+  std::ostringstream notes;
+  EXPECT_FALSE(session.ended());
+  EXPECT_THROW(server.Start(notes), host::BadInput);
+  EXPECT_TRUE(session.ended());
 }
 
 }  // namespace
