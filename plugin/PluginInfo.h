@@ -4,7 +4,11 @@
 #define ORVANE_PLUGIN_PLUGININFO_H
 
 #include "AE_Effect.h"
-#include "Version.h"
+
+// The version number comes from the build, which writes it once (project() in CMakeLists.txt).
+#if !defined(ORVANE_VERSION_MAJOR) || !defined(ORVANE_VERSION_MINOR) || !defined(ORVANE_VERSION_BUG)
+#error "ORVANE_VERSION_MAJOR, _MINOR and _BUG come from the build (link orvane_version)"
+#endif
 
 namespace Orvane {
 
@@ -16,10 +20,10 @@ constexpr const char *kCredit = "Rotated rectangles kept in step with layer mask
 // The name given to the AEGP layer at registration.
 constexpr const char *kRegistrationName = "Error!";
 
-// The version number is the build's (Version.h); stage and build are this file's.
 constexpr int kMajorVersion = ORVANE_VERSION_MAJOR;
 constexpr int kMinorVersion = ORVANE_VERSION_MINOR;
 constexpr int kBugVersion = ORVANE_VERSION_BUG;
+// The release stage and the build number are not part of the version the changelog names.
 constexpr int kStage = PF_Stage_RELEASE;
 constexpr int kBuildVersion = 1;
 
