@@ -1,6 +1,8 @@
 # Entry points for people and CI. Each target installs what is missing (Debian packages) first.
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev valgrind \
             nlohmann-json3-dev libcli11-dev libcairo2-dev python3-fonttools libcpp-httplib-dev
+# Pillow decodes the guide's pictures to compare them by their pixels (tests/guide/).
+PACKAGES += python3-pil
 # The browser test of orvane-host play: Debian's Chromium, and Node with npm for playwright-core
 # (tests/browser/package-lock.json). Node's own packages may come from elsewhere than Debian
 # with npm inside them, so npm is looked for as a command.
@@ -73,6 +75,13 @@ test: deps-browser build-dev build-macos build-macos-universal build-windows bui
 # Builds the release configuration and plays the demo session in the headless host.
 demo: build-release
 	build/release/bin/orvane-host run examples/demo.json --out out/demo
+
+# The guide's pictures: every scenario in examples/guide/ played on the release build, its
+# pictures written into docs/guide/ (and those no scenario makes any more removed). `make test`
+# compares them with what the scenarios make; after a change meant to change them, run this.
+.PHONY: docs
+docs: build-release
+	/usr/bin/python3 tests/guide/guide_pictures.py write build/release/bin/orvane-host
 
 # The session in a browser, from the demo before its bake (three linked masks, "On" set): prints a
 # URL to open; Ctrl-C (or "End session") ends it.
