@@ -352,5 +352,45 @@ TEST(PlayServerLimits, AFailingStartStepStillEndsTheSession) {
   EXPECT_TRUE(session.ended());
 }
 
+// Another program holding the port on ::1 would get the requests a browser sends to
+// "localhost": the session says so, and answers that name nowhere.
+TEST(PlayServerLimits, APortHeldOnIpv6ByAnotherProgramTakesLocalhostAway) {
+  const int other = ::socket(AF_INET6, SOCK_STREAM, 0);
+  sockaddr_in6 addr{};
+  addr.sin6_family = AF_INET6;
+  addr.sin6_addr = in6addr_loopback;
+  if (other < 0 || ::bind(other, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 ||
+      ::listen(other, 1) != 0) {
+    if (other >= 0) ::close(other);
+    GTEST_SKIP() << "this machine has no ::1";
+  }
+  socklen_t size = sizeof addr;
+  ::getsockname(other, reinterpret_cast<sockaddr *>(&addr), &size);
+  const int port = ntohs(addr.sin6_port);
+  PlaySession session(ORVANE_MODULE_PATH, Start(), host::Limits());
+  std::unique_ptr<host::play::Server> server;
+  try {
+    server = std::make_unique<host::play::Server>(session, port);
+  } catch (const host::BadInput &) {
+    ::close(other);
+    GTEST_SKIP() << "127.0.0.1:" << port << " is taken too";
+  }
+  EXPECT_NE(server->notice().find("held by another program"), std::string::npos);
+  std::thread serve([&] { server->Serve(); });
+  const std::string url = server->Url(), base = url.substr(url.find('/', 7));
+  httplib::Client client("127.0.0.1", port);
+  const std::string p = ":" + std::to_string(port);
+  auto as = [&](const std::string &host) {
+    auto res = client.Get((base + "api/state").c_str(), {{"Host", host}});
+    return res ? res->status : -1;
+  };
+  EXPECT_EQ(as("127.0.0.1" + p), 200);
+  EXPECT_EQ(as("localhost" + p), 403);
+  EXPECT_EQ(as("[::1]" + p), 403);
+  server->Stop();
+  serve.join();
+  ::close(other);
+}
+
 }  // namespace
 }  // namespace orvane::test

@@ -33,10 +33,13 @@ window.orvanePlay = {
 // The layer as windows placed it, decoded, by what decides it (the window, the layer's frame
 // and where it lies), the last few kept.
 const frames = new Map();
+// The picture asked for at the same time as the window's view, when scrubbing to a new time.
+let ahead = null;
 async function layerFrame(v) {
   const n = JSON.stringify([v.window, v.size, v.layer.frame, v.layer.matrix]);
   if (!frames.has(n)) {
-    frames.set(n, api.frame(v.window, v.time));
+    const early = ahead && ahead.window === v.window && ahead.time === v.time ? ahead.picture : null;
+    frames.set(n, early || api.frame(v.window, v.time));
     if (frames.size > 8) frames.delete(frames.keys().next().value);
   }
   return frames.get(n);
@@ -86,6 +89,12 @@ function refreshView() {
       viewAgain = false;
       const t = shownTime, asked = performance.now();
       try {
+        // A time the window has not shown yet most likely shows another frame of the layer:
+        // its picture is asked for beside the view rather than after it.
+        if (view && view.time !== t) {
+          ahead = { window: windowKind, time: t, picture: api.frame(windowKind, t) };
+          ahead.picture.catch(() => {});  // whoever uses it hears of a failure
+        }
         const v = await api.view(windowKind, t);
         if (v.error) throw new Error(v.error);
         await paint(v, []);
