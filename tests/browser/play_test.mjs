@@ -122,7 +122,7 @@ try {
   assert.equal((await state()).steps, steps, 'no refused step is recorded');
 
   // A new rectangle fills the layer: made smaller in the panel, as a user types a value.
-  for (const [name, v] of [['Width 1', 200], ['Height 1', 120]]) {
+  for (const [name, v] of [['Width 1', 200], ['Height 1', 120], ['Width 2', 120], ['Height 2', 90]]) {
     await field(name).fill(String(v));
     await field(name).press('Enter');
     await idle();
