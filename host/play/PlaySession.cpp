@@ -47,6 +47,16 @@ void PlaySession::Start(std::ostream &notes) {
 
 void PlaySession::Step(const Json &step) {
   const std::size_t number = recorded_.at("steps").size() + 1;
+  // Opening closes the project the person has: the file is opened in a session of its own
+  // first, and only a file that opens whole is opened here, so a refused one leaves the
+  // project, its history and the recorded steps as they were.
+  if (step.is_object() && step.value("do", "") == "open") {
+    Session trial(module_);
+    ScenarioRunner opener(trial, SetUpOnly(start_), runner_.limits());
+    opener.SetWritesFiles(false);
+    opener.RunStep(step, number);
+    opener.Finish();
+  }
   try {
     runner_.RunStep(step, number);
   } catch (...) {

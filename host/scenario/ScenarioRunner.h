@@ -55,6 +55,7 @@ class ScenarioRunner {
 
   const std::vector<StepRecord> &steps() const { return steps_; }
   const Json &scenario() const { return scenario_; }
+  const Limits &limits() const { return limits_; }
   // Every step a scenario may name, in alphabetical order: the one list that the help text and
   // the documentation are checked against.
   static std::vector<std::string> StepNames();

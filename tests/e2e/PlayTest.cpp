@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -194,6 +195,29 @@ TEST(PlaySession, AMovesAnswerCarriesTheWindowAndTheValuesThatChanged) {
   EXPECT_EQ(answer.at("picture").at("masks").size(), 1u);
   EXPECT_TRUE(answer.at("mouse_down"));
   live.MouseUp({430, 240});
+}
+
+// A project file that cannot be opened leaves the session as it was: its masks, its history and
+// the steps it records.
+TEST(PlaySession, AnOpenThatFailsLeavesTheProjectAsItWas) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "orvane-play-test-broken.json";
+  {
+    std::ofstream out(file);
+    out << R"({"orvane_project": 1, "comp": {"width": 640, "height": 360, "duration": 1},
+              "layer": {"width": 640, "height": 360}, "time": 0, "masks": "none",
+              "next_mask": {"id": 1, "palette": 0}, "params": {}})";
+  }
+  PlaySession live(ORVANE_MODULE_PATH, Start(), host::Limits());
+  std::ostringstream notes;
+  live.Start(notes);
+  const Json before = live.Dump();
+  EXPECT_THROW(live.Step({{"do", "open"}, {"file", file.string()}}), host::BadInput);
+  EXPECT_EQ(Project(live.Dump()), Project(before));
+  EXPECT_EQ(live.Scenario().at("steps").size(), 4u);
+  live.Step({{"do", "press"}, {"param", "Create Mask"}});  // the session goes on
+  EXPECT_EQ(live.State().at("masks").size(), 2u);
+  std::filesystem::remove(file);
 }
 
 // A running server on a free port and a client of its address.
