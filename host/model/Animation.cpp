@@ -107,6 +107,25 @@ void OutlineKeys::SetFrom(const OutlineKeys &other, std::size_t i) {
   shapes_.insert(shapes_.begin() + std::ptrdiff_t(at), Copy(other, other.shapes_[i]));
 }
 
+void OutlineKeys::SortByTime() {
+  if (std::is_sorted(times_.begin(), times_.end())) return;
+  std::vector<std::size_t> order(times_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [this](std::size_t a, std::size_t b) { return times_[a] < times_[b]; });
+  std::vector<double> times(order.size());
+  std::vector<A_Time> at(order.size());
+  std::vector<Shape> shapes(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    times[i] = times_[order[i]];
+    at[i] = at_[order[i]];
+    shapes[i] = shapes_[order[i]];
+  }
+  times_.swap(times);
+  at_.swap(at);
+  shapes_.swap(shapes);
+}
+
 Outline OutlineExpression::Apply(Outline outline) const {
   for (std::size_t i = 0; i < outline.vertices.size(); ++i) {
     if (!uniform && i >= offsets.size()) break;

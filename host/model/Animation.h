@@ -90,6 +90,9 @@ class OutlineKeys {
   void Replace(std::size_t i, const Outline &v);
   // Puts key i of another list here.
   void SetFrom(const OutlineKeys &other, std::size_t i);
+  // Puts keys appended out of order in time order; keys at one time keep the order they were
+  // added in.
+  void SortByTime();
   // The same keys at the same times with the same outlines, however the pool is laid out.
   friend bool operator==(const OutlineKeys &a, const OutlineKeys &b);
 

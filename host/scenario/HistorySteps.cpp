@@ -1,5 +1,7 @@
 // The steps that go back and forth in the user's undo history (undo, redo) and that save the
 // project and open it again (save, open).
+#include <algorithm>
+
 #include "model/Errors.h"
 #include "report/OutputFile.h"
 #include "report/ProjectFile.h"
@@ -43,7 +45,9 @@ void ScenarioRunner::DoOpen(const Json &step, StepRecord &record) {
 }
 
 void ScenarioRunner::Open(const Json &file, const std::string &origin) {
-  OpenProject(session_, file, origin, limits_);
+  // Every step from here on renders the opened project's layer (this one included).
+  const std::size_t steps = scenario_.contains("steps") ? scenario_.at("steps").size() : 0;
+  OpenProject(session_, file, origin, limits_, steps - std::min(steps, steps_.size()));
   comp_ = file.at("comp");
   layer_ = file.at("layer");
 }
