@@ -1,5 +1,7 @@
 // orvane-host run: plays a scenario and prints each step, or the project dump.
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -180,7 +182,16 @@ Subcommand AddRun(CLI::App &app) {
   run->add_option("--tolerance", args->tolerance,
                   "Relative difference allowed between numbers of the project and the golden")
       ->capture_default_str()
-      ->check(CLI::Range(0.0, 1.0));
+      ->check(CLI::Validator(
+          [](std::string &text) -> std::string {
+            // CLI11's range test lets NaN through, which would match every number.
+            char *end = nullptr;
+            const double t = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !std::isfinite(t) || t < 0 || t > 1)
+              return "a tolerance is a number from 0 to 1, not \"" + text + "\"";
+            return std::string();
+          },
+          "a number from 0 to 1"));
   run->add_flag("--bless", args->bless, "Write (or rewrite) the --expect golden from this run");
   run->add_option("--trace", args->options.trace_path,
                   "Write every host call with its arguments and result to this file, one JSON "
