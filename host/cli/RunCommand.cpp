@@ -99,32 +99,20 @@ int Play(RunArguments &args) {
   if (watchdog) watchdog->SetActivity("loading the module " + args.module_path);
   if (args.bless && args.golden_path.empty()) throw BadInput("--bless needs --expect GOLDEN.json");
   args.options.inputs = {{args.scenario_path, "the scenario"}, {args.module_path, "the module"}};
-  Json golden;
-  if (!args.golden_path.empty()) {
-    const std::string out_dump =
-        args.options.out_dir.empty() ? "" : args.options.out_dir + "/project.json";
-    std::vector<NamedOutput> outputs;
-    if (!out_dump.empty()) outputs.push_back({out_dump, "the project dump"});
-    if (!args.options.trace_path.empty())
-      outputs.push_back({args.options.trace_path, "the trace file"});
-    if (args.bless) {
-      // The golden is the one file --bless writes beside the run's own: never one it reads.
-      std::vector<NamedOutput> inputs = args.options.inputs;
-      if (!args.options.project_path.empty())
-        inputs.push_back({args.options.project_path, "the project"});
-      CheckOutputsApart({{args.golden_path, "the golden"}}, inputs);
-      CheckOutputsApart(outputs, {{args.golden_path, "the golden"}});
-    } else {
-      golden = ParseScenario(ReadScenarioFile(args.golden_path, args.options.limits),
-                             args.golden_path, args.options.limits);
-      if (!golden.is_object() || !golden.contains("params") || !golden.contains("masks"))
-        throw BadInput(args.golden_path +
-                       ": a golden is an object with the \"params\" and \"masks\" of a dump");
-      args.options.inputs.push_back({args.golden_path, "the golden"});
-    }
-  }
   if (!args.options.project_path.empty())
     args.options.inputs.push_back({args.options.project_path, "the project"});
+  Json golden;
+  if (args.bless) {
+    // Checked with every other output of the run, and against what it reads, in one place.
+    args.options.outputs.push_back({args.golden_path, "the golden"});
+  } else if (!args.golden_path.empty()) {
+    golden = ParseScenario(ReadScenarioFile(args.golden_path, args.options.limits),
+                           args.golden_path, args.options.limits);
+    if (!golden.is_object() || !golden.contains("params") || !golden.contains("masks"))
+      throw BadInput(args.golden_path +
+                     ": a golden is an object with the \"params\" and \"masks\" of a dump");
+    args.options.inputs.push_back({args.golden_path, "the golden"});
+  }
   Module module(args.module_path);
   Session session(module);
   if (!args.quiet) session.project().info.on_show = ProgressDisplay();

@@ -178,9 +178,15 @@ std::string FrameAndTime(double time, double fps) {
   return text;
 }
 
+cairo_status_t WriteTo(void *closure, const unsigned char *data, unsigned int length) {
+  std::ostream &out = static_cast<OutputFile *>(closure)->stream();
+  out.write(reinterpret_cast<const char *>(data), std::streamsize(length));
+  return out ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
 void Save(cairo_surface_t *surface, const std::string &path) {
   OutputFile file(path);
-  if (cairo_surface_write_to_png(surface, file.temp_path().c_str()) != CAIRO_STATUS_SUCCESS) {
+  if (cairo_surface_write_to_png_stream(surface, WriteTo, &file) != CAIRO_STATUS_SUCCESS) {
     throw BadInput("cannot write " + path);
   }
   file.Commit();

@@ -60,6 +60,7 @@ void Play(Session &session, const std::string &text, const std::string &origin,
   if (!dump_path.empty()) outputs.push_back({dump_path, "the project dump"});
   for (NamedOutput &picture : PictureOutputs(runner.scenario(), options.out_dir))
     outputs.push_back(std::move(picture));
+  outputs.insert(outputs.end(), options.outputs.begin(), options.outputs.end());
   CheckOutputsApart(outputs, options.inputs);
   // The output folder first: the trace may be one of its files.
   if (!options.out_dir.empty()) {

@@ -25,6 +25,9 @@ struct RunOptions {
   std::string project_path;
   // The files the run reads (the scenario, the module), which no output may be.
   std::vector<NamedOutput> inputs;
+  // Files the caller writes once the run is over (a golden blessed from it), checked with the
+  // run's own outputs before anything is written.
+  std::vector<NamedOutput> outputs;
   // The project dump is written here too (standard output for --json), as it is produced.
   std::ostream *dump_out = nullptr;
   Limits limits;
