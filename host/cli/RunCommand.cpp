@@ -120,6 +120,7 @@ int Play(RunArguments &args) {
   RunOutcome outcome = PlayScenario(session, text, args.scenario_path, args.options);
   watchdog.reset();
   if (outcome.exit_code == kExitBadInput) throw BadInput(outcome.error);
+  if (!outcome.error.empty()) throw ModuleFailed(outcome.error);
   const bool differs = !args.golden_path.empty() && CheckGolden(args, session, outcome, golden);
   if (!args.json && !args.quiet) {
     PrintSteps(outcome.steps);

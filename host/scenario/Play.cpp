@@ -119,12 +119,15 @@ RunOutcome PlayScenario(Session &session, const std::string &text, const std::st
   } catch (const BadInput &e) {
     outcome.exit_code = kExitBadInput;
     outcome.error = e.what();
+  } catch (const ModuleFailed &e) {
+    outcome.exit_code = kExitModuleFailed;
+    outcome.error = e.what();
   } catch (const std::bad_alloc &) {
     // Outside a step: the scenario itself or the dump of what it built.
     outcome.exit_code = kExitBadInput;
     outcome.error = origin + ": out of memory: this machine cannot hold what the scenario asks for";
   }
-  if (outcome.exit_code == kExitBadInput) {
+  if (!outcome.error.empty()) {
     // The session stops where the input did, and the module is told, as when the application
     // quits.
     if (session.global_setup_done()) session.GlobalSetdown();

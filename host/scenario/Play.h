@@ -38,7 +38,9 @@ struct RunOptions {
 
 struct RunOutcome {
   int exit_code = kExitOk;
-  std::string error;  // for exit code 2: the one line naming the problem
+  // The one line naming what stopped the run early: bad input (exit code 2), or a module the
+  // session could not go on with (exit code 1).
+  std::string error;
   std::vector<StepRecord> steps;
   std::vector<std::string> files;  // every file written, project.json last
   int failed_commands = 0;

@@ -6,6 +6,7 @@
 #include "model/Errors.h"
 #include "model/ParamTypes.h"
 #include "report/Format.h"
+#include "report/Names.h"
 #include "report/ProjectFile.h"
 #include "scenario/JsonValues.h"
 #include "scenario/ScenarioFile.h"
@@ -239,12 +240,16 @@ void OpenProject(Session &session, const Json &file, const std::string &origin,
     }
     project.layer.SetNext(AEGP_MaskIDVal(id.get<unsigned long long>()), palette.get<std::size_t>());
     if (PF_Err err = session.GlobalSetup())
-      throw BadInput("global setup failed with error " + std::to_string(err));
+      throw ModuleFailed("the module's global setup returned error " + std::to_string(err) +
+                         " (" + ErrorName(err) + "), so the project cannot be opened");
     if (PF_Err err = session.ParamsSetup())
-      throw BadInput("parameter setup failed with error " + std::to_string(err));
+      throw ModuleFailed("the module's parameter setup returned error " + std::to_string(err) +
+                         " (" + ErrorName(err) + "), so the project cannot be opened");
     LoadParams(project, Field(file, "params", "the file"));
   } catch (const BadInput &e) {
     throw BadInput(origin + ": " + e.what());
+  } catch (const ModuleFailed &e) {
+    throw ModuleFailed(origin + ": " + e.what());
   } catch (const Json::exception &) {
     throw BadInput(origin + ": a value has the wrong type or is out of range");
   }

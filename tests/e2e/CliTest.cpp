@@ -128,6 +128,21 @@ TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
   }
 }
 
+TEST(Cli, AnApplyTheModuleFailsEndsTheRunWithItsError) {
+  // Without the AEGP suites the module cannot register at global setup: every later step
+  // would only say that the effect is not applied.
+  const std::string path = WriteScenario("apply-fails.json", R"({"host": {"withhold": ["AEGP*"]},
+      "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"}]})");
+  auto r = RunHost("run " + path + " --out " + ::testing::TempDir() + "apply-fails");
+  EXPECT_EQ(r.code, 1) << r.out;
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+  EXPECT_EQ(r.out.rfind("orvane-host: step 1 (apply): the module's GLOBAL_SETUP returned error 516",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_NE(r.out.find("so the effect is not applied"), std::string::npos) << r.out;
+}
+
 TEST(Cli, OverlaySessionDragsDrawsAndWritesAPicture) {
   const std::string out = ::testing::TempDir() + "overlay_out";
   auto r = RunHost(std::string("run ") + ORVANE_SCENARIOS + "/overlay.json --json --out " + out);
