@@ -115,9 +115,11 @@ int Play(RunArguments &args) {
   }
   Module module(args.module_path);
   Session session(module);
-  if (!args.quiet) session.project().info.on_show = ProgressDisplay();
+  ProgressDisplay progress;
+  if (!args.quiet) session.project().info.on_show = progress;
   if (args.json) args.options.dump_out = &std::cout;
   RunOutcome outcome = PlayScenario(session, text, args.scenario_path, args.options);
+  if (!args.quiet) progress.Finish();
   watchdog.reset();
   if (outcome.exit_code == kExitBadInput) throw BadInput(outcome.error);
   if (!outcome.error.empty()) throw ModuleFailed(outcome.error);
