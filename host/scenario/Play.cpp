@@ -69,7 +69,7 @@ void Play(Session &session, const std::string &text, const std::string &origin,
     if (ec)
       throw BadInput("cannot create the output folder " + options.out_dir + ": " + ec.message());
   }
-  Json project;
+  SavedProject project;
   if (!options.project_path.empty()) {
     const Json &scenario = runner.scenario();
     if (scenario.contains("comp") || scenario.contains("layer"))
@@ -79,7 +79,7 @@ void Play(Session &session, const std::string &text, const std::string &origin,
     project = ReadProjectFile(options.project_path, options.limits);
   }
   trace.Open();
-  if (!options.project_path.empty()) runner.Open(project, options.project_path);
+  if (!options.project_path.empty()) runner.Open(std::move(project), options.project_path);
   runner.SetOutputDir(options.out_dir);
   runner.SetCaption(options.caption);
   if (options.on_activity) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <algorithm>
+#include <set>
 
 #include "model/Errors.h"
 #include "model/ParamTypes.h"
@@ -64,11 +65,8 @@ A_Time Ticks(const Json &key, const std::string &where) {
 // A key's own time in layer seconds, given beside `at`, the time it was given in ticks. A key may
 // lie outside the composition, as a module may put one there, but its time fits the 32-bit ticks
 // as layer time and as composition time, and its tick is that composition time.
-double KeyTime(const Json &key, A_Time at, const Project &project, const std::string &where) {
-  const Json &v = Field(key, "layer_time", where);
-  if (!v.is_number() || !std::isfinite(v.get<double>()))
-    throw BadInput(where + ": \"layer_time\" must be a time in seconds");
-  const double t = v.get<double>(), comp_time = project.CompTime(t);
+double KeyTime(double t, A_Time at, const Project &project, const std::string &where) {
+  const double comp_time = project.CompTime(t);
   const double scale = project.comp.time_scale;
   if (std::fabs(t) * scale > kMaxTicks || std::fabs(comp_time) * scale > kMaxTicks)
     throw BadInput(where + ": \"layer_time\" is " + NumberText(t) +
@@ -81,6 +79,13 @@ double KeyTime(const Json &key, A_Time at, const Project &project, const std::st
                    " s, but \"layer_time\" " + NumberText(t) + " s is " + NumberText(comp_time) +
                    " s in composition time");
   return t;
+}
+
+double KeyTime(const Json &key, A_Time at, const Project &project, const std::string &where) {
+  const Json &v = Field(key, "layer_time", where);
+  if (!v.is_number() || !std::isfinite(v.get<double>()))
+    throw BadInput(where + ": \"layer_time\" must be a time in seconds");
+  return KeyTime(v.get<double>(), at, project, where);
 }
 
 // Keys are kept in time order whatever the file's order, and one time holds one key.
@@ -147,10 +152,14 @@ void LoadParams(Project &project, const Json &params) {
   }
 }
 
-void LoadMasks(Project &project, const Json &masks, const Limits &limits) {
-  if (!masks.is_array()) throw BadInput("\"masks\" must be a list");
-  for (std::size_t i = 0; i < masks.size(); ++i) {
-    const Json &saved = masks[i];
+void LoadMasks(Project &project, SavedProject &file, const Limits &limits) {
+  if (!file.has_masks) {
+    const Json &masks = Field(file.fields, "masks", "the file");
+    if (!masks.is_array()) throw BadInput("\"masks\" must be a list");
+  }
+  std::set<AEGP_MaskIDVal> ids;
+  for (std::size_t i = 0; i < file.masks.size(); ++i) {
+    const Json &saved = file.masks[i].fields;
     const std::string where = "mask " + std::to_string(i);
     const Json &index = Field(saved, "index", where);
     if (!index.is_number_unsigned() || index.get<unsigned long long>() != i)
@@ -162,7 +171,7 @@ void LoadMasks(Project &project, const Json &masks, const Limits &limits) {
         id.get<unsigned long long>() > 0xFFFFFFFFull)
       throw BadInput(where + ": \"id\" is a whole number from 1");
     mask.id = AEGP_MaskIDVal(id.get<unsigned long long>());
-    if (project.MaskIndexById(mask.id) >= 0)
+    if (!ids.insert(mask.id).second)
       throw BadInput(where + ": id " + std::to_string(mask.id) + " is another mask's");
     const Json &c = Field(saved, "color", where);
     if (!c.is_array() || c.size() != 4) throw BadInput(where + ": \"color\" is [a, r, g, b]");
@@ -175,17 +184,13 @@ void LoadMasks(Project &project, const Json &masks, const Limits &limits) {
     }
     mask.color = AEGP_ColorVal{argb[0], argb[1], argb[2], argb[3]};
     mask.outline.value = OutlineFrom(saved, where, limits);
-    const Json &keys = Field(saved, "keyframes", where);
-    if (!keys.is_array()) throw BadInput(where + ": \"keyframes\" must be a list");
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-      const std::string at = where + " keyframe " + std::to_string(k);
-      const A_Time ticks = Ticks(keys[k], at);
-      mask.outline.keys.Append(KeyTime(keys[k], ticks, project, at), ticks,
-                               OutlineFrom(keys[k], at, limits));
-    }
-    mask.outline.keys.SortByTime();
-    OneKeyATime(mask.outline.keys.size(), [&](std::size_t k) { return mask.outline.keys.time(k); },
-                where);
+    if (!file.masks[i].has_keys) throw BadInput(where + " has no \"keyframes\"");
+    OutlineKeys &keys = file.masks[i].keys;
+    for (std::size_t k = 0; k < keys.size(); ++k)
+      KeyTime(keys.time(k), keys.at(k), project, where + " keyframe " + std::to_string(k));
+    keys.SortByTime();
+    OneKeyATime(keys.size(), [&](std::size_t k) { return keys.time(k); }, where);
+    mask.outline.keys = std::move(keys);
     if (saved.contains("expression"))
       mask.expression = OutlineExpressionFromJson(saved.at("expression"));
     mask.outline.Changed();
@@ -195,12 +200,9 @@ void LoadMasks(Project &project, const Json &masks, const Limits &limits) {
 
 }  // namespace
 
-Json ReadProjectFile(const std::string &path, const Limits &limits) {
-  return ParseScenario(ReadScenarioFile(path, limits), path, limits);
-}
-
-void OpenProject(Session &session, const Json &file, const std::string &origin,
+void OpenProject(Session &session, SavedProject &&saved, const std::string &origin,
                  const Limits &limits, std::size_t steps_to_come) {
+  const Json &file = saved.fields;
   try {
     if (!file.is_object() || !file.contains("orvane_project"))
       throw BadInput("not a saved project (it has no \"orvane_project\" version)");
@@ -223,7 +225,7 @@ void OpenProject(Session &session, const Json &file, const std::string &origin,
     if (!time.is_number()) throw BadInput("\"time\" must be a time in seconds");
     InsideComposition(time.get<double>(), project.comp, "\"time\"");
     project.time = time.get<double>();
-    LoadMasks(project, Field(file, "masks", "the file"), limits);
+    LoadMasks(project, saved, limits);
     const Json &next = Field(file, "next_mask", "the file");
     const Json &id = Field(next, "id", "\"next_mask\""),
                &palette = Field(next, "palette", "\"next_mask\"");
@@ -234,8 +236,9 @@ void OpenProject(Session &session, const Json &file, const std::string &origin,
     // A new mask takes this id: one a mask has already would make two masks with one id.
     for (const Mask &mask : project.layer.masks) {
       if (id.get<unsigned long long>() <= mask.id)
-        throw BadInput("\"next_mask\" \"id\" " + id.dump() + " must be greater than every mask's id (" +
-                       "mask " + std::to_string(project.MaskIndexById(mask.id)) + " has " +
+        throw BadInput("\"next_mask\" \"id\" " + id.dump() +
+                       " must be greater than every mask's id (mask " +
+                       std::to_string(&mask - project.layer.masks.data()) + " has " +
                        std::to_string(mask.id) + ")");
     }
     project.layer.SetNext(AEGP_MaskIDVal(id.get<unsigned long long>()), palette.get<std::size_t>());

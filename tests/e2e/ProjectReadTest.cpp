@@ -41,9 +41,14 @@ struct Opened {
   json dump;  // the project dump when it opened
 };
 
+// Files of the test's own, as the tests of this file run side by side.
+std::string Name(const char *what) {
+  return std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" + what;
+}
+
 Opened Open(const json &project, const std::string &steps = R"({"steps": []})") {
-  const std::string file = WriteTemp("read-project.json", project.dump());
-  const std::string scenario = WriteTemp("read-steps.json", steps);
+  const std::string file = WriteTemp(Name("project.json"), project.dump());
+  const std::string scenario = WriteTemp(Name("steps.json"), steps);
   auto r = RunHost("run " + scenario + " --json --project " + file, false);
   Opened o{r.code, r.out, json()};
   if (r.code == 0) o.dump = json::parse(r.out, nullptr, false);
@@ -52,8 +57,8 @@ Opened Open(const json &project, const std::string &steps = R"({"steps": []})") 
 
 // Exit code 2 with one line on stderr that says `says`.
 void Refused(const json &project, const std::string &says) {
-  const std::string file = WriteTemp("refused-project.json", project.dump());
-  const std::string scenario = WriteTemp("refused-steps.json", R"({"steps": []})");
+  const std::string file = WriteTemp(Name("refused.json"), project.dump());
+  const std::string scenario = WriteTemp(Name("refused-steps.json"), R"({"steps": []})");
   auto r = RunHost("run " + scenario + " -q --project " + file);
   EXPECT_EQ(r.code, 2) << project.dump() << "\n" << r.out;
   EXPECT_NE(r.out.find(says), std::string::npos) << r.out;
@@ -228,6 +233,30 @@ TEST(ProjectRead, TheRunLimitsHoldForTheOpenedProjectsLayer) {
   EXPECT_EQ(r.code, 2) << r.out;
   EXPECT_NE(r.out.find("step 1 (open): " + dir + "/big.json: " + says), std::string::npos)
       << r.out;
+}
+
+// A project file is held to what it holds, not to its bytes: one of more than the 64 MiB a
+// scenario may be opens (an hour's bake is gigabytes), and a key given twice, which a reader of
+// whole JSON values would let the second replace, is refused.
+TEST(ProjectRead, AFileIsHeldToWhatItHoldsNotToItsBytes) {
+  const std::string text = Base().dump();
+  const std::string file = ::testing::TempDir() + "read-padded.json";
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << text.substr(0, 1) << std::string(65 << 20, ' ') << text.substr(1);
+  }
+  auto r = RunHost("run " + WriteTemp("read-padded-steps.json", R"({"steps": []})") +
+                   " -q --project " + file);
+  EXPECT_EQ(r.code, 0) << r.out;
+  fs::remove(file);
+  std::string twice = text;
+  twice.insert(1, R"("time": 1.5, )");
+  const std::string path = WriteTemp("read-twice.json", twice);
+  r = RunHost("run " + WriteTemp("read-twice-steps.json", R"({"steps": []})") + " -q --project " +
+              path);
+  EXPECT_EQ(r.code, 2) << r.out;
+  EXPECT_NE(r.out.find(path + ":1:"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"time\" is given twice in one object"), std::string::npos) << r.out;
 }
 
 }  // namespace
