@@ -259,6 +259,7 @@ PF_Err Session::ParamsSetup() {
 RenderResult Session::Render(const CommandContext &context, int depth) {
   RenderResult result;
   render_ = RenderState();
+  last_render_time_ = context.time;
   render_.depth = depth;
   const A_long w = Scaled(project_.layer.width, context.downsample_x);
   const A_long h = Scaled(project_.layer.height, context.downsample_y);
