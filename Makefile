@@ -89,11 +89,12 @@ play: build-release
 	build/release/bin/orvane-host play examples/play.json
 
 # Runs the benchmarks on the release build and prints their figures, in the order of the table in
-# bench/README.md; inputs a second of the fuzz target needs the fuzz build (make build-fuzz) and
+# bench/README.md (then the hour-long bake saved and reopened); inputs a second of the fuzz target needs the fuzz build (make build-fuzz) and
 # is skipped without it; the last, play's mouse-move-to-picture latency, drives the page in
 # headless Chromium.
 bench: deps-browser build-release
 	build/release/bin/orvane_bench --benchmark_counters_tabular=true
+	python3 bench/project_roundtrip.py build/release/bin/orvane-host build/release/roundtrip
 	@if [ -x build/fuzz/bin/orvane_fuzz ]; then \
 	  rm -rf build/fuzz/bench-corpus && mkdir -p build/fuzz/bench-corpus && \
 	  build/fuzz/bin/orvane_fuzz -seed=1 -max_total_time=60 -print_final_stats=1 \

@@ -39,7 +39,7 @@ int Info(const std::string &module_path, bool json) {
   if (module.property_list().empty())
     out["property_list_problems"].push_back("the module carries no property list");
   if (json) {
-    std::cout << out.dump(2) << "\n";
+    std::cout << out.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
     return kExitOk;
   }
   char flags[64];

@@ -1,5 +1,7 @@
 // orvane-host run: plays a scenario and prints each step, or the project dump.
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -97,39 +99,30 @@ int Play(RunArguments &args) {
   if (watchdog) watchdog->SetActivity("loading the module " + args.module_path);
   if (args.bless && args.golden_path.empty()) throw BadInput("--bless needs --expect GOLDEN.json");
   args.options.inputs = {{args.scenario_path, "the scenario"}, {args.module_path, "the module"}};
-  Json golden;
-  if (!args.golden_path.empty()) {
-    const std::string out_dump =
-        args.options.out_dir.empty() ? "" : args.options.out_dir + "/project.json";
-    std::vector<NamedOutput> outputs;
-    if (!out_dump.empty()) outputs.push_back({out_dump, "the project dump"});
-    if (!args.options.trace_path.empty())
-      outputs.push_back({args.options.trace_path, "the trace file"});
-    if (args.bless) {
-      // The golden is the one file --bless writes beside the run's own: never one it reads.
-      std::vector<NamedOutput> inputs = args.options.inputs;
-      if (!args.options.project_path.empty())
-        inputs.push_back({args.options.project_path, "the project"});
-      CheckOutputsApart({{args.golden_path, "the golden"}}, inputs);
-      CheckOutputsApart(outputs, {{args.golden_path, "the golden"}});
-    } else {
-      golden = ParseScenario(ReadScenarioFile(args.golden_path, args.options.limits),
-                             args.golden_path, args.options.limits);
-      if (!golden.is_object() || !golden.contains("params") || !golden.contains("masks"))
-        throw BadInput(args.golden_path +
-                       ": a golden is an object with the \"params\" and \"masks\" of a dump");
-      args.options.inputs.push_back({args.golden_path, "the golden"});
-    }
-  }
   if (!args.options.project_path.empty())
     args.options.inputs.push_back({args.options.project_path, "the project"});
+  Json golden;
+  if (args.bless) {
+    // Checked with every other output of the run, and against what it reads, in one place.
+    args.options.outputs.push_back({args.golden_path, "the golden"});
+  } else if (!args.golden_path.empty()) {
+    golden = ParseScenario(ReadScenarioFile(args.golden_path, args.options.limits),
+                           args.golden_path, args.options.limits);
+    if (!golden.is_object() || !golden.contains("params") || !golden.contains("masks"))
+      throw BadInput(args.golden_path +
+                     ": a golden is an object with the \"params\" and \"masks\" of a dump");
+    args.options.inputs.push_back({args.golden_path, "the golden"});
+  }
   Module module(args.module_path);
   Session session(module);
-  if (!args.quiet) session.project().info.on_show = ProgressDisplay();
+  ProgressDisplay progress;
+  if (!args.quiet) session.project().info.on_show = progress;
   if (args.json) args.options.dump_out = &std::cout;
   RunOutcome outcome = PlayScenario(session, text, args.scenario_path, args.options);
+  if (!args.quiet) progress.Finish();
   watchdog.reset();
   if (outcome.exit_code == kExitBadInput) throw BadInput(outcome.error);
+  if (!outcome.error.empty()) throw ModuleFailed(outcome.error);
   const bool differs = !args.golden_path.empty() && CheckGolden(args, session, outcome, golden);
   if (!args.json && !args.quiet) {
     PrintSteps(outcome.steps);
@@ -180,7 +173,16 @@ Subcommand AddRun(CLI::App &app) {
   run->add_option("--tolerance", args->tolerance,
                   "Relative difference allowed between numbers of the project and the golden")
       ->capture_default_str()
-      ->check(CLI::Range(0.0, 1.0));
+      ->check(CLI::Validator(
+          [](std::string &text) -> std::string {
+            // CLI11's range test lets NaN through, which would match every number.
+            char *end = nullptr;
+            const double t = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !std::isfinite(t) || t < 0 || t > 1)
+              return "a tolerance is a number from 0 to 1, not \"" + text + "\"";
+            return std::string();
+          },
+          "a number from 0 to 1"));
   run->add_flag("--bless", args->bless, "Write (or rewrite) the --expect golden from this run");
   run->add_option("--trace", args->options.trace_path,
                   "Write every host call with its arguments and result to this file, one JSON "

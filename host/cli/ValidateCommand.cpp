@@ -41,7 +41,7 @@ int Run(const std::string &module_path, const ValidateOptions &options, bool jso
     out.Commit();
   }
   if (json) {
-    std::cout << report.dump(2) << "\n";
+    std::cout << report.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
     return ok ? kExitOk : kExitModuleFailed;
   }
   for (const Json &check : report["checks"]) {

@@ -25,12 +25,27 @@ Outline Interpolate(const Outline &a, const Outline &b, double f) {
   return out;
 }
 
+const OutlineKeys::Data &OutlineKeys::d() const {
+  static const Data none;
+  return data_ ? *data_ : none;
+}
+
+OutlineKeys::Data &OutlineKeys::Own() {
+  if (!data_) {
+    data_ = std::make_shared<Data>();
+  } else if (data_.use_count() > 1) {
+    data_ = std::make_shared<Data>(*data_);
+  }
+  return *data_;
+}
+
 Outline OutlineKeys::value(std::size_t i) const {
-  const Shape &shape = shapes_[i];
+  const Data &k = d();
+  const Shape &shape = k.shapes[i];
   Outline out;
   out.open = shape.open;
   out.vertices.resize(shape.vertices);
-  const double *p = pool_.data() + shape.offset;
+  const double *p = k.pool.data() + shape.offset;
   for (AEGP_MaskVertex &v : out.vertices) {
     if (shape.tangents) {
       v = AEGP_MaskVertex{p[0], p[1], p[2], p[3], p[4], p[5]};
@@ -43,9 +58,9 @@ Outline OutlineKeys::value(std::size_t i) const {
   return out;
 }
 
-OutlineKeys::Shape OutlineKeys::Store(const Outline &v) {
+OutlineKeys::Shape OutlineKeys::Store(Data &into, const Outline &v) {
   Shape shape;
-  shape.offset = pool_.size();
+  shape.offset = into.pool.size();
   shape.vertices = uint32_t(v.vertices.size());
   shape.open = v.open;
   for (const AEGP_MaskVertex &x : v.vertices) {
@@ -53,58 +68,85 @@ OutlineKeys::Shape OutlineKeys::Store(const Outline &v) {
                      x.tan_out_y != 0;
   }
   for (const AEGP_MaskVertex &x : v.vertices) {
-    pool_.push_back(x.x);
-    pool_.push_back(x.y);
+    into.pool.push_back(x.x);
+    into.pool.push_back(x.y);
     if (shape.tangents)
-      pool_.insert(pool_.end(), {x.tan_in_x, x.tan_in_y, x.tan_out_x, x.tan_out_y});
+      into.pool.insert(into.pool.end(), {x.tan_in_x, x.tan_in_y, x.tan_out_x, x.tan_out_y});
   }
   return shape;
 }
 
-OutlineKeys::Shape OutlineKeys::Copy(const OutlineKeys &other, const Shape &shape) {
+OutlineKeys::Shape OutlineKeys::Copy(Data &into, const Data &from, const Shape &shape) {
   Shape copy = shape;
-  copy.offset = pool_.size();
+  copy.offset = into.pool.size();
   const std::size_t n = std::size_t(shape.vertices) * (shape.tangents ? 6 : 2);
-  const double *from = other.pool_.data() + shape.offset;
-  pool_.insert(pool_.end(), from, from + n);
+  const double *start = from.pool.data() + shape.offset;
+  into.pool.insert(into.pool.end(), start, start + n);
   return copy;
 }
 
 void OutlineKeys::Put(double t, A_Time at, const Outline &v) {
+  Data &k = Own();
   const std::size_t i =
-      std::size_t(std::lower_bound(times_.begin(), times_.end(), t) - times_.begin());
-  if (i < times_.size() && times_[i] == t) {
-    at_[i] = at;
-    shapes_[i] = Store(v);
+      std::size_t(std::lower_bound(k.times.begin(), k.times.end(), t) - k.times.begin());
+  if (i < k.times.size() && k.times[i] == t) {
+    k.at[i] = at;
+    k.shapes[i] = Store(k, v);
     return;
   }
-  times_.insert(times_.begin() + std::ptrdiff_t(i), t);
-  at_.insert(at_.begin() + std::ptrdiff_t(i), at);
-  shapes_.insert(shapes_.begin() + std::ptrdiff_t(i), Store(v));
+  k.times.insert(k.times.begin() + std::ptrdiff_t(i), t);
+  k.at.insert(k.at.begin() + std::ptrdiff_t(i), at);
+  k.shapes.insert(k.shapes.begin() + std::ptrdiff_t(i), Store(k, v));
 }
 
 void OutlineKeys::Append(double t, A_Time at, const Outline &v) {
-  times_.push_back(t);
-  at_.push_back(at);
-  shapes_.push_back(Store(v));
+  Data &k = Own();
+  k.times.push_back(t);
+  k.at.push_back(at);
+  k.shapes.push_back(Store(k, v));
 }
 
-void OutlineKeys::Replace(std::size_t i, const Outline &v) { shapes_[i] = Store(v); }
+void OutlineKeys::Replace(std::size_t i, const Outline &v) {
+  Data &k = Own();
+  k.shapes[i] = Store(k, v);
+}
 
 void OutlineKeys::SetFrom(const OutlineKeys &other, std::size_t i) {
-  const double t = other.times_[i];
+  // The other's keys are read through a reference of their own: making these keys this copy's
+  // own may leave `other` the only holder of the data both shared.
+  const std::shared_ptr<Data> keep = other.data_;
+  const Data &from = other.d();
+  Data &k = Own();
+  const double t = from.times[i];
   const std::size_t at =
-      times_.empty() || times_.back() < t
-          ? times_.size()
-          : std::size_t(std::lower_bound(times_.begin(), times_.end(), t) - times_.begin());
-  if (at < times_.size() && times_[at] == t) {
-    at_[at] = other.at_[i];
-    shapes_[at] = Copy(other, other.shapes_[i]);
+      k.times.empty() || k.times.back() < t
+          ? k.times.size()
+          : std::size_t(std::lower_bound(k.times.begin(), k.times.end(), t) - k.times.begin());
+  if (at < k.times.size() && k.times[at] == t) {
+    k.at[at] = from.at[i];
+    k.shapes[at] = Copy(k, from, from.shapes[i]);
     return;
   }
-  times_.insert(times_.begin() + std::ptrdiff_t(at), t);
-  at_.insert(at_.begin() + std::ptrdiff_t(at), other.at_[i]);
-  shapes_.insert(shapes_.begin() + std::ptrdiff_t(at), Copy(other, other.shapes_[i]));
+  k.times.insert(k.times.begin() + std::ptrdiff_t(at), t);
+  k.at.insert(k.at.begin() + std::ptrdiff_t(at), from.at[i]);
+  k.shapes.insert(k.shapes.begin() + std::ptrdiff_t(at), Copy(k, from, from.shapes[i]));
+}
+
+void OutlineKeys::SortByTime() {
+  if (std::is_sorted(d().times.begin(), d().times.end())) return;
+  Data &k = Own();
+  std::vector<std::size_t> order(k.times.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&k](std::size_t a, std::size_t b) { return k.times[a] < k.times[b]; });
+  Data sorted;
+  sorted.pool.swap(k.pool);
+  for (std::size_t i : order) {
+    sorted.times.push_back(k.times[i]);
+    sorted.at.push_back(k.at[i]);
+    sorted.shapes.push_back(k.shapes[i]);
+  }
+  k = std::move(sorted);
 }
 
 Outline OutlineExpression::Apply(Outline outline) const {

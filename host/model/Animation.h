@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 #include "AE_GeneralPlug.h"
@@ -42,7 +43,8 @@ struct Keyframe {
 // Keys of a mask outline, stored compactly: a bake of an hour at 30 fps gives each mask 108,000
 // keys, so a key is its times, a shape record and its vertices in one shared pool (x and y
 // only, unless the outline has tangents), not an outline with a vector of its own. It reads
-// like a vector of Keyframe<Outline> whose elements are made on access.
+// like a vector of Keyframe<Outline> whose elements are made on access. Copies share the keys
+// until one of them is changed.
 class OutlineKeys {
  public:
   class const_iterator {
@@ -66,21 +68,22 @@ class OutlineKeys {
     std::size_t i_;
   };
 
-  std::size_t size() const { return times_.size(); }
-  bool empty() const { return times_.empty(); }
-  Keyframe<Outline> operator[](std::size_t i) const { return {times_[i], at_[i], value(i)}; }
+  std::size_t size() const { return d().times.size(); }
+  bool empty() const { return d().times.empty(); }
+  Keyframe<Outline> operator[](std::size_t i) const { return {d().times[i], d().at[i], value(i)}; }
   Keyframe<Outline> front() const { return (*this)[0]; }
   Keyframe<Outline> back() const { return (*this)[size() - 1]; }
   const_iterator begin() const { return const_iterator(this, 0); }
   const_iterator end() const { return const_iterator(this, size()); }
-  void clear() { *this = OutlineKeys(); }
+  void clear() { data_.reset(); }
 
-  double time(std::size_t i) const { return times_[i]; }
-  A_Time at(std::size_t i) const { return at_[i]; }
+  double time(std::size_t i) const { return d().times[i]; }
+  A_Time at(std::size_t i) const { return d().at[i]; }
   Outline value(std::size_t i) const;
   // Index of the first key later than t.
   std::size_t After(double t) const {
-    return std::size_t(std::upper_bound(times_.begin(), times_.end(), t) - times_.begin());
+    const auto &times = d().times;
+    return std::size_t(std::upper_bound(times.begin(), times.end(), t) - times.begin());
   }
   // A key at t; one already at the same time is replaced.
   void Put(double t, A_Time at, const Outline &v);
@@ -90,6 +93,9 @@ class OutlineKeys {
   void Replace(std::size_t i, const Outline &v);
   // Puts key i of another list here.
   void SetFrom(const OutlineKeys &other, std::size_t i);
+  // Puts keys appended out of order in time order; keys at one time keep the order they were
+  // added in.
+  void SortByTime();
   // The same keys at the same times with the same outlines, however the pool is laid out.
   friend bool operator==(const OutlineKeys &a, const OutlineKeys &b);
 
@@ -100,13 +106,22 @@ class OutlineKeys {
     bool open = true;
     bool tangents = false;  // six numbers a vertex rather than two
   };
-  Shape Store(const Outline &v);
-  Shape Copy(const OutlineKeys &other, const Shape &shape);
+  struct Data;
+  static Shape Store(Data &into, const Outline &v);
+  static Shape Copy(Data &into, const Data &from, const Shape &shape);
 
-  std::vector<double> times_;
-  std::vector<A_Time> at_;
-  std::vector<Shape> shapes_;
-  std::vector<double> pool_;
+  // The keys themselves, shared between copies until one of them changes: the undo history
+  // keeps copies of the project, and an hour's bake is gigabytes of keys.
+  struct Data {
+    std::vector<double> times;
+    std::vector<A_Time> at;
+    std::vector<Shape> shapes;
+    std::vector<double> pool;
+  };
+  const Data &d() const;
+  // The keys to change, made this copy's own first.
+  Data &Own();
+  std::shared_ptr<Data> data_;
 };
 
 // How keys of each kind of value are stored: outlines compactly, other values as they are.

@@ -11,4 +11,10 @@ struct BadInput : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The module failed in a way the session cannot go on from (an effect it could not apply): the
+// run ends there, naming the module's error (exit code 1).
+struct ModuleFailed : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 }  // namespace orvane::host

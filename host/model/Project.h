@@ -121,6 +121,12 @@ struct ProjectModel {
 // while handed over are not part of it.
 bool operator==(const ProjectModel &a, const ProjectModel &b);
 inline bool operator!=(const ProjectModel &a, const ProjectModel &b) { return !(a == b); }
+// The same, part by part: what the undo history keeps of an entry is the parts that differ.
+bool SameComposition(const Composition &a, const Composition &b);
+bool SameMask(const Mask &a, const Mask &b);
+bool SameParam(const EffectParam &a, const EffectParam &b);
+// An effect's own settings (applied, its custom UI), not its parameters.
+bool SameEffectSettings(const EffectInstance &a, const EffectInstance &b);
 
 // The model with what the application keeps beside it: the undo history, the Info panel and
 // the current time, none of which an undo takes back.

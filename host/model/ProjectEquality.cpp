@@ -95,9 +95,10 @@ bool Same(const EffectParam &a, const EffectParam &b) {
 }  // namespace
 
 bool operator==(const OutlineKeys &a, const OutlineKeys &b) {
-  if (a.size() != b.size() || a.times_ != b.times_) return false;
+  if (a.data_ == b.data_) return true;
+  if (a.size() != b.size() || a.d().times != b.d().times) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (!Same(a.at_[i], b.at_[i]) || !Same(a.value(i), b.value(i))) return false;
+    if (!Same(a.at(i), b.at(i)) || !Same(a.value(i), b.value(i))) return false;
   }
   return true;
 }
@@ -117,16 +118,25 @@ bool operator==(const Layer &a, const Layer &b) {
   return true;
 }
 
+bool SameComposition(const Composition &x, const Composition &y) {
+  return std::tie(x.width, x.height, x.fps, x.time_scale, x.duration, x.work_start,
+                  x.work_duration) ==
+         std::tie(y.width, y.height, y.fps, y.time_scale, y.duration, y.work_start, y.work_duration);
+}
+
+bool SameMask(const Mask &a, const Mask &b) { return Same(a, b); }
+
+bool SameParam(const EffectParam &a, const EffectParam &b) { return Same(a, b); }
+
+bool SameEffectSettings(const EffectInstance &e, const EffectInstance &f) {
+  return e.applied == f.applied && e.ui_registered == f.ui_registered &&
+         std::memcmp(&e.ui, &f.ui, sizeof e.ui) == 0;
+}
+
 bool operator==(const ProjectModel &a, const ProjectModel &b) {
-  const Composition &x = a.comp, &y = b.comp;
-  if (std::tie(x.width, x.height, x.fps, x.time_scale, x.duration, x.work_start, x.work_duration) !=
-      std::tie(y.width, y.height, y.fps, y.time_scale, y.duration, y.work_start, y.work_duration))
-    return false;
-  if (!(a.layer == b.layer)) return false;
+  if (!SameComposition(a.comp, b.comp) || !(a.layer == b.layer)) return false;
   const EffectInstance &e = a.effect, &f = b.effect;
-  if (e.applied != f.applied || e.ui_registered != f.ui_registered ||
-      std::memcmp(&e.ui, &f.ui, sizeof e.ui) != 0 || e.params.size() != f.params.size())
-    return false;
+  if (!SameEffectSettings(e, f) || e.params.size() != f.params.size()) return false;
   for (std::size_t i = 0; i < e.params.size(); ++i) {
     if (!Same(e.params[i], f.params[i])) return false;
   }

@@ -1,16 +1,87 @@
 #include "model/UndoHistory.h"
 
+#include <optional>
+#include <utility>
+
 #include "model/Project.h"
 
 namespace orvane::host {
 
 namespace {
 
-std::shared_ptr<const ProjectModel> Copy(const ProjectModel &now) {
-  return std::make_shared<const ProjectModel>(now);
+std::shared_ptr<ProjectModel> Copy(const ProjectModel &now) {
+  return std::make_shared<ProjectModel>(now);
+}
+
+// A layer's own settings without its masks, which an entry keeps one by one.
+Layer Settings(const Layer &layer) {
+  Layer out = layer;
+  out.masks.clear();
+  return out;
 }
 
 }  // namespace
+
+// What an entry changed: each part of the model that differs between before and after, as it is
+// not in the project now. Swapping them with the project's goes back or forth across the entry.
+struct UndoHistory::Change {
+  std::optional<Composition> comp;
+  std::optional<Layer> layer;  // settings only; masks below
+  std::optional<std::vector<Mask>> masks;  // all of them, when masks came or went
+  std::vector<std::pair<std::size_t, Mask>> mask_at;
+  std::optional<EffectInstance> effect;  // settings only; parameters below
+  std::optional<std::vector<EffectParam>> params;  // all of them, when the list changed
+  std::vector<std::pair<std::size_t, EffectParam>> param_at;
+
+  // The parts of `before` (which is used up) that differ from `now`.
+  Change(ProjectModel &&before, const ProjectModel &now) {
+    if (!SameComposition(before.comp, now.comp)) comp = before.comp;
+    std::vector<Mask> old_masks = std::move(before.layer.masks);
+    if (!(before.layer == Settings(now.layer))) layer = std::move(before.layer);
+    const auto &masks_now = now.layer.masks;
+    bool same_list = old_masks.size() == masks_now.size();
+    for (std::size_t i = 0; same_list && i < old_masks.size(); ++i)
+      same_list = old_masks[i].id == masks_now[i].id;
+    if (!same_list) {
+      masks = std::move(old_masks);
+    } else {
+      for (std::size_t i = 0; i < old_masks.size(); ++i) {
+        if (!SameMask(old_masks[i], masks_now[i])) mask_at.emplace_back(i, std::move(old_masks[i]));
+      }
+    }
+    std::vector<EffectParam> old_params = std::move(before.effect.params);
+    if (!SameEffectSettings(before.effect, now.effect)) effect = std::move(before.effect);
+    const auto &params_now = now.effect.params;
+    if (old_params.size() != params_now.size()) {
+      params = std::move(old_params);
+    } else {
+      for (std::size_t i = 0; i < old_params.size(); ++i) {
+        if (!SameParam(old_params[i], params_now[i]))
+          param_at.emplace_back(i, std::move(old_params[i]));
+      }
+    }
+  }
+  bool empty() const {
+    return !comp && !layer && !masks && mask_at.empty() && !effect && !params && param_at.empty();
+  }
+  void SwapWith(ProjectModel &p) {
+    if (comp) std::swap(*comp, p.comp);
+    if (layer) {
+      std::vector<Mask> kept = std::move(p.layer.masks);
+      std::swap(*layer, p.layer);
+      p.layer.masks = std::move(kept);
+    }
+    if (masks) std::swap(*masks, p.layer.masks);
+    for (auto &[i, mask] : mask_at) std::swap(mask, p.layer.masks[i]);
+    if (effect) {
+      std::vector<EffectParam> kept = std::move(p.effect.params);
+      std::swap(*effect, p.effect);
+      p.effect.params = std::move(kept);
+    }
+    if (params) std::swap(*params, p.effect.params);
+    for (auto &[i, param] : param_at) std::swap(param, p.effect.params[i]);
+  }
+};
 
 UndoHistory::Owner UndoHistory::CurrentOwner() const {
   if (!open_.empty()) return action_ && spans_groups_ ? Owner::Action : Owner::Group;
@@ -97,10 +168,11 @@ std::vector<std::string> UndoHistory::EndCommand(const ProjectModel &now) {
 void UndoHistory::Close(const ProjectModel &now) {
   Pending pending = std::move(*pending_);
   pending_.reset();
-  if (*pending.before == now) return;
+  auto change = std::make_shared<Change>(std::move(*pending.before), now);
+  if (change->empty()) return;
   names_.push_back(pending.name);
-  entries_.push_back(Entry{std::move(pending.name), std::move(pending.before), Copy(now),
-                           pending.by_render, std::move(pending.joined)});
+  entries_.push_back(Entry{std::move(pending.name), std::move(change), pending.by_render,
+                           std::move(pending.joined)});
   redo_.clear();
 }
 
@@ -109,7 +181,7 @@ bool UndoHistory::Undo(ProjectModel &project) {
   redo_.push_back(std::move(entries_.back()));
   entries_.pop_back();
   names_.pop_back();
-  project = *redo_.back().before;
+  redo_.back().change->SwapWith(project);
   return true;
 }
 
@@ -118,7 +190,7 @@ bool UndoHistory::Redo(ProjectModel &project) {
   entries_.push_back(std::move(redo_.back()));
   names_.push_back(entries_.back().name);
   redo_.pop_back();
-  project = *entries_.back().after;
+  entries_.back().change->SwapWith(project);
   return true;
 }
 

@@ -1,5 +1,8 @@
-// The user's undo history as the application keeps it. Each entry holds the project model as it
-// was before and after one action, so Undo and Redo put it back exactly. A plug-in opens a named
+// The user's undo history as the application keeps it. Each entry holds the parts of the project
+// model one action changed (the composition, the layer, each mask, each parameter) as they are
+// not now: as they were before while the entry is done, as they were after once undone. Undo and
+// Redo swap them with the project's, so they put it back exactly, and an entry costs what it
+// changed rather than a copy of the project. A plug-in opens a named
 // group around the changes of one action and the outermost group becomes one entry; what the
 // user does is an entry of its own, and while the application handles a user's change, what the
 // module changes outside a group of its own joins it; a change made outside any of these is an
@@ -18,9 +21,10 @@ struct ProjectModel;
 
 class UndoHistory {
  public:
+  struct Change;
   struct Entry {
     std::string name;
-    std::shared_ptr<const ProjectModel> before, after;
+    std::shared_ptr<Change> change;  // the parts it changed, as they are not in the project now
     // Made while the module rendered (its live update's group), not by what the user did.
     bool by_render = false;
     // The groups the module opened while a drag held the entry open, each with how many times
@@ -34,7 +38,8 @@ class UndoHistory {
   // Ends the innermost group; false (and a problem) when none was open.
   bool EndGroup(const ProjectModel &now);
   // Said before every undoable change to the model: the first change of an entry keeps the
-  // model as it was, so that only entries that change something cost a copy.
+  // model as it was (mask keys shared with it until they change), and the entry keeps of it only
+  // the parts that changed once it ends.
   void WillChange(const ProjectModel &now);
 
   // The user's own action (a value set, a mask drawn, a button pressed), named as the
@@ -72,7 +77,7 @@ class UndoHistory {
   struct Pending {
     Owner owner;
     std::string name;
-    std::shared_ptr<const ProjectModel> before;
+    std::shared_ptr<ProjectModel> before;
     bool by_render = false;
     std::vector<std::pair<std::string, std::size_t>> joined;
   };

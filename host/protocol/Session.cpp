@@ -263,6 +263,7 @@ RenderResult Session::Render(const CommandContext &context, int depth) {
   // renders at every mouse move).
   Image input = std::move(render_.input), output = std::move(render_.output);
   render_ = RenderState();
+  last_render_time_ = context.time;
   render_.depth = depth;
   const A_long w = Scaled(project_.layer.width, context.downsample_x);
   const A_long h = Scaled(project_.layer.height, context.downsample_y);

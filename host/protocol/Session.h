@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,8 @@ class Session {
   PF_Err OpenPanel();
 
   RenderState &render_state() { return render_; }
+  // The composition time of the last render (none before the first): the frame the windows show.
+  const std::optional<double> &last_render_time() const { return last_render_time_; }
 
   // Custom-UI events in the composition and layer windows, at a composition time.
   View &view() { return view_; }
@@ -257,6 +260,7 @@ class Session {
   std::vector<AEGP_PluginID> issued_ids_;
   std::vector<CommandRecord> commands_;
   RenderState render_;
+  std::optional<double> last_render_time_;
   ParamArray scratch_params_;
   View view_;
   DrawingSurface surface_;

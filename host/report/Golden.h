@@ -10,7 +10,8 @@
 
 namespace orvane::host {
 
-// The sections of a dump that a golden keeps.
+// The sections of a dump that a golden keeps, each number that is not finite as the string
+// "NaN", "Infinity" or "-Infinity" (which the comparison then matches as it matches any string).
 Json GoldenOf(const Json &dump);
 
 struct GoldenDifferences {
@@ -18,9 +19,10 @@ struct GoldenDifferences {
   std::size_t count = 0;           // every difference, shown or not
 };
 
-// Where `run` differs from `golden`: numbers differ when |a - b| > tolerance × max(|a|, |b|)
-// (exactly equal numbers never do), anything else when it is not the same; at most `shown`
-// differences are spelt out.
+// Where `run` differs from `golden` (both as GoldenOf gives them): whole numbers differ when they
+// are not the same number, other numbers when |a - b| > tolerance × max(|a|, |b|) (exactly equal
+// ones never do), anything else when it is not the same; at most `shown` differences are spelt
+// out. `tolerance` is finite, from 0 to 1.
 GoldenDifferences CompareWithGolden(const Json &golden, const Json &run, double tolerance,
                                     std::size_t shown = 20);
 

@@ -1,8 +1,16 @@
 #include "report/JUnit.h"
 
+#include "model/Text.h"
+
 namespace orvane::host {
 
-std::string XmlEscaped(const std::string &text) {
+std::string XmlEscaped(const std::string &given) {
+  // Bytes that are not UTF-8 (a module path such as m\xFF.so) become U+FFFD, as in the dump, and
+  // so do the two code points XML 1.0 leaves out.
+  std::string text = ValidUtf8(given);
+  for (const char *never : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
+    for (std::size_t at; (at = text.find(never)) != std::string::npos;) text.replace(at, 3, "\xEF\xBF\xBD");
+  }
   std::string out;
   out.reserve(text.size());
   for (const char ch : text) {

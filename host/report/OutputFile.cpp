@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <vector>
+#include <sys/stat.h>
 
 #include "model/Errors.h"
 
@@ -44,19 +46,75 @@ std::map<const OutputFile *, Pending> &PendingFiles() {
   return files;
 }
 
-// Creates `path` if nothing is there (not even a link), so that a name planted beforehand is
-// never written through. The permissions are those of any new file (the umask applies).
-bool CreateNew(const std::string &path) {
 #if defined(_WIN32)
-  const int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, 0666);
-  if (fd < 0) return false;
-  _close(fd);
+int WriteSome(int fd, const char *data, std::size_t n) { return _write(fd, data, unsigned(n)); }
+int SyncToDisk(int fd) { return _commit(fd); }
+int CloseFd(int fd) { return _close(fd); }
 #else
-  const int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  close(fd);
+int WriteSome(int fd, const char *data, std::size_t n) { return int(write(fd, data, n)); }
+int SyncToDisk(int fd) { return fsync(fd); }
+int CloseFd(int fd) { return close(fd); }
 #endif
-  return true;
+
+// Creates `path` if nothing is there (not even a link), so that a name planted beforehand is
+// never written through; -1 when it cannot. The permissions are those of any new file (the
+// umask applies) until Commit gives it those of the file it replaces.
+int CreateNew(const std::string &path) {
+#if defined(_WIN32)
+  return _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, 0666);
+#else
+  return open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+#endif
+}
+
+// A stream's buffer over the descriptor that created the file.
+class FdBuffer : public std::streambuf {
+ public:
+  explicit FdBuffer(int fd) : fd_(fd), buffer_(1 << 16) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+  bool failed() const { return failed_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!Drain()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override { return Drain() ? 0 : -1; }
+
+ private:
+  bool Drain() {
+    const char *at = pbase();
+    while (at < pptr() && !failed_) {
+      const int n = WriteSome(fd_, at, std::size_t(pptr() - at));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) failed_ = true;
+      else at += n;
+    }
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    return !failed_;
+  }
+
+  int fd_;
+  std::vector<char> buffer_;
+  bool failed_ = false;
+};
+
+// The hidden temporary's name beside `target`, within the 255 bytes a file name may have: as
+// much of the target's name as fits (cut where a character starts), then the process and a count.
+std::string TempName(const fs::path &target, unsigned count) {
+  const std::string suffix =
+      ".tmp-" + std::to_string(ORVANE_GETPID()) + "-" + std::to_string(count);
+  std::string name = target.filename().string();
+  const std::size_t room = 255 - 1 - suffix.size();
+  if (name.size() > room) {
+    std::size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  }
+  return (target.parent_path() / ("." + name + suffix)).string();
 }
 
 }  // namespace
@@ -69,10 +127,9 @@ OutputFile::OutputFile(std::string target, OnStop on_stop)
   if (fs::is_directory(t, ec)) throw BadInput("cannot write " + target_ + ": it is a folder");
   for (int attempt = 0;; ++attempt) {
     // Hidden, beside the target (a rename across file systems would not be one step).
-    temp_ = (t.parent_path() / ("." + t.filename().string() + ".tmp-" +
-                                std::to_string(ORVANE_GETPID()) + "-" + std::to_string(counter++)))
-                .string();
-    if (CreateNew(temp_)) break;
+    temp_ = TempName(t, counter++);
+    fd_ = CreateNew(temp_);
+    if (fd_ >= 0) break;
     if (errno != EEXIST || attempt > 100)
       throw BadInput("cannot write " + target_ + ": " + std::strerror(errno));
   }
@@ -80,24 +137,41 @@ OutputFile::OutputFile(std::string target, OnStop on_stop)
     std::lock_guard<std::timed_mutex> lock(PendingLock());
     PendingFiles()[this] = Pending{temp_, target_, on_stop_ == OnStop::Keep};
   }
-  out_.open(temp_, std::ios::binary | std::ios::trunc);
-  if (!out_) {
-    Finish(false);
-    throw BadInput("cannot write " + target_);
-  }
+  buffer_ = std::make_unique<FdBuffer>(fd_);
+  out_.rdbuf(buffer_.get());
 }
 
 OutputFile::~OutputFile() { Finish(on_stop_ == OnStop::Keep); }
 
+void OutputFile::Close() noexcept {
+  if (fd_ < 0) return;
+  out_.flush();
+  CloseFd(fd_);
+  fd_ = -1;
+}
+
 void OutputFile::Commit() {
   if (done_) return;
-  if (out_.is_open()) out_.close();
-  const bool written = !out_.fail();
+  out_.flush();
+  bool written = !out_.fail() && !static_cast<FdBuffer *>(buffer_.get())->failed();
+#if !defined(_WIN32)
+  // The file takes the place of the one there: it keeps that file's permissions.
+  struct stat there {};
+  if (written && lstat(target_.c_str(), &there) == 0 && S_ISREG(there.st_mode))
+    written = fchmod(fd_, there.st_mode & 07777) == 0;
+#endif
+  // On disk before it is renamed, so that a crash of the machine cannot leave an empty file in
+  // the target's place.
+  written = written && SyncToDisk(fd_) == 0;
+  const int close_result = CloseFd(fd_);
+  fd_ = -1;
+  written = written && close_result == 0;
   std::error_code ec;
   if (written) fs::rename(temp_, target_, ec);
   if (!written || ec) {
+    const std::string why = ec ? ec.message() : std::strerror(errno);
     Finish(false);
-    throw BadInput("cannot write " + target_ + (ec ? ": " + ec.message() : std::string()));
+    throw BadInput("cannot write " + target_ + ": " + why);
   }
   done_ = true;
   std::lock_guard<std::timed_mutex> lock(PendingLock());
@@ -107,7 +181,7 @@ void OutputFile::Commit() {
 void OutputFile::Finish(bool keep) noexcept {
   if (done_) return;
   done_ = true;
-  if (out_.is_open()) out_.close();
+  Close();
   std::error_code ec;
   if (keep) fs::rename(temp_, target_, ec);
   if (!keep || ec) fs::remove(temp_, ec);

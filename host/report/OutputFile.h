@@ -1,9 +1,13 @@
 // A file the host writes, there whole or not at all: it is written to a temporary file beside
 // its target and renamed over the target once complete, so a failure, a time-out or a crash
-// leaves the file that was there before (or none), never half of the new one.
+// leaves the file that was there before (or none), never half of the new one. The temporary file
+// is written through the descriptor that created it, never opened again by name, and is on disk
+// before the rename.
 #pragma once
 
-#include <fstream>
+#include <memory>
+#include <ostream>
+#include <streambuf>
 #include <string>
 
 namespace orvane::host {
@@ -21,12 +25,11 @@ class OutputFile {
   OutputFile(const OutputFile &) = delete;
   OutputFile &operator=(const OutputFile &) = delete;
 
-  // For writers that take a stream; for writers that take a path, temp_path().
   std::ostream &stream() { return out_; }
-  const std::string &temp_path() const { return temp_; }
   const std::string &target() const { return target_; }
-  // Closes the file and puts it in its target's place; throws BadInput when the writing or the
-  // renaming failed (the temporary is removed then).
+  // Flushes the file to disk, gives it the permissions of the file it replaces (if any), closes
+  // it and puts it in its target's place; throws BadInput when the writing or the renaming
+  // failed (the temporary is removed then).
   void Commit();
 
   // For a watchdog that ends the process: every file not yet committed is dropped or kept as
@@ -35,11 +38,14 @@ class OutputFile {
 
  private:
   void Finish(bool keep) noexcept;
+  void Close() noexcept;
 
   std::string target_;
   std::string temp_;
   OnStop on_stop_;
-  std::ofstream out_;
+  int fd_ = -1;
+  std::unique_ptr<std::streambuf> buffer_;
+  std::ostream out_{nullptr};
   bool done_ = false;
 };
 

@@ -31,16 +31,20 @@ SurfacePtr MakeSurface(cairo_format_t format, int w, int h) {
   return surface;
 }
 
-// The layer's test image as a Cairo surface (its alpha is opaque, so no premultiplying). It
-// depends only on the layer's size, so it is made once for each size: a session in the browser
-// asks for a picture at every mouse move.
-cairo_surface_t *LayerSurface(const Layer &layer) {
+// The layer's test image at a frame of layer time as a Cairo surface, the pattern a render is
+// handed at that frame (its alpha is opaque, so no premultiplying). It depends only on the
+// layer's size and the frame (the pattern repeats every 128 frames), so it is made once for each:
+// a session in the browser asks for a picture at every mouse move.
+cairo_surface_t *LayerSurface(const Layer &layer, long frame) {
   static thread_local SurfacePtr surface(nullptr, cairo_surface_destroy);
+  static thread_local long made_shift = 0;
+  const long shift = (frame % 128 + 128) % 128;
   if (surface && cairo_image_surface_get_width(surface.get()) == layer.width &&
-      cairo_image_surface_get_height(surface.get()) == layer.height)
+      cairo_image_surface_get_height(surface.get()) == layer.height && made_shift == shift)
     return surface.get();
   surface.reset();
-  const Image pattern = TestPattern(layer.width, layer.height, 8);
+  made_shift = shift;
+  const Image pattern = TestPattern(layer.width, layer.height, 8, shift);
   SurfacePtr made = MakeSurface(CAIRO_FORMAT_ARGB32, layer.width, layer.height);
   cairo_surface_flush(made.get());
   unsigned char *data = cairo_image_surface_get_data(made.get());
@@ -93,8 +97,8 @@ void PaintMaskedLayer(cairo_t *cr, Session &s, WindowKind window, double time, d
                       int h) {
   const Project &p = s.project();
   const WindowMapping mapping = MappingOf(p, s.view(), window, time);
-  cairo_surface_t *layer = LayerSurface(p.layer);
   const double t = p.LayerTime(time);
+  cairo_surface_t *layer = LayerSurface(p.layer, std::lround(t * p.comp.fps));
   bool any_closed = false;
   SurfacePtr mask = MakeSurface(CAIRO_FORMAT_A8, w, h);
   {
@@ -178,9 +182,15 @@ std::string FrameAndTime(double time, double fps) {
   return text;
 }
 
+cairo_status_t WriteTo(void *closure, const unsigned char *data, unsigned int length) {
+  std::ostream &out = static_cast<OutputFile *>(closure)->stream();
+  out.write(reinterpret_cast<const char *>(data), std::streamsize(length));
+  return out ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
 void Save(cairo_surface_t *surface, const std::string &path) {
   OutputFile file(path);
-  if (cairo_surface_write_to_png(surface, file.temp_path().c_str()) != CAIRO_STATUS_SUCCESS) {
+  if (cairo_surface_write_to_png_stream(surface, WriteTo, &file) != CAIRO_STATUS_SUCCESS) {
     throw BadInput("cannot write " + path);
   }
   file.Commit();
@@ -304,7 +314,8 @@ std::string WindowLayerPng(Session &session, WindowKind window, double time) {
   ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
   Background(cr.get(), size.width, size.height);
   LayerToWindowMatrix(cr.get(), MappingOf(p, session.view(), window, time), 1.0);
-  cairo_set_source_surface(cr.get(), LayerSurface(p.layer), 0, 0);
+  const long frame = std::lround(p.LayerTime(time) * p.comp.fps);
+  cairo_set_source_surface(cr.get(), LayerSurface(p.layer, frame), 0, 0);
   cairo_paint(cr.get());
   return FastPng(surface.get());
 }

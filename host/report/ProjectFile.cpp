@@ -1,5 +1,8 @@
 #include "report/ProjectFile.h"
 
+#include <cmath>
+#include <string>
+
 #include "report/ValueJson.h"
 
 namespace orvane::host {
@@ -41,46 +44,92 @@ Json Vertices(const Outline &outline) {
   return out;
 }
 
-Json Masks(const Project &project) {
-  Json out = Json::array();
-  for (std::size_t i = 0; i < project.layer.masks.size(); ++i) {
-    const Mask &mask = project.layer.masks[i];
-    const Outline &still = mask.outline.value;
-    Json keys = Json::array();
-    for (const auto &key : mask.outline.keys) {
-      keys.push_back({{"tick", key.at.value},
-                      {"scale", key.at.scale},
-                      {"time", project.CompTime(key.time)},
-                      {"layer_time", key.time},
-                      {"closed", !key.value.open},
-                      {"vertices", Vertices(key.value)}});
-    }
-    Json entry = {
-        {"index", i},
-        {"id", mask.id},
-        {"color", {mask.color.alphaF, mask.color.redF, mask.color.greenF, mask.color.blueF}},
-        {"closed", !still.open},
-        {"vertices", Vertices(still)},
-        {"keyframes", keys}};
-    if (mask.expression) entry["expression"] = ExpressionJson(*mask.expression);
-    out.push_back(entry);
-  }
-  return out;
+// A mask's own fields, without its keyframes (which are written one by one after them).
+Json MaskHead(const Project &project, std::size_t i) {
+  const Mask &mask = project.layer.masks[i];
+  Json entry = {
+      {"index", i},
+      {"id", mask.id},
+      {"color", {mask.color.alphaF, mask.color.redF, mask.color.greenF, mask.color.blueF}},
+      {"closed", !mask.outline.value.open},
+      {"vertices", Vertices(mask.outline.value)}};
+  if (mask.expression) entry["expression"] = ExpressionJson(*mask.expression);
+  return entry;
 }
+
+// A number as the JSON library writes it (its shortest form that reads back the same double).
+void PutNumber(std::string &out, double v) {
+  if (!std::isfinite(v)) {
+    out += "null";
+    return;
+  }
+  char buffer[64];
+  char *end = ::nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, v);
+  out.append(buffer, end);
+}
+
+// One mask key on a line of its own, as the JSON value {"tick", "scale", "time", "layer_time",
+// "closed", "vertices"} would be written, without making it: an hour's bake has millions.
+void PutKey(std::string &out, const Project &project, const OutlineKeys &keys, std::size_t k) {
+  const A_Time at = keys.at(k);
+  out += "{\"tick\": " + std::to_string(at.value) + ", \"scale\": " + std::to_string(at.scale) +
+         ", \"time\": ";
+  PutNumber(out, project.CompTime(keys.time(k)));
+  out += ", \"layer_time\": ";
+  PutNumber(out, keys.time(k));
+  const Outline outline = keys.value(k);
+  out += outline.open ? ", \"closed\": false, \"vertices\": [" : ", \"closed\": true, \"vertices\": [";
+  for (std::size_t i = 0; i < outline.vertices.size(); ++i) {
+    const AEGP_MaskVertex &v = outline.vertices[i];
+    const bool tangents = v.tan_in_x || v.tan_in_y || v.tan_out_x || v.tan_out_y;
+    const double numbers[] = {v.x, v.y, v.tan_in_x, v.tan_in_y, v.tan_out_x, v.tan_out_y};
+    out += i ? ", [" : "[";
+    for (int n = 0; n < (tangents ? 6 : 2); ++n) {
+      if (n) out += ", ";
+      PutNumber(out, numbers[n]);
+    }
+    out += "]";
+  }
+  out += "]}";
+}
+
+std::string Compact(const Json &v) { return v.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 }  // namespace
 
-Json ProjectFileJson(const Project &project, const Json &comp, const Json &layer) {
-  Json out = Json::object();
-  out["orvane_project"] = kProjectFileVersion;
-  out["comp"] = comp.is_object() ? comp : Json::object();
-  out["layer"] = layer.is_object() ? layer : Json::object();
-  out["time"] = project.time;
-  out["params"] = Params(project);
-  out["masks"] = Masks(project);
-  out["next_mask"] = {{"id", project.layer.next_mask_id()},
-                      {"palette", project.layer.next_palette()}};
-  return out;
+void WriteProjectFile(std::ostream &out, const Project &project, const Json &comp,
+                      const Json &layer) {
+  out << "{\n \"orvane_project\": " << kProjectFileVersion << ",\n";
+  out << " \"comp\": " << Compact(comp.is_object() ? comp : Json::object()) << ",\n";
+  out << " \"layer\": " << Compact(layer.is_object() ? layer : Json::object()) << ",\n";
+  std::string text;
+  PutNumber(text, project.time);
+  out << " \"time\": " << text << ",\n \"params\": {";
+  const Json params = Params(project);
+  bool first = true;
+  for (const auto &[name, entry] : params.items()) {
+    out << (first ? "\n  " : ",\n  ") << Compact(Json(name)) << ": " << Compact(entry);
+    first = false;
+  }
+  out << (first ? "},\n" : "\n },\n") << " \"masks\": [";
+  const auto &masks = project.layer.masks;
+  for (std::size_t i = 0; i < masks.size(); ++i) {
+    std::string head = Compact(MaskHead(project, i));
+    head.pop_back();  // "}"
+    out << (i ? ",\n  " : "\n  ") << head << ", \"keyframes\": [";
+    const OutlineKeys &keys = masks[i].outline.keys;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      text.clear();
+      text += k ? ",\n   " : "\n   ";
+      PutKey(text, project, keys, k);
+      out.write(text.data(), std::streamsize(text.size()));
+    }
+    out << (keys.empty() ? "]}" : "\n  ]}");
+  }
+  out << (masks.empty() ? "],\n" : "\n ],\n");
+  out << " \"next_mask\": "
+      << Compact({{"id", project.layer.next_mask_id()}, {"palette", project.layer.next_palette()}})
+      << "\n}\n";
 }
 
 }  // namespace orvane::host

@@ -4,6 +4,8 @@
 // colour), under a format version. docs/project-file.md describes it.
 #pragma once
 
+#include <ostream>
+
 #include "model/Project.h"
 #include "report/Json.h"
 
@@ -11,7 +13,10 @@ namespace orvane::host {
 
 constexpr int kProjectFileVersion = 1;
 
-// `comp` and `layer` are the scenario's own sections (null when it gave none).
-Json ProjectFileJson(const Project &project, const Json &comp, const Json &layer);
+// Writes the project file as it is produced, each mask key on a line of its own, so an hour's
+// bake of millions of keys is never held as one JSON value. `comp` and `layer` are the scenario's
+// own sections (null when it gave none).
+void WriteProjectFile(std::ostream &out, const Project &project, const Json &comp,
+                      const Json &layer);
 
 }  // namespace orvane::host

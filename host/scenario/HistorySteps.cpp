@@ -1,5 +1,6 @@
 // The steps that go back and forth in the user's undo history (undo, redo) and that save the
 // project and open it again (save, open).
+#include <algorithm>
 #include <cmath>
 
 #include "model/Errors.h"
@@ -58,7 +59,7 @@ void ScenarioRunner::DoRedo(const Json &step, StepRecord &record) {
 void ScenarioRunner::DoSave(const Json &step, StepRecord &record) {
   const std::string path = OutputPath(step, "save");
   OutputFile out(path);
-  out.stream() << ProjectFileJson(session_.project(), comp_, layer_).dump(1) << "\n";
+  WriteProjectFile(out.stream(), session_.project(), comp_, layer_);
   out.Commit();
   files_.push_back(path);
   record.changes.push_back("saved " + path);
@@ -70,10 +71,13 @@ void ScenarioRunner::DoOpen(const Json &step, StepRecord &record) {
   record.changes.push_back("opened " + path);
 }
 
-void ScenarioRunner::Open(const Json &file, const std::string &origin) {
-  OpenProject(session_, file, origin, limits_);
-  comp_ = file.at("comp");
-  layer_ = file.at("layer");
+void ScenarioRunner::Open(SavedProject &&file, const std::string &origin) {
+  // Every step from here on renders the opened project's layer (this one included).
+  const std::size_t steps = scenario_.contains("steps") ? scenario_.at("steps").size() : 0;
+  Json comp = file.fields.value("comp", Json()), layer = file.fields.value("layer", Json());
+  OpenProject(session_, std::move(file), origin, limits_, steps - std::min(steps, steps_.size()));
+  comp_ = std::move(comp);
+  layer_ = std::move(layer);
 }
 
 }  // namespace orvane::host

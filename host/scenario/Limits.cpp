@@ -87,6 +87,11 @@ std::string DescribeLimits(const Limits &l) {
          CountText(double(l.max_file_bytes >> 20)) + " MiB, " + CountText(double(l.max_steps)) +
          " steps, nested " + std::to_string(l.max_nesting) +
          " deep\n"
+         "  a project file: " +
+         CountText(double(l.max_masks)) + " masks, " + CountText(double(l.max_keys)) +
+         " keyframes a mask or parameter, " + CountText(double(l.max_project_keys)) +
+         " keyframes and " + CountText(double(l.max_project_vertices)) +
+         " keyframe vertices in all\n"
          "  a drag: " +
          CountText(double(l.max_points)) + " points; a mask: " + CountText(double(l.max_vertices)) +
          " vertices\n"

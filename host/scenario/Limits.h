@@ -33,6 +33,12 @@ struct Limits {
   // Bytes of pixels the renders of a run pass over, counting one full-size 8-bit render for
   // each step (every change is followed by one).
   double max_run_bytes = 1e12;
+  // What a saved project may hold: a mask per step of the longest scenario, a key per frame of
+  // the longest composition for each mask or parameter, and in all the keys of 60 such streams.
+  std::size_t max_masks = 100000;
+  std::size_t max_keys = 1000000;
+  std::size_t max_project_keys = 60000000;
+  std::size_t max_project_vertices = 250000000;
 };
 
 // The limits as people read them, one per line (for --help).

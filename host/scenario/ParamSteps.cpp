@@ -1,6 +1,7 @@
 // The steps that act on the effect and its parameters: apply, press, set, key, expression.
 #include "model/Errors.h"
 #include "model/Units.h"
+#include "report/Names.h"
 #include "scenario/JsonValues.h"
 #include "scenario/ScenarioRunner.h"
 #include "scenario/ValueReaders.h"
@@ -9,7 +10,19 @@ namespace orvane::host {
 
 void ScenarioRunner::DoApply(const Json &, StepRecord &record) {
   if (session_.project().effect.applied) throw BadInput("the effect is already applied");
+  const std::size_t first = session_.commands().size();
   PF_Err err = session_.Apply();
+  if (!session_.project().effect.applied) {
+    // Every later step needs the effect: the run ends here, with the module's own error.
+    for (std::size_t i = first; i < session_.commands().size(); ++i) {
+      const CommandRecord &c = session_.commands()[i];
+      if (c.err)
+        throw ModuleFailed("the module's " + CommandName(c.cmd) + " returned error " +
+                           std::to_string(c.err) + " (" + ErrorName(c.err) +
+                           "), so the effect is not applied");
+    }
+    throw ModuleFailed("the effect is not applied (error " + std::to_string(err) + ")");
+  }
   if (!err) {
     record.changes.push_back("effect applied with " +
                              std::to_string(session_.project().effect.params.size()) +

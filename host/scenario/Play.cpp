@@ -60,6 +60,7 @@ void Play(Session &session, const std::string &text, const std::string &origin,
   if (!dump_path.empty()) outputs.push_back({dump_path, "the project dump"});
   for (NamedOutput &picture : PictureOutputs(runner.scenario(), options.out_dir))
     outputs.push_back(std::move(picture));
+  outputs.insert(outputs.end(), options.outputs.begin(), options.outputs.end());
   CheckOutputsApart(outputs, options.inputs);
   // The output folder first: the trace may be one of its files.
   if (!options.out_dir.empty()) {
@@ -68,7 +69,7 @@ void Play(Session &session, const std::string &text, const std::string &origin,
     if (ec)
       throw BadInput("cannot create the output folder " + options.out_dir + ": " + ec.message());
   }
-  Json project;
+  SavedProject project;
   if (!options.project_path.empty()) {
     const Json &scenario = runner.scenario();
     if (scenario.contains("comp") || scenario.contains("layer"))
@@ -78,7 +79,7 @@ void Play(Session &session, const std::string &text, const std::string &origin,
     project = ReadProjectFile(options.project_path, options.limits);
   }
   trace.Open();
-  if (!options.project_path.empty()) runner.Open(project, options.project_path);
+  if (!options.project_path.empty()) runner.Open(std::move(project), options.project_path);
   runner.SetOutputDir(options.out_dir);
   runner.SetCaption(options.caption);
   if (options.on_activity) {
@@ -118,12 +119,15 @@ RunOutcome PlayScenario(Session &session, const std::string &text, const std::st
   } catch (const BadInput &e) {
     outcome.exit_code = kExitBadInput;
     outcome.error = e.what();
+  } catch (const ModuleFailed &e) {
+    outcome.exit_code = kExitModuleFailed;
+    outcome.error = e.what();
   } catch (const std::bad_alloc &) {
     // Outside a step: the scenario itself or the dump of what it built.
     outcome.exit_code = kExitBadInput;
     outcome.error = origin + ": out of memory: this machine cannot hold what the scenario asks for";
   }
-  if (outcome.exit_code == kExitBadInput) {
+  if (!outcome.error.empty()) {
     // The session stops where the input did, and the module is told, as when the application
     // quits.
     if (session.global_setup_done()) session.GlobalSetdown();

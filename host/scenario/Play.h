@@ -25,6 +25,9 @@ struct RunOptions {
   std::string project_path;
   // The files the run reads (the scenario, the module), which no output may be.
   std::vector<NamedOutput> inputs;
+  // Files the caller writes once the run is over (a golden blessed from it), checked with the
+  // run's own outputs before anything is written.
+  std::vector<NamedOutput> outputs;
   // The project dump is written here too (standard output for --json), as it is produced.
   std::ostream *dump_out = nullptr;
   Limits limits;
@@ -35,7 +38,9 @@ struct RunOptions {
 
 struct RunOutcome {
   int exit_code = kExitOk;
-  std::string error;  // for exit code 2: the one line naming the problem
+  // The one line naming what stopped the run early: bad input (exit code 2), or a module the
+  // session could not go on with (exit code 1).
+  std::string error;
   std::vector<StepRecord> steps;
   std::vector<std::string> files;  // every file written, project.json last
   int failed_commands = 0;

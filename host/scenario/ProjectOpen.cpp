@@ -1,10 +1,13 @@
 #include "scenario/ProjectOpen.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <algorithm>
+#include <set>
 
 #include "model/Errors.h"
 #include "model/ParamTypes.h"
+#include "report/Format.h"
+#include "report/Names.h"
 #include "report/ProjectFile.h"
 #include "scenario/JsonValues.h"
 #include "scenario/ScenarioFile.h"
@@ -32,19 +35,67 @@ StreamValue Raw(const Json &v, const std::string &where) {
   return out;
 }
 
-double Time(const Json &obj, const char *key, const std::string &where) {
-  const Json &v = Field(obj, key, where);
-  if (!v.is_number() || !std::isfinite(v.get<double>()) || std::fabs(v.get<double>()) > 1e9)
-    throw BadInput(where + ": \"" + key + "\" must be a time in seconds");
-  return v.get<double>();
+// Ticks travel to the module as 32-bit values.
+constexpr double kMaxTicks = 2147483647.0;
+
+// A whole number of the file, read as the file has it: 18446744073709551615 is not -1.
+bool WholeNumber(const Json &v, double lo, double hi, long long *out) {
+  if (v.is_number_unsigned()) {
+    const unsigned long long u = v.get<unsigned long long>();
+    if (double(u) > hi || u > 9007199254740992ull) return false;
+    *out = static_cast<long long>(u);
+  } else if (v.is_number_integer()) {
+    *out = v.get<long long>();
+  } else {
+    return false;
+  }
+  return double(*out) >= lo && double(*out) <= hi;
 }
 
 A_Time Ticks(const Json &key, const std::string &where) {
   const Json &tick = Field(key, "tick", where), &scale = Field(key, "scale", where);
-  if (!tick.is_number_integer() || !scale.is_number_integer() || scale.get<long long>() <= 0 ||
-      scale.get<long long>() > 1000000000 || std::llabs(tick.get<long long>()) > 2147483647)
-    throw BadInput(where + ": \"tick\" and \"scale\" are whole ticks and ticks a second");
-  return A_Time{A_long(tick.get<long long>()), A_u_long(scale.get<long long>())};
+  long long t = 0, s = 0;
+  if (!WholeNumber(tick, -kMaxTicks, kMaxTicks, &t) || !WholeNumber(scale, 1, 1e9, &s))
+    throw BadInput(where +
+                   ": \"tick\" is a whole number of ticks within the 32-bit range and \"scale\" "
+                   "the ticks a second, a whole number from 1 to 1,000,000,000");
+  return A_Time{A_long(t), A_u_long(s)};
+}
+
+// A key's own time in layer seconds, given beside `at`, the time it was given in ticks. A key may
+// lie outside the composition, as a module may put one there, but its time fits the 32-bit ticks
+// as layer time and as composition time, and its tick is that composition time.
+double KeyTime(double t, A_Time at, const Project &project, const std::string &where) {
+  const double comp_time = project.CompTime(t);
+  const double scale = project.comp.time_scale;
+  if (std::fabs(t) * scale > kMaxTicks || std::fabs(comp_time) * scale > kMaxTicks)
+    throw BadInput(where + ": \"layer_time\" is " + NumberText(t) +
+                   " s, which at a time_scale of " + CountText(scale) +
+                   " is more than the 2,147,483,647 ticks a time can hold");
+  const double given = comp_time * double(at.scale);
+  if (!(std::fabs(given - double(at.value)) <= 0.5 + 1e-9 * std::fabs(given)))
+    throw BadInput(where + ": \"tick\" " + std::to_string(at.value) + " at \"scale\" " +
+                   std::to_string(at.scale) + " is " + NumberText(double(at.value) / at.scale) +
+                   " s, but \"layer_time\" " + NumberText(t) + " s is " + NumberText(comp_time) +
+                   " s in composition time");
+  return t;
+}
+
+double KeyTime(const Json &key, A_Time at, const Project &project, const std::string &where) {
+  const Json &v = Field(key, "layer_time", where);
+  if (!v.is_number() || !std::isfinite(v.get<double>()))
+    throw BadInput(where + ": \"layer_time\" must be a time in seconds");
+  return KeyTime(v.get<double>(), at, project, where);
+}
+
+// Keys are kept in time order whatever the file's order, and one time holds one key.
+template <typename Time>
+void OneKeyATime(std::size_t count, Time time, const std::string &where) {
+  for (std::size_t i = 1; i < count; ++i) {
+    if (time(i) == time(i - 1))
+      throw BadInput(where + " has two keyframes at " + NumberText(time(i)) +
+                     " s (layer time); a time holds one keyframe");
+  }
 }
 
 bool Flag(const Json &obj, const char *key, const std::string &where) {
@@ -73,31 +124,54 @@ void LoadParams(Project &project, const Json &params) {
       throw BadInput(where + " is not a parameter of this effect that holds a value");
     EffectParam &param = project.effect.params[std::size_t(index)];
     param.stream.value = Raw(Field(saved, "raw", where), where);
+    CheckHeldValue(param, param.stream.value);
     param.hidden = Flag(saved, "hidden", where);
     const Json &keys = Field(saved, "keyframes", where);
     if (!keys.is_array()) throw BadInput(where + ": \"keyframes\" must be a list");
+    if ((param.def.flags & PF_ParamFlag_CANNOT_TIME_VARY) && !keys.empty())
+      throw BadInput(where + " cannot be animated, so it has no keyframes");
     param.stream.keys.clear();
-    for (const Json &key : keys) {
-      param.stream.SetKey(Time(key, "layer_time", where), Ticks(key, where),
-                          Raw(Field(key, "raw", where), where));
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      const std::string at = where + " keyframe " + std::to_string(k);
+      const A_Time ticks = Ticks(keys[k], at);
+      Keyframe<StreamValue> key{KeyTime(keys[k], ticks, project, at), ticks,
+                                Raw(Field(keys[k], "raw", at), at)};
+      CheckHeldValue(param, key.value);
+      param.stream.keys.push_back(key);
     }
+    auto &list = param.stream.keys;
+    std::stable_sort(list.begin(), list.end(),
+                     [](const auto &a, const auto &b) { return a.time < b.time; });
+    OneKeyATime(list.size(), [&](std::size_t i) { return list[i].time; }, where);
+    param.stream.Changed();
     param.expression.reset();
-    if (saved.contains("raw_expression")) param.expression = Raw(saved.at("raw_expression"), where);
+    if (saved.contains("raw_expression")) {
+      param.expression = Raw(saved.at("raw_expression"), where);
+      CheckHeldExpression(param, *param.expression);
+    }
   }
 }
 
-void LoadMasks(Project &project, const Json &masks, const Limits &limits) {
-  if (!masks.is_array()) throw BadInput("\"masks\" must be a list");
-  for (std::size_t i = 0; i < masks.size(); ++i) {
-    const Json &saved = masks[i];
+void LoadMasks(Project &project, SavedProject &file, const Limits &limits) {
+  if (!file.has_masks) {
+    const Json &masks = Field(file.fields, "masks", "the file");
+    if (!masks.is_array()) throw BadInput("\"masks\" must be a list");
+  }
+  std::set<AEGP_MaskIDVal> ids;
+  for (std::size_t i = 0; i < file.masks.size(); ++i) {
+    const Json &saved = file.masks[i].fields;
     const std::string where = "mask " + std::to_string(i);
+    const Json &index = Field(saved, "index", where);
+    if (!index.is_number_unsigned() || index.get<unsigned long long>() != i)
+      throw BadInput(where + ": \"index\" is " + index.dump() +
+                     "; masks are listed in the order of their indices, from 0");
     Mask mask;
     const Json &id = Field(saved, "id", where);
     if (!id.is_number_unsigned() || id.get<unsigned long long>() == 0 ||
         id.get<unsigned long long>() > 0xFFFFFFFFull)
       throw BadInput(where + ": \"id\" is a whole number from 1");
     mask.id = AEGP_MaskIDVal(id.get<unsigned long long>());
-    if (project.MaskIndexById(mask.id) >= 0)
+    if (!ids.insert(mask.id).second)
       throw BadInput(where + ": id " + std::to_string(mask.id) + " is another mask's");
     const Json &c = Field(saved, "color", where);
     if (!c.is_array() || c.size() != 4) throw BadInput(where + ": \"color\" is [a, r, g, b]");
@@ -110,12 +184,13 @@ void LoadMasks(Project &project, const Json &masks, const Limits &limits) {
     }
     mask.color = AEGP_ColorVal{argb[0], argb[1], argb[2], argb[3]};
     mask.outline.value = OutlineFrom(saved, where, limits);
-    const Json &keys = Field(saved, "keyframes", where);
-    if (!keys.is_array()) throw BadInput(where + ": \"keyframes\" must be a list");
-    for (const Json &key : keys) {
-      mask.outline.keys.Append(Time(key, "layer_time", where), Ticks(key, where),
-                               OutlineFrom(key, where + " keyframe", limits));
-    }
+    if (!file.masks[i].has_keys) throw BadInput(where + " has no \"keyframes\"");
+    OutlineKeys &keys = file.masks[i].keys;
+    for (std::size_t k = 0; k < keys.size(); ++k)
+      KeyTime(keys.time(k), keys.at(k), project, where + " keyframe " + std::to_string(k));
+    keys.SortByTime();
+    OneKeyATime(keys.size(), [&](std::size_t k) { return keys.time(k); }, where);
+    mask.outline.keys = std::move(keys);
     if (saved.contains("expression"))
       mask.expression = OutlineExpressionFromJson(saved.at("expression"));
     mask.outline.Changed();
@@ -125,12 +200,9 @@ void LoadMasks(Project &project, const Json &masks, const Limits &limits) {
 
 }  // namespace
 
-Json ReadProjectFile(const std::string &path, const Limits &limits) {
-  return ParseScenario(ReadScenarioFile(path, limits), path, limits);
-}
-
-void OpenProject(Session &session, const Json &file, const std::string &origin,
-                 const Limits &limits) {
+void OpenProject(Session &session, SavedProject &&saved, const std::string &origin,
+                 const Limits &limits, std::size_t steps_to_come) {
+  const Json &file = saved.fields;
   try {
     if (!file.is_object() || !file.contains("orvane_project"))
       throw BadInput("not a saved project (it has no \"orvane_project\" version)");
@@ -148,8 +220,12 @@ void OpenProject(Session &session, const Json &file, const std::string &origin,
     CheckScenarioLimits(sections, limits);
     ConfigureProject(project, sections);
     CheckProjectLimits(project, session.view(), limits);
-    project.time = Time(file, "time", "the file");
-    LoadMasks(project, Field(file, "masks", "the file"), limits);
+    CheckRunLimits(project, steps_to_come, limits);
+    const Json &time = Field(file, "time", "the file");
+    if (!time.is_number()) throw BadInput("\"time\" must be a time in seconds");
+    InsideComposition(time.get<double>(), project.comp, "\"time\"");
+    project.time = time.get<double>();
+    LoadMasks(project, saved, limits);
     const Json &next = Field(file, "next_mask", "the file");
     const Json &id = Field(next, "id", "\"next_mask\""),
                &palette = Field(next, "palette", "\"next_mask\"");
@@ -157,14 +233,26 @@ void OpenProject(Session &session, const Json &file, const std::string &origin,
         id.get<unsigned long long>() > 0xFFFFFFFFull)
       throw BadInput(
           "\"next_mask\" is the next mask's \"id\" and \"palette\" index, whole numbers");
+    // A new mask takes this id: one a mask has already would make two masks with one id.
+    for (const Mask &mask : project.layer.masks) {
+      if (id.get<unsigned long long>() <= mask.id)
+        throw BadInput("\"next_mask\" \"id\" " + id.dump() +
+                       " must be greater than every mask's id (mask " +
+                       std::to_string(&mask - project.layer.masks.data()) + " has " +
+                       std::to_string(mask.id) + ")");
+    }
     project.layer.SetNext(AEGP_MaskIDVal(id.get<unsigned long long>()), palette.get<std::size_t>());
     if (PF_Err err = session.GlobalSetup())
-      throw BadInput("global setup failed with error " + std::to_string(err));
+      throw ModuleFailed("the module's global setup returned error " + std::to_string(err) +
+                         " (" + ErrorName(err) + "), so the project cannot be opened");
     if (PF_Err err = session.ParamsSetup())
-      throw BadInput("parameter setup failed with error " + std::to_string(err));
+      throw ModuleFailed("the module's parameter setup returned error " + std::to_string(err) +
+                         " (" + ErrorName(err) + "), so the project cannot be opened");
     LoadParams(project, Field(file, "params", "the file"));
   } catch (const BadInput &e) {
     throw BadInput(origin + ": " + e.what());
+  } catch (const ModuleFailed &e) {
+    throw ModuleFailed(origin + ": " + e.what());
   } catch (const Json::exception &) {
     throw BadInput(origin + ": a value has the wrong type or is out of range");
   }

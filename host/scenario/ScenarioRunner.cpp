@@ -89,6 +89,8 @@ void ScenarioRunner::Guarded(std::size_t number, const std::string &what,
     work();
   } catch (const BadInput &e) {
     throw BadInput(where + " (" + what + "): " + e.what());
+  } catch (const ModuleFailed &e) {
+    throw ModuleFailed(where + " (" + what + "): " + e.what());
   } catch (const Json::exception &) {
     throw BadInput(where + " (" + what + "): a value has the wrong type or is out of range");
   } catch (const std::bad_alloc &) {

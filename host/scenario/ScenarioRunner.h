@@ -14,6 +14,7 @@
 #include "report/Json.h"
 #include "report/StepRecord.h"
 #include "scenario/Limits.h"
+#include "scenario/ProjectOpen.h"
 #include "scenario/StepSummary.h"
 
 namespace orvane::host {
@@ -49,7 +50,7 @@ class ScenarioRunner {
   // Told as each step starts (its number from 1 and what it does), e.g. for a watchdog.
   std::function<void(std::size_t number, const std::string &what)> on_step;
   // Starts the session afresh from a saved project (ProjectOpen.h); `origin` names it in errors.
-  void Open(const Json &project_file, const std::string &origin);
+  void Open(SavedProject &&project_file, const std::string &origin);
   // Sends global tear-down, as the application does when it quits.
   void Finish();
 

@@ -5,6 +5,7 @@
 
 #include "model/Errors.h"
 #include "model/ParamTypes.h"
+#include "report/Format.h"
 #include "scenario/JsonValues.h"
 
 namespace orvane::host {
@@ -77,6 +78,88 @@ StreamValue ParamValueFromJson(const EffectParam &param, const Json &value,
   throw BadInput(
       name + " has no value to set" +
       std::string(param.def.param_type == PF_Param_BUTTON ? "; use {\"do\": \"press\"}" : ""));
+}
+
+namespace {
+
+// How many of the four numbers a value of this shape uses; the others hold 0.
+int NumbersUsed(ValueShape shape) {
+  return shape == ValueShape::Colour ? 4 : shape == ValueShape::Point ? 2 : 1;
+}
+
+void CheckUnused(const EffectParam &param, const StreamValue &value, const std::string &what) {
+  for (int i = NumbersUsed(TypeOf(param.def).shape); i < 4; ++i) {
+    if (value.v[i] != 0)
+      throw BadInput(what + " uses only the first " +
+                     (NumbersUsed(TypeOf(param.def).shape) == 1 ? "number" : "two numbers") +
+                     " of the four; the others must be 0");
+  }
+}
+
+}  // namespace
+
+void CheckHeldValue(const EffectParam &param, const StreamValue &value) {
+  const ParamType &type = TypeOf(param.def);
+  const std::string name = "\"" + param.name + "\"";
+  const double *v = value.v;
+  for (double x : value.v) {
+    if (!std::isfinite(x)) throw BadInput(name + " holds a number that is not finite");
+  }
+  double lo = 0, hi = 0;
+  const bool ranged = type.range(param.def, &lo, &hi);
+  switch (type.shape) {
+    case ValueShape::Colour:
+      for (double c : value.v) {
+        if (c < 0 || c > 1) throw BadInput(name + " is a colour of fractions from 0 to 1");
+      }
+      break;
+    case ValueShape::Point:
+      if (std::fabs(v[0]) > 1e6 || std::fabs(v[1]) > 1e6)
+        throw BadInput(name + " is too far outside the layer");
+      break;
+    case ValueShape::Number:
+      if (ranged && (v[0] < lo || v[0] > hi))
+        throw BadInput(name + " must be from " + Range(lo, hi));
+      break;
+    case ValueShape::Integer:
+      if (v[0] != std::floor(v[0]) || (ranged && (v[0] < lo || v[0] > hi)))
+        throw BadInput(name + " takes a whole number" +
+                       (ranged ? " from " + Range(lo, hi) : std::string()));
+      break;
+    case ValueShape::Boolean:
+      if (v[0] != 0 && v[0] != 1) throw BadInput(name + " is 0 or 1 (off or on)");
+      break;
+    case ValueShape::MaskId:
+      if (v[0] != std::floor(v[0]) || v[0] < 0 || v[0] > 4294967295.0)
+        throw BadInput(name + " holds a mask's path id, a whole number (0 for none)");
+      break;
+    case ValueShape::None:
+      // A type the host does not model (a popup) holds one number as the module gave it.
+      break;
+  }
+  CheckUnused(param, value, name);
+}
+
+void CheckHeldExpression(const EffectParam &param, const StreamValue &offset) {
+  const std::string name = "an expression on \"" + param.name + "\"";
+  const ParamType &type = TypeOf(param.def);
+  for (int i = 0; i < NumbersUsed(type.shape); ++i) {
+    const double x = offset.v[i];
+    const double most = type.shape == ValueShape::Colour ? 1 : 1e6;
+    if (!std::isfinite(x) || std::fabs(x) > most)
+      throw BadInput(name + " adds numbers of at most " + NumberText(most) + " in size");
+  }
+  switch (type.shape) {
+    case ValueShape::Integer:
+      if (offset.v[0] != std::floor(offset.v[0])) throw BadInput(name + " adds a whole number");
+      break;
+    case ValueShape::MaskId:
+    case ValueShape::None:
+      throw BadInput("\"" + param.name + "\" takes no expression");
+    default:
+      break;
+  }
+  CheckUnused(param, offset, name);
 }
 
 std::optional<StreamValue> ParamExpressionFromJson(const EffectParam &param, const Json &value) {

@@ -1,6 +1,7 @@
 // The steps that render and look at the composition and layer windows: render, draw, click,
 // drag, and the pictures png and sheet.
 #include "model/Errors.h"
+#include "report/Format.h"
 #include "report/PictureLayout.h"
 #include "report/Pictures.h"
 #include "scenario/JsonValues.h"
@@ -12,6 +13,17 @@ namespace {
 
 std::string DragChange(bool taken) {
   return taken ? "handle dragged" : "no handle at the first point";
+}
+
+// The application renders the frame it moves to before the person can click in it, so a click
+// or drag at another time than the last render's meets the masks as that frame's render leaves
+// them (with "On" set, moved by the live update).
+void RenderFrameAt(Session &session, double time, std::vector<std::string> &changes) {
+  if (session.last_render_time() == time) return;
+  CommandContext context = session.context();
+  context.time = time;
+  session.Render(context);
+  changes.push_back("rendered the frame at " + NumberText(time) + " s first");
 }
 
 }  // namespace
@@ -49,6 +61,7 @@ void ScenarioRunner::DoClick(const Json &step, StepRecord &record) {
     throw BadInput("\"click\" needs a \"point\" [x, y] in window pixels");
   Project &project = session_.project();
   project.time = Seconds(step, "time", project.time, project.comp);
+  RenderFrameAt(session_, project.time, record.changes);
   bool taken = session_.Drag(window, {PointFromJson(step.at("point"), "\"point\"")}, project.time);
   record.changes.push_back(taken ? "handle grabbed" : "no handle there");
 }
@@ -62,6 +75,7 @@ void ScenarioRunner::DoDrag(const Json &step, StepRecord &record) {
   for (const Json &p : step.at("points")) points.push_back(PointFromJson(p, "each of \"points\""));
   Project &project = session_.project();
   project.time = Seconds(step, "time", project.time, project.comp);
+  RenderFrameAt(session_, project.time, record.changes);
   bool taken = session_.Drag(window, points, project.time);
   record.changes.push_back(DragChange(taken));
 }
@@ -84,6 +98,7 @@ void ScenarioRunner::PressMouse(const Json &step, std::size_t number) {
     CheckStepLimits(drag, project, session_.view(), limits_);
     project.time = Seconds(drag, "time", project.time, project.comp);
     live_.pending.emplace(StartRecord("drag", number));
+    RenderFrameAt(session_, project.time, live_.pending->record.changes);
     live_.taken = session_.MouseDown(window, point, project.time, false);
   });
   live_.active = true;

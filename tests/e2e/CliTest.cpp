@@ -128,6 +128,47 @@ TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
   }
 }
 
+TEST(Cli, AnApplyTheModuleFailsEndsTheRunWithItsError) {
+  // Without the AEGP suites the module cannot register at global setup: every later step
+  // would only say that the effect is not applied.
+  const std::string path = WriteScenario("apply-fails.json", R"({"host": {"withhold": ["AEGP*"]},
+      "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"}]})");
+  auto r = RunHost("run " + path + " --out " + ::testing::TempDir() + "apply-fails");
+  EXPECT_EQ(r.code, 1) << r.out;
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+  EXPECT_EQ(r.out.rfind("orvane-host: step 1 (apply): the module's GLOBAL_SETUP returned error 516",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_NE(r.out.find("so the effect is not applied"), std::string::npos) << r.out;
+}
+
+TEST(Cli, AClickAtAnotherTimeMeetsTheMasksOfThatFrame) {
+  // Slot 1 is 100 x 50 about a centre keyed from (100, 100) at 0 s to (300, 100) at 1 s; the
+  // last render was at 0 s. At 1 s its corner is at (300 - 50, 100 - 25) in the window (the
+  // layer fills a 640 x 360 window at zoom 1), where at 0 s there is no mask at all.
+  const std::string path = WriteScenario("click-time.json", R"({
+      "comp": {"width": 640, "height": 360, "duration": 2},
+      "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"},
+                {"do": "set", "param": "Width 1", "value": 100},
+                {"do": "set", "param": "Height 1", "value": 50},
+                {"do": "key", "param": "Center 1", "time": 0, "value": [100, 100]},
+                {"do": "key", "param": "Center 1", "time": 1, "value": [300, 100]},
+                {"do": "click", "point": [250, 75], "time": 1},
+                {"do": "click", "point": [250, 75], "time": 1}]})");
+  auto r = RunHost("run " + path);
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_NE(r.out.find("  7  click\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("changed: rendered the frame at 1 s first; handle grabbed"),
+            std::string::npos)
+      << r.out;
+  // The second click is at the time of the last render: nothing to render first.
+  const std::size_t eighth = r.out.find("  8  click\n");
+  ASSERT_NE(eighth, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("rendered the frame", eighth), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("handle grabbed", eighth), std::string::npos) << r.out;
+}
+
 TEST(Cli, OverlaySessionDragsDrawsAndWritesAPicture) {
   const std::string out = ::testing::TempDir() + "overlay_out";
   auto r = RunHost(std::string("run ") + ORVANE_SCENARIOS + "/overlay.json --json --out " + out);

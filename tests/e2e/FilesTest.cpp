@@ -120,6 +120,51 @@ TEST(Outputs, TheSamePictureWrittenByTwoStepsIsRefused) {
   EXPECT_FALSE(fs::exists(dir + "/out/a.png"));
 }
 
+TEST(Outputs, AGoldenBlessedOverAFileTheRunWritesIsRefusedBeforeAnythingIsWritten) {
+  const std::string dir = Folder("bless");
+  const std::string scenario = Write(dir + "/s.json", R"({"steps": [{"do": "apply"},
+      {"do": "png", "file": "a.png"}, {"do": "save", "file": "saved.json"}]})");
+  struct Case {
+    std::string golden, expected;
+  };
+  const Case cases[] = {
+      {dir + "/out/a.png", "the golden " + dir + "/out/a.png is also step 2 (png)"},
+      {dir + "/out/saved.json", "the golden " + dir + "/out/saved.json is also step 3 (save)"},
+      {dir + "/out/project.json", "is also the project dump"},
+      {dir + "/trace.jsonl", "is also the trace file"},
+  };
+  for (const Case &c : cases) {
+    auto r = RunHost("run " + scenario + " -q --out " + dir + "/out --trace " + dir +
+                     "/trace.jsonl --expect " + c.golden + " --bless");
+    EXPECT_EQ(r.code, 2) << r.out;
+    EXPECT_TRUE(OneLine(r.out)) << r.out;
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
+    EXPECT_FALSE(fs::exists(dir + "/out")) << c.golden;
+    EXPECT_FALSE(fs::exists(dir + "/trace.jsonl")) << c.golden;
+  }
+}
+
+TEST(Outputs, ANameOfAnyLengthTheFolderTakesIsWrittenAndKeepsTheModeOfTheFileItReplaces) {
+  const std::string dir = Folder("long");
+  // 250 bytes: the temporary's name beside it must still fit the 255 a name may have.
+  const std::string name(246, 'n');
+  const std::string scenario =
+      Write(dir + "/s.json", R"({"steps": [{"do": "apply"}, {"do": "save", "file": ")" + name +
+                                 R"(.prj"}, {"do": "png", "file": ")" + name + R"(.png"}]})");
+  // The old dump may be read by the owner only; its replacement is too.
+  Write(dir + "/project.json", "{}");
+  fs::permissions(dir + "/project.json", fs::perms::owner_read | fs::perms::owner_write);
+  auto r = RunHost("run " + scenario + " -q --out " + dir);
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_TRUE(nlohmann::json::parse(Read(dir + "/" + name + ".prj")).contains("orvane_project"));
+  EXPECT_TRUE(IsPng(dir + "/" + name + ".png"));
+  EXPECT_EQ(fs::status(dir + "/project.json").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_TRUE(nlohmann::json::parse(Read(dir + "/project.json")).contains("masks"));
+  // Nothing is left beside them.
+  EXPECT_EQ(Entries(dir).size(), 4u);
+}
+
 TEST(Outputs, AScenarioThatDoesNotReadLeavesTheOldTraceAndDumpAsTheyWere) {
   const std::string dir = Folder("unread");
   const std::string trace = Write(dir + "/trace.jsonl", "the old trace\n");

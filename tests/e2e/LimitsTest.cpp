@@ -316,6 +316,31 @@ TEST(Pictures, TheViewOriginMovesTheWindowsPictureAcrossAndDown) {
   EXPECT_EQ(other, 0) << "the strip left of the layer is not all background";
 }
 
+// The layer's pattern as renders are handed it at a frame: a gradient with a checker of squares
+// 64 wide, darker where ((x + frame) / 64 + y / 64) is even, one pixel further left each frame.
+uint32_t PatternAt(int x, int y, int frame, int width, int height) {
+  const double shade = (((x + frame) / 64) + (y / 64)) % 2 == 0 ? 0.75 : 1.0;
+  auto byte = [](double unit) { return uint32_t(unit * 255.0 + 0.5); };
+  return 0xFFu << 24 | byte(shade * (0.15 + 0.8 * x / (width - 1))) << 16 |
+         byte(shade * (0.25 + 0.6 * y / (height - 1))) << 8 | byte(shade * 0.55);
+}
+
+TEST(Pictures, APictureShowsTheLayerAtItsOwnTime) {
+  const std::string out = ::testing::TempDir() + "times";
+  // Frame 64 at 30 fps, where each square has moved half its width.
+  const std::string path = WriteTemp("times.json", LayerWindowScenario(R"({"zoom": 1})", R"(
+        {"do": "png", "file": "f0.png", "window": "layer", "time": 0},
+        {"do": "png", "file": "f64.png", "window": "layer", "time": 2.1333333333333333})"));
+  auto r = RunHost("run " + path + " -q --out " + out);
+  ASSERT_EQ(r.code, 0) << r.out;
+  Picture f0(out + "/f0.png"), f64(out + "/f64.png");
+  ASSERT_TRUE(f0.ok() && f64.ok());
+  for (int x : {10, 40, 70, 100, 130}) {
+    EXPECT_EQ(f0.At(x, 10), PatternAt(x, 10, 0, 200, 100)) << x;
+    EXPECT_EQ(f64.At(x, 10), PatternAt(x, 10, 64, 200, 100)) << x;
+  }
+}
+
 TEST(Pictures, EverySheetCellIsLabelledWithItsFrame) {
   const std::string out = ::testing::TempDir() + "sheet";
   ASSERT_EQ(RunHost(std::string("run ") + ORVANE_EXAMPLES + "/demo.json -q --out " + out).code, 0);

@@ -113,4 +113,14 @@ TEST(Golden, ItPassesOnItsOwnGoldenAndNamesThePathOfAValueThatDiffers) {
   EXPECT_TRUE(nlohmann::json::parse(again).contains("steps"));
 }
 
+TEST(Golden, TheToleranceIsAFiniteNumberFromZeroToOne) {
+  const std::string scenario = WriteTemp("golden-t.json", R"({"steps": []})");
+  const std::string golden = WriteTemp("golden-t-golden.json", R"({"params": {}, "masks": []})");
+  for (const char *t : {"nan", "inf", "-0.5", "2", "x"}) {
+    auto r = RunHost("run " + scenario + " -q --expect " + golden + " --tolerance " + t);
+    EXPECT_EQ(r.code, 2) << t << ": " << r.out;
+    EXPECT_NE(r.out.find("a tolerance is a number from 0 to 1"), std::string::npos) << r.out;
+  }
+}
+
 }  // namespace

@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
 """`orvane-host validate --junit FILE` writes a JUnit report that a standard XML reader reads:
-one test case per check, a failure with its messages (quotes and all) where a check failed.
+one test case per check, a failure with its messages (quotes and all) where a check failed, and a
+module path that is not UTF-8 shown with U+FFFD (as `validate --json` shows it) rather than
+making the file ill-formed.
 
   check_junit.py ORVANE_HOST MODULE BROKEN_MODULE
 """
 
+import json
+import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -14,7 +19,7 @@ from pathlib import Path
 
 def junit(host, module, check, path):
     r = subprocess.run([host, "validate", module, "--reproduce", check, "--junit", str(path)],
-                       capture_output=True, text=True)
+                       capture_output=True, encoding="utf-8", errors="replace")
     return r.returncode, ET.parse(path).getroot()
 
 
@@ -39,6 +44,23 @@ def main():
                 problems.append(f"message {failure.get('message')!r}")
             if root.get("failures") != "1" or len((failure.text or "").splitlines()) < 2:
                 problems.append(f"failure text {failure.text!r}, counts {root.attrib}")
+        # A module named with a byte that is not UTF-8: the same module, copied.
+        odd = os.path.join(os.fsencode(tmp), b"m\xff.so")
+        shutil.copyfile(module, odd)
+        code, root = junit(host, odd, "property_list", Path(tmp) / "odd.xml")
+        suite = root.find("./testsuite")
+        if code != 0 or suite is None or not suite.get("name", "").endswith("m\ufffd.so"):
+            problems.append(f"a path that is not UTF-8: exit {code}, "
+                            f"{ET.tostring(root, encoding='unicode')[:300]}")
+        r = subprocess.run([host, "validate", odd, "--reproduce", "property_list", "--json"],
+                           capture_output=True)
+        try:
+            report = json.loads(r.stdout.decode("utf-8"))
+        except ValueError:
+            report = None
+        if r.returncode != 0 or not report or not report["module"].endswith("m\ufffd.so"):
+            problems.append(f"validate --json on a path that is not UTF-8: exit {r.returncode}, "
+                            f"{r.stdout[:200]!r} {r.stderr[:200]!r}")
     for p in problems:
         print("check_junit:", p)
     sys.exit(1 if problems else 0)

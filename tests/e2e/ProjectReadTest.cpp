@@ -1,0 +1,262 @@
+// A saved project is read back exactly as it was written, or refused with one line and exit
+// code 2: each file below is one a user could hand the host (written by hand or edited), and
+// each case is one the reader once accepted and misread.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "HostProcess.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using orvane::test::RunHost;
+using orvane::test::WriteTemp;
+
+// A project of a 64 x 36 composition of 2 s at 30 fps with nothing in it; the cases add to it.
+json Base() {
+  return json::parse(R"({"orvane_project": 1, "comp": {"width": 64, "height": 36, "duration": 2},
+      "layer": {}, "time": 0, "params": {}, "masks": [], "next_mask": {"id": 1, "palette": 0}})");
+}
+
+// A closed square mask, id 1, with keys at the given layer times (s), each `size` wide.
+json Key(double layer_time, double size) {
+  return {{"tick", std::llround(layer_time * 30)}, {"scale", 30}, {"layer_time", layer_time},
+          {"closed", true}, {"vertices", {{0, 0}, {size, 0}, {size, size}, {0, size}}}};
+}
+json Square(const json &keys) {
+  return {{"index", 0}, {"id", 1}, {"color", {1, 1, 1, 1}}, {"closed", true},
+          {"vertices", json::array()}, {"keyframes", keys}};
+}
+
+struct Opened {
+  int code;
+  std::string out;
+  json dump;  // the project dump when it opened
+};
+
+// Files of the test's own, as the tests of this file run side by side.
+std::string Name(const char *what) {
+  return std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" + what;
+}
+
+Opened Open(const json &project, const std::string &steps = R"({"steps": []})") {
+  const std::string file = WriteTemp(Name("project.json"), project.dump());
+  const std::string scenario = WriteTemp(Name("steps.json"), steps);
+  auto r = RunHost("run " + scenario + " --json --project " + file, false);
+  Opened o{r.code, r.out, json()};
+  if (r.code == 0) o.dump = json::parse(r.out, nullptr, false);
+  return o;
+}
+
+// Exit code 2 with one line on stderr that says `says`.
+void Refused(const json &project, const std::string &says) {
+  const std::string file = WriteTemp(Name("refused.json"), project.dump());
+  const std::string scenario = WriteTemp(Name("refused-steps.json"), R"({"steps": []})");
+  auto r = RunHost("run " + scenario + " -q --project " + file);
+  EXPECT_EQ(r.code, 2) << project.dump() << "\n" << r.out;
+  EXPECT_NE(r.out.find(says), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+  EXPECT_EQ(r.out.rfind("orvane-host: " + file + ": ", 0), 0u) << r.out;
+}
+
+TEST(ProjectRead, TheBaseProjectOpens) {
+  Opened o = Open(Base());
+  ASSERT_EQ(o.code, 0) << o.out;
+  EXPECT_TRUE(o.dump["masks"].empty());
+}
+
+TEST(ProjectRead, ATickOutsideThe32BitRangeIsRefusedNotWrapped) {
+  // Read as signed these were -1, the smallest integer (whose size is undefined) and 0.
+  for (const char *tick : {"18446744073709551615", "-9223372036854775808", "9223372036854775808",
+                           "2147483648", "-2147483648"}) {
+    json p = Base();
+    json key = Key(0, 10);
+    key["tick"] = json::parse(tick);
+    p["masks"] = {Square(json::array({key}))};
+    p["next_mask"]["id"] = 2;
+    Refused(p, "\"tick\" is a whole number of ticks within the 32-bit range");
+    // The same on a parameter's key.
+    json q = Base();
+    q["params"]["Angle 1"] = {{"raw", {0, 0, 0, 0}}, {"hidden", false},
+                              {"keyframes", {{{"layer_time", 0}, {"tick", json::parse(tick)},
+                                              {"scale", 30}, {"raw", {0, 0, 0, 0}}}}}};
+    Refused(q, "\"tick\" is a whole number of ticks within the 32-bit range");
+  }
+}
+
+TEST(ProjectRead, MaskKeysAreReadInTimeOrderAndOneTimeHoldsOneKey) {
+  // At 0.5 s, halfway between a key 10 wide at 0 s and one 30 wide at 1 s, the square is 20 wide,
+  // in whichever order the file lists the keys.
+  for (bool swapped : {false, true}) {
+    json p = Base();
+    p["time"] = 0.5;
+    p["masks"] = {Square(swapped ? json{Key(1, 30), Key(0, 10)} : json{Key(0, 10), Key(1, 30)})};
+    p["next_mask"]["id"] = 2;
+    Opened o = Open(p);
+    ASSERT_EQ(o.code, 0) << o.out;
+    const json &mask = o.dump["masks"][0];
+    EXPECT_EQ(mask["vertices"][2], json({20.0, 20.0})) << swapped;
+    EXPECT_EQ(mask["keyframes"][0]["tick"], 0) << swapped;
+    EXPECT_EQ(mask["keyframes"][1]["tick"], 30) << swapped;
+  }
+  json p = Base();
+  p["masks"] = {Square({Key(1, 30), Key(1, 10)})};
+  p["next_mask"]["id"] = 2;
+  Refused(p, "mask 0 has two keyframes at 1 s");
+  // A parameter's keys likewise: the second would silently replace the first.
+  json q = Base();
+  json key = {{"layer_time", 1}, {"tick", 30}, {"scale", 30}, {"raw", {10, 0, 0, 0}}};
+  q["params"]["Angle 1"] = {{"raw", {0, 0, 0, 0}}, {"hidden", false}, {"keyframes", {key, key}}};
+  Refused(q, "parameter \"Angle 1\" has two keyframes at 1 s");
+}
+
+TEST(ProjectRead, TheNextMaskIdIsGreaterThanEveryMasksId) {
+  for (int next : {0, 1}) {
+    json p = Base();
+    p["masks"] = {Square(json::array())};
+    p["next_mask"]["id"] = next;
+    Refused(p, "\"next_mask\" \"id\" " + std::to_string(next) +
+                   " must be greater than every mask's id (mask 0 has 1)");
+  }
+  // With 2 a Create makes a mask of its own id.
+  json p = Base();
+  p["masks"] = {Square(json::array())};
+  p["next_mask"]["id"] = 2;
+  Opened o = Open(p, R"({"steps": [{"do": "press", "param": "Create Mask"}]})");
+  ASSERT_EQ(o.code, 0) << o.out;
+  EXPECT_EQ(o.dump["masks"][0]["id"], 1);
+  EXPECT_EQ(o.dump["masks"][1]["id"], 2);
+}
+
+TEST(ProjectRead, TimesOutsideTheCompositionOrTheTicksAreRefused) {
+  for (double time : {1e8, 2.5, -1.0}) {
+    json p = Base();
+    p["time"] = time;
+    Refused(p, "\"time\" is ");
+  }
+  // A key may lie outside the composition, as a module may put one there, but not beyond the
+  // ticks: 1e8 s is 3e9 ticks at 30 a second.
+  json p = Base();
+  json far = Key(0, 10);
+  far["layer_time"] = 1e8;
+  p["masks"] = {Square(json::array({far}))};
+  p["next_mask"]["id"] = 2;
+  Refused(p, "\"layer_time\" is 1e+08 s, which at a time_scale of 30 is more than");
+  // A key's tick is its time: one that says another time is a file edited in one place only.
+  json p2 = Base();
+  json other = Key(0.5, 10);
+  other["tick"] = 0;
+  p2["masks"] = {Square(json::array({other}))};
+  p2["next_mask"]["id"] = 2;
+  Refused(p2, "\"tick\" 0 at \"scale\" 30 is 0 s, but \"layer_time\" 0.5 s is 0.5 s");
+  // Within the ticks, 10 s after the composition's end, it opens and stays where it was.
+  json p3 = Base();
+  p3["masks"] = {Square(json::array({Key(12, 10)}))};
+  p3["next_mask"]["id"] = 2;
+  Opened o = Open(p3);
+  ASSERT_EQ(o.code, 0) << o.out;
+  EXPECT_EQ(o.dump["masks"][0]["keyframes"][0]["tick"], 360);
+}
+
+TEST(ProjectRead, SavedValuesAreHeldToTheRangeASetStepIsHeldTo) {
+  struct Case {
+    const char *param;
+    json raw;
+    const char *says;
+  };
+  const Case cases[] = {
+      {"Width 1", {-1e300, 0, 0, 0}, "\"Width 1\" must be from"},
+      {"Number", {2.5, 0, 0, 0}, "\"Number\" takes a whole number from 0 to 50"},
+      {"Number", {51, 0, 0, 0}, "\"Number\" takes a whole number from 0 to 50"},
+      {"On", {0.5, 0, 0, 0}, "\"On\" is 0 or 1"},
+      {"Mask Color 1", {1, 1.5, 0, 0}, "\"Mask Color 1\" is a colour of fractions from 0 to 1"},
+      {"Center 1", {1, 2, 3, 0}, "\"Center 1\" uses only the first two numbers of the four"},
+      {"Center 1", {2e6, 0, 0, 0}, "\"Center 1\" is too far outside the layer"},
+      {"Mask 1", {-1, 0, 0, 0}, "\"Mask 1\" holds a mask's path id"},
+  };
+  for (const Case &c : cases) {
+    json p = Base();
+    p["params"][c.param] = {{"raw", c.raw}, {"hidden", false}, {"keyframes", json::array()}};
+    Refused(p, c.says);
+  }
+  // In a key, and in an expression, likewise.
+  json p = Base();
+  p["params"]["Width 1"] = {{"raw", {10, 0, 0, 0}}, {"hidden", false},
+                            {"keyframes", {{{"layer_time", 0}, {"tick", 0}, {"scale", 30},
+                                            {"raw", {-5, 0, 0, 0}}}}}};
+  Refused(p, "\"Width 1\" must be from");
+  json q = Base();
+  q["params"]["Number"] = {{"raw", {1, 0, 0, 0}}, {"hidden", false},
+                           {"keyframes", json::array()}, {"raw_expression", {0.5, 0, 0, 0}}};
+  Refused(q, "an expression on \"Number\" adds a whole number");
+  // The range's own ends are values a user sets.
+  json r = Base();
+  r["params"]["Number"] = {{"raw", {50, 0, 0, 0}}, {"hidden", false}, {"keyframes", json::array()}};
+  Opened o = Open(r);
+  ASSERT_EQ(o.code, 0) << o.out;
+  EXPECT_EQ(o.dump["params"]["Number"]["value"], 50);
+}
+
+// The project of a 20,000 x 20,000 layer: each render of it is 1.6 GB of pixels, so 700 steps
+// are beyond the 1 TB a run may render, as they are for the same scenario without a project.
+TEST(ProjectRead, TheRunLimitsHoldForTheOpenedProjectsLayer) {
+  const std::string dir = ::testing::TempDir() + "read-big";
+  fs::create_directories(dir);
+  json big = Base();
+  big["comp"] = {{"width", 20000}, {"height", 20000}, {"duration", 2}};
+  std::ofstream(dir + "/big.json") << big.dump();
+  json steps = json::array();
+  for (int i = 0; i < 700; ++i) steps.push_back({{"do", "undo"}});
+  const char *says = "the run would render about";
+  // The scenario with the same composition is refused before it starts...
+  json same = {{"comp", big["comp"]}, {"steps", steps}};
+  auto r = RunHost("run " + WriteTemp("read-big-same.json", same.dump()) + " -q");
+  EXPECT_EQ(r.code, 2) << r.out;
+  EXPECT_NE(r.out.find(says), std::string::npos) << r.out;
+  // ...and so is it with the composition from --project...
+  r = RunHost("run " + WriteTemp("read-big-steps.json", json({{"steps", steps}}).dump()) +
+              " -q --project " + dir + "/big.json");
+  EXPECT_EQ(r.code, 2) << r.out;
+  EXPECT_NE(r.out.find(says), std::string::npos) << r.out;
+  // ...or from an "open" step.
+  json opening = steps;
+  opening[0] = {{"do", "open"}, {"file", "big.json"}};
+  r = RunHost("run " + WriteTemp("read-big-open.json", json({{"steps", opening}}).dump()) +
+              " -q --out " + dir);
+  EXPECT_EQ(r.code, 2) << r.out;
+  EXPECT_NE(r.out.find("step 1 (open): " + dir + "/big.json: " + says), std::string::npos)
+      << r.out;
+}
+
+// A project file is held to what it holds, not to its bytes: one of more than the 64 MiB a
+// scenario may be opens (an hour's bake is gigabytes), and a key given twice, which a reader of
+// whole JSON values would let the second replace, is refused.
+TEST(ProjectRead, AFileIsHeldToWhatItHoldsNotToItsBytes) {
+  const std::string text = Base().dump();
+  const std::string file = ::testing::TempDir() + "read-padded.json";
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << text.substr(0, 1) << std::string(65 << 20, ' ') << text.substr(1);
+  }
+  auto r = RunHost("run " + WriteTemp("read-padded-steps.json", R"({"steps": []})") +
+                   " -q --project " + file);
+  EXPECT_EQ(r.code, 0) << r.out;
+  fs::remove(file);
+  std::string twice = text;
+  twice.insert(1, R"("time": 1.5, )");
+  const std::string path = WriteTemp("read-twice.json", twice);
+  r = RunHost("run " + WriteTemp("read-twice-steps.json", R"({"steps": []})") + " -q --project " +
+              path);
+  EXPECT_EQ(r.code, 2) << r.out;
+  EXPECT_NE(r.out.find(path + ":1:"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"time\" is given twice in one object"), std::string::npos) << r.out;
+}
+
+}  // namespace
