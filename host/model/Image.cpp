@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace orvane::host {
 
@@ -89,25 +90,40 @@ PF_Pixel Image::At8(A_long x, A_long y) const {
 Image TestPattern(A_long width, A_long height, int depth, long shift) {
   Image image(width, height, depth);
   shift = (shift % 128 + 128) % 128;
+  // A pixel's channels depend on its column (red), its row (green) and the shade of its square
+  // only: each is worked out once for the dark and the light shade, so that a picture of the
+  // layer at every frame of a scrub costs a look-up a pixel.
+  const double shades[2] = {0.75, 1.0};
+  std::vector<double> red[2], green[2];
+  for (int s = 0; s < 2; ++s) {
+    red[s].resize(std::size_t(width));
+    green[s].resize(std::size_t(height));
+    for (A_long x = 0; x < width; ++x)
+      red[s][std::size_t(x)] = shades[s] * (0.15 + 0.8 * x / std::max<A_long>(width - 1, 1));
+    for (A_long y = 0; y < height; ++y)
+      green[s][std::size_t(y)] = shades[s] * (0.25 + 0.6 * y / std::max<A_long>(height - 1, 1));
+  }
+  auto put = [depth](uint8_t *p, int i, double v) {
+    if (depth == 8) {
+      p[i] = uint8_t(v * 255.0 + 0.5);
+    } else if (depth == 16) {
+      uint16_t c = uint16_t(v * 32768.0 + 0.5);
+      std::memcpy(p + 2 * i, &c, 2);
+    } else {
+      float c = float(v);
+      std::memcpy(p + 4 * i, &c, 4);
+    }
+  };
+  const std::size_t bytes = std::size_t(image.PixelBytes());
   for (A_long y = 0; y < height; ++y) {
     uint8_t *row = image.Row(y);
     for (A_long x = 0; x < width; ++x) {
-      bool dark = (((x + shift) / 64) + (y / 64)) % 2 == 0;
-      double shade = dark ? 0.75 : 1.0;
-      double argb[4] = {1.0, shade * (0.15 + 0.8 * x / std::max<A_long>(width - 1, 1)),
-                        shade * (0.25 + 0.6 * y / std::max<A_long>(height - 1, 1)), shade * 0.55};
-      uint8_t *p = row + std::size_t(x) * std::size_t(image.PixelBytes());
-      for (int i = 0; i < 4; ++i) {
-        if (depth == 8) {
-          p[i] = uint8_t(argb[i] * 255.0 + 0.5);
-        } else if (depth == 16) {
-          uint16_t v = uint16_t(argb[i] * 32768.0 + 0.5);
-          std::memcpy(p + 2 * i, &v, 2);
-        } else {
-          float v = float(argb[i]);
-          std::memcpy(p + 4 * i, &v, 4);
-        }
-      }
+      const int s = (((x + shift) / 64) + (y / 64)) % 2 == 0 ? 0 : 1;
+      uint8_t *p = row + std::size_t(x) * bytes;
+      put(p, 0, 1.0);
+      put(p, 1, red[s][std::size_t(x)]);
+      put(p, 2, green[s][std::size_t(y)]);
+      put(p, 3, shades[s] * 0.55);
     }
   }
   return image;

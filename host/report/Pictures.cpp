@@ -51,10 +51,10 @@ cairo_surface_t *LayerSurface(const Layer &layer, long frame) {
   const int stride = cairo_image_surface_get_stride(made.get());
   for (A_long y = 0; y < layer.height; ++y) {
     auto *row = reinterpret_cast<uint32_t *>(data + std::size_t(y) * std::size_t(stride));
-    for (A_long x = 0; x < layer.width; ++x) {
-      const PF_Pixel p = pattern.At8(x, y);
-      row[x] = uint32_t(p.alpha) << 24 | uint32_t(p.red) << 16 | uint32_t(p.green) << 8 | p.blue;
-    }
+    // 8-bit pixels are alpha, red, green and blue bytes.
+    const uint8_t *p = pattern.Row(y);
+    for (A_long x = 0; x < layer.width; ++x, p += 4)
+      row[x] = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
   }
   cairo_surface_mark_dirty(made.get());
   surface = std::move(made);
