@@ -3,6 +3,8 @@
 // layer time is composition time minus the layer's start.
 #pragma once
 
+#include <cmath>
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -141,6 +143,8 @@ struct Project : ProjectModel {
   double CompTime(double layer_time) const {
     return layer.start + layer_time * layer.stretch / 100.0;
   }
+  // The frame of the layer a window shows at a composition time.
+  long LayerFrame(double comp_time) const { return std::lround(LayerTime(comp_time) * comp.fps); }
   // Index of the mask with this id, or -1.
   int MaskIndexById(AEGP_MaskIDVal id) const;
   // Called by whatever is about to make an undoable change to the model.

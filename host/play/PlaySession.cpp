@@ -137,7 +137,7 @@ Json PlaySession::View(WindowKind window, double time) {
   return view;
 }
 
-std::string PlaySession::LayerFrame(WindowKind window, double time) {
+std::string PlaySession::LayerPicture(WindowKind window, double time) {
   CheckTime(time);
   return WindowLayerPng(session_, window, time);
 }

@@ -42,7 +42,7 @@ class PlaySession {
   // The window as the page draws it at `time` (WindowView.h).
   Json View(WindowKind window, double time);
   // The layer alone in the window at `time`, as PNG bytes (report/Pictures.h).
-  std::string LayerFrame(WindowKind window, double time);
+  std::string LayerPicture(WindowKind window, double time);
   // The window as PNG bytes, with the overlay the module draws at `time`.
   std::string Picture(WindowKind window, double time);
   // The project dump, as orvane-host run --json writes it.

@@ -187,8 +187,6 @@ bool Server::Allowed(const std::string &host, const std::string &origin) const {
 
 void Server::Route(httplib::Server &server) {
   server.set_payload_max_length(kMaxRequestBytes);
-  // Idle connections the page keeps open do not hold up the end of the session for long.
-  server.set_keep_alive_timeout(1);
   server.set_pre_routing_handler([this](const Request &req, Response &res) {
     res.set_header("Cache-Control", "no-store");
     res.set_header("X-Content-Type-Options", "nosniff");
@@ -260,7 +258,8 @@ void Server::Route(httplib::Server &server) {
                SendJson(res, session_.View(WindowParam(req), TimeParam(req)));
              }));
   server.Get(api + "frame", act([this](const Request &req, Response &res) {
-               res.set_content(session_.LayerFrame(WindowParam(req), TimeParam(req)), "image/png");
+               res.set_content(session_.LayerPicture(WindowParam(req), TimeParam(req)),
+                               "image/png");
              }));
   server.Get(api + "picture", act([this](const Request &req, Response &res) {
                res.set_content(session_.Picture(WindowParam(req), TimeParam(req)), "image/png");

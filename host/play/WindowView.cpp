@@ -41,10 +41,6 @@ void Rounded(Json &j) {
 
 }  // namespace
 
-long LayerFrame(const Project &project, double time) {
-  return std::lround(project.LayerTime(time) * project.comp.fps);
-}
-
 Json WindowView(Session &session, WindowKind window, double time) {
   const Project &p = session.project();
   const PictureSize size = WindowPicture(p, session.view(), window);
@@ -69,7 +65,7 @@ Json WindowView(Session &session, WindowKind window, double time) {
           {"size", {size.width, size.height}},
           {"layer",
            {{"size", {p.layer.width, p.layer.height}},
-            {"frame", LayerFrame(p, time)},
+            {"frame", p.LayerFrame(time)},
             {"matrix", {x.x - o.x, x.y - o.y, y.x - o.x, y.y - o.y, o.x, o.y}}}},
           {"masks", masks},
           {"draw", drawing}};

@@ -13,7 +13,4 @@ namespace orvane::host::play {
 // do, for a window larger than the host draws.
 Json WindowView(Session &session, WindowKind window, double time);
 
-// The layer's frame that a window shows at `time`.
-long LayerFrame(const Project &project, double time);
-
 }  // namespace orvane::host::play

@@ -140,17 +140,6 @@ Json DumpProject(Session &session, const std::vector<StepRecord> &steps) {
 
 namespace {
 
-// A number as the JSON library writes it (its own shortest round-trip form; null when not finite).
-void PutNumber(std::string &out, double v) {
-  if (!std::isfinite(v)) {
-    out += "null";
-    return;
-  }
-  char buffer[64];
-  char *end = ::nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, v);
-  out.append(buffer, end);
-}
-
 void PutPad(std::string &out, int depth) { out.append(std::size_t(depth) * 2, ' '); }
 
 // The text of KeyJson(project, key).dump(2) at a nesting depth, without building the JSON value:
@@ -163,7 +152,7 @@ void KeyText(std::string &out, const Project &project, const Keyframe<Outline> &
   out += "\"scale\": " + std::to_string(key.at.scale) + ",\n";
   PutPad(out, depth + 1);
   out += "\"time\": ";
-  PutNumber(out, project.CompTime(key.time));
+  AppendJsonNumber(out, project.CompTime(key.time));
   out += ",\n";
   PutPad(out, depth + 1);
   out += "\"vertices\": ";
@@ -178,7 +167,7 @@ void KeyText(std::string &out, const Project &project, const Keyframe<Outline> &
     out += "[\n";
     for (int n = 0; n < (tangents ? 6 : 2); ++n) {
       PutPad(out, depth + 3);
-      PutNumber(out, numbers[n]);
+      AppendJsonNumber(out, numbers[n]);
       out += n + 1 < (tangents ? 6 : 2) ? ",\n" : "\n";
     }
     PutPad(out, depth + 2);

@@ -9,7 +9,8 @@ std::string XmlEscaped(const std::string &given) {
   // so do the two code points XML 1.0 leaves out.
   std::string text = ValidUtf8(given);
   for (const char *never : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
-    for (std::size_t at; (at = text.find(never)) != std::string::npos;) text.replace(at, 3, "\xEF\xBF\xBD");
+    for (std::size_t at; (at = text.find(never)) != std::string::npos;)
+      text.replace(at, 3, "\xEF\xBF\xBD");
   }
   std::string out;
   out.reserve(text.size());

@@ -70,7 +70,9 @@ int CreateNew(const std::string &path) {
 // A stream's buffer over the descriptor that created the file.
 class FdBuffer : public std::streambuf {
  public:
-  explicit FdBuffer(int fd) : fd_(fd), buffer_(1 << 16) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+  explicit FdBuffer(int fd) : fd_(fd), buffer_(1 << 16) {
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+  }
   bool failed() const { return failed_; }
 
  protected:
@@ -90,8 +92,10 @@ class FdBuffer : public std::streambuf {
     while (at < pptr() && !failed_) {
       const int n = WriteSome(fd_, at, std::size_t(pptr() - at));
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) failed_ = true;
-      else at += n;
+      if (n <= 0)
+        failed_ = true;
+      else
+        at += n;
     }
     setp(buffer_.data(), buffer_.data() + buffer_.size());
     return !failed_;

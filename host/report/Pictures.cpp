@@ -98,7 +98,7 @@ void PaintMaskedLayer(cairo_t *cr, Session &s, WindowKind window, double time, d
   const Project &p = s.project();
   const WindowMapping mapping = MappingOf(p, s.view(), window, time);
   const double t = p.LayerTime(time);
-  cairo_surface_t *layer = LayerSurface(p.layer, std::lround(t * p.comp.fps));
+  cairo_surface_t *layer = LayerSurface(p.layer, p.LayerFrame(time));
   bool any_closed = false;
   SurfacePtr mask = MakeSurface(CAIRO_FORMAT_A8, w, h);
   {
@@ -314,8 +314,7 @@ std::string WindowLayerPng(Session &session, WindowKind window, double time) {
   ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
   Background(cr.get(), size.width, size.height);
   LayerToWindowMatrix(cr.get(), MappingOf(p, session.view(), window, time), 1.0);
-  const long frame = std::lround(p.LayerTime(time) * p.comp.fps);
-  cairo_set_source_surface(cr.get(), LayerSurface(p.layer, frame), 0, 0);
+  cairo_set_source_surface(cr.get(), LayerSurface(p.layer, p.LayerFrame(time)), 0, 0);
   cairo_paint(cr.get());
   return FastPng(surface.get());
 }

@@ -57,28 +57,18 @@ Json MaskHead(const Project &project, std::size_t i) {
   return entry;
 }
 
-// A number as the JSON library writes it (its shortest form that reads back the same double).
-void PutNumber(std::string &out, double v) {
-  if (!std::isfinite(v)) {
-    out += "null";
-    return;
-  }
-  char buffer[64];
-  char *end = ::nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, v);
-  out.append(buffer, end);
-}
-
 // One mask key on a line of its own, as the JSON value {"tick", "scale", "time", "layer_time",
 // "closed", "vertices"} would be written, without making it: an hour's bake has millions.
 void PutKey(std::string &out, const Project &project, const OutlineKeys &keys, std::size_t k) {
   const A_Time at = keys.at(k);
   out += "{\"tick\": " + std::to_string(at.value) + ", \"scale\": " + std::to_string(at.scale) +
          ", \"time\": ";
-  PutNumber(out, project.CompTime(keys.time(k)));
+  AppendJsonNumber(out, project.CompTime(keys.time(k)));
   out += ", \"layer_time\": ";
-  PutNumber(out, keys.time(k));
+  AppendJsonNumber(out, keys.time(k));
   const Outline outline = keys.value(k);
-  out += outline.open ? ", \"closed\": false, \"vertices\": [" : ", \"closed\": true, \"vertices\": [";
+  out +=
+      outline.open ? ", \"closed\": false, \"vertices\": [" : ", \"closed\": true, \"vertices\": [";
   for (std::size_t i = 0; i < outline.vertices.size(); ++i) {
     const AEGP_MaskVertex &v = outline.vertices[i];
     const bool tangents = v.tan_in_x || v.tan_in_y || v.tan_out_x || v.tan_out_y;
@@ -86,14 +76,16 @@ void PutKey(std::string &out, const Project &project, const OutlineKeys &keys, s
     out += i ? ", [" : "[";
     for (int n = 0; n < (tangents ? 6 : 2); ++n) {
       if (n) out += ", ";
-      PutNumber(out, numbers[n]);
+      AppendJsonNumber(out, numbers[n]);
     }
     out += "]";
   }
   out += "]}";
 }
 
-std::string Compact(const Json &v) { return v.dump(-1, ' ', false, Json::error_handler_t::replace); }
+std::string Compact(const Json &v) {
+  return v.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
 
 }  // namespace
 
@@ -103,7 +95,7 @@ void WriteProjectFile(std::ostream &out, const Project &project, const Json &com
   out << " \"comp\": " << Compact(comp.is_object() ? comp : Json::object()) << ",\n";
   out << " \"layer\": " << Compact(layer.is_object() ? layer : Json::object()) << ",\n";
   std::string text;
-  PutNumber(text, project.time);
+  AppendJsonNumber(text, project.time);
   out << " \"time\": " << text << ",\n \"params\": {";
   const Json params = Params(project);
   bool first = true;

@@ -7,6 +7,16 @@
 
 namespace orvane::host {
 
+void AppendJsonNumber(std::string &out, double v) {
+  if (!std::isfinite(v)) {
+    out += "null";
+    return;
+  }
+  char buffer[64];
+  char *end = ::nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, v);
+  out.append(buffer, end);
+}
+
 Json ParamValueJson(const EffectParam &param, const StreamValue &value) {
   const double *v = value.v;
   switch (TypeOf(param.def).shape) {

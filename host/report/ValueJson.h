@@ -9,6 +9,9 @@
 namespace orvane::host {
 
 Json ParamValueJson(const EffectParam &param, const StreamValue &value);
+// Appends a number as the JSON library writes it (its shortest form that reads back the same
+// double; null when not finite), for writers that stream without making JSON values.
+void AppendJsonNumber(std::string &out, double v);
 // A vertex: [x, y], or the six numbers when it has tangents.
 Json VertexJson(const AEGP_MaskVertex &v);
 // The offsets of an expression, in the forms a scenario gives them.
