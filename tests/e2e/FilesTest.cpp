@@ -76,8 +76,9 @@ TEST(Outputs, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritt
   const std::string picture =
       Write(dir + "/pictures.json",
             R"({"steps": [{"do": "apply"}, {"do": "png", "file": "project.json"}]})");
+  // One picture named twice, the second time through an empty part of the path.
   const std::string twice = Write(dir + "/twice.json", R"({"steps": [{"do": "apply"},
-      {"do": "png", "file": "a.png"}, {"do": "png", "file": "sub/../a.png"}]})");
+      {"do": "png", "file": "sub/a.png"}, {"do": "png", "file": "sub//a.png"}]})");
   struct Case {
     std::string args, expected;
   };
@@ -102,10 +103,14 @@ TEST(Outputs, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritt
   EXPECT_EQ(Read(module), module_bytes);
   EXPECT_FALSE(fs::exists(dir + "/out/project.json"));
   EXPECT_FALSE(fs::exists(dir + "/out2/project.json"));
-  // "sub/../a.png" is refused as a way out of the folder before the first picture is written.
+  // Refused before the first picture is written, and for being the other step's file.
   auto r = RunHost("run " + twice + " --quiet --out " + dir + "/out3");
   EXPECT_EQ(r.code, 2);
-  EXPECT_FALSE(fs::exists(dir + "/out3/a.png"));
+  EXPECT_TRUE(OneLine(r.out)) << r.out;
+  EXPECT_NE(r.out.find("step 3 (png) " + dir + "/out3/sub//a.png is also step 2 (png)"),
+            std::string::npos)
+      << r.out;
+  EXPECT_FALSE(fs::exists(dir + "/out3/sub/a.png"));
 }
 
 TEST(Outputs, TheSamePictureWrittenByTwoStepsIsRefused) {
@@ -222,8 +227,15 @@ TEST(Outputs, PicturesGoToSubfoldersOfTheOutputFolderAndNeverOutOfIt) {
   fs::create_directories(dir + "/linked");
   fs::create_directory_symlink(outside, dir + "/linked/away");
   fs::create_symlink(outside + "/x.png", dir + "/linked/x.png");
-  for (const char *name :
-       {"../escape.png", "/tmp/escape.png", "sub/../../escape.png", "away/escape.png", "x.png"}) {
+  // An absolute name is refused even where it would land inside the output folder.
+  const std::string inside = "must be a file name inside the output folder";
+  const std::string link = "passes through the link";
+  const std::pair<std::string, std::string> refused[] = {
+      {"../escape.png", inside},         {outside + "/escape.png", inside},
+      {dir + "/linked/in.png", inside},  {"sub/../../escape.png", inside},
+      {"sub/../in.png", inside},         {"away/escape.png", link + " " + dir + "/linked/away;"},
+      {"x.png", link + " " + dir + "/linked/x.png;"}};
+  for (const auto &[name, why] : refused) {
     SCOPED_TRACE(name);
     const std::string bad = Write(
         dir + "/bad.json",
@@ -231,11 +243,17 @@ TEST(Outputs, PicturesGoToSubfoldersOfTheOutputFolderAndNeverOutOfIt) {
     r = RunHost("run " + bad + " --quiet --out " + dir + "/linked");
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(OneLine(r.out)) << r.out;
-    EXPECT_NE(r.out.find("step 2 (png)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("step 2 (png): \"file\" " + name + " " + why), std::string::npos)
+        << r.out;
   }
   EXPECT_TRUE(Entries(outside).empty());
   EXPECT_FALSE(fs::exists(dir + "/escape.png"));
-  EXPECT_FALSE(fs::exists("/tmp/escape.png"));
+  // The output folder holds its two links and nothing the refused steps would have written.
+  std::vector<std::string> linked;
+  for (const auto &e : fs::directory_iterator(dir + "/linked"))
+    linked.push_back(e.path().filename().string());
+  std::sort(linked.begin(), linked.end());
+  EXPECT_EQ(linked, (std::vector<std::string>{"away", "x.png"}));
 }
 
 // ---- a run cut short ----

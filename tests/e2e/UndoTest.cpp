@@ -132,9 +132,24 @@ TEST_F(Undo, WithOnSetTheRerenderAfterAnUndoTakesItsPlace) {
   EXPECT_TRUE(model() == after);
 }
 
+// Both ends of the history: before the first entry, and once every entry is undone (there is
+// something to redo then, and nothing to undo), each refused with the step that asked.
 TEST_F(Undo, NothingToUndoOrRedoIsNamedAsTheStepsError) {
-  EXPECT_THROW(Play(R"([{"do": "undo"}])"), std::exception);
-  EXPECT_THROW(Play(R"([{"do": "redo"}])"), std::exception);
+  Play("[]");
+  const auto refused = [&](const std::string &steps) {
+    try {
+      Play(steps);
+    } catch (const std::exception &e) {
+      return std::string(e.what());
+    }
+    return std::string("taken");
+  };
+  EXPECT_EQ(refused(R"([{"do": "undo"}])"), "step 1 (undo): there is nothing to undo");
+  EXPECT_EQ(refused(R"([{"do": "redo"}])"), "step 1 (redo): there is nothing to redo");
+  Play(R"([{"do": "press", "param": "Create Mask"}, {"do": "undo", "count": 2}])");
+  EXPECT_EQ(refused(R"([{"do": "undo"}])"), "step 1 (undo): there is nothing to undo");
+  EXPECT_EQ(project().undo.size(), 0u);
+  EXPECT_EQ(project().undo.redo_entries(), (Strings{"Create Masks", "Move Masks"}));
 }
 
 // Going back over the change and its "Move Masks" in one step, as a click in the History panel

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """`orvane-host validate --junit FILE` writes a JUnit report that a standard XML reader reads:
-one test case per check, a failure with its messages (quotes and all) where a check failed, and a
-module path that is not UTF-8 shown with U+FFFD (as `validate --json` shows it) rather than
-making the file ill-formed.
+one test case per check, a failure with its messages (quotes and all) where a check failed, a
+module path with XML's own characters given back as it was, and one that is not UTF-8 or holds a
+control character shown with U+FFFD (as `validate --json` shows it) rather than making the file
+ill-formed.
 
   check_junit.py ORVANE_HOST MODULE BROKEN_MODULE
 """
@@ -51,6 +52,16 @@ def main():
         suite = root.find("./testsuite")
         if code != 0 or suite is None or not suite.get("name", "").endswith("m\ufffd.so"):
             problems.append(f"a path that is not UTF-8: exit {code}, "
+                            f"{ET.tostring(root, encoding='unicode')[:300]}")
+        # XML's own characters, a tab and a control character XML 1.0 cannot carry: the first
+        # come back as they were, the last as U+FFFD.
+        marked = os.path.join(os.fsencode(tmp), b"a&b<c>d\"e'f\tg\x01h.so")
+        shutil.copyfile(module, marked)
+        code, root = junit(host, marked, "property_list", Path(tmp) / "marked.xml")
+        suite = root.find("./testsuite")
+        if code != 0 or suite is None or \
+                not suite.get("name", "").endswith("a&b<c>d\"e'f\tg\ufffdh.so"):
+            problems.append(f"a path with XML's characters: exit {code}, "
                             f"{ET.tostring(root, encoding='unicode')[:300]}")
         r = subprocess.run([host, "validate", odd, "--reproduce", "property_list", "--json"],
                            capture_output=True)
