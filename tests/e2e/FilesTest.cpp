@@ -231,9 +231,12 @@ TEST(Outputs, PicturesGoToSubfoldersOfTheOutputFolderAndNeverOutOfIt) {
   const std::string inside = "must be a file name inside the output folder";
   const std::string link = "passes through the link";
   const std::pair<std::string, std::string> refused[] = {
-      {"../escape.png", inside},         {outside + "/escape.png", inside},
-      {dir + "/linked/in.png", inside},  {"sub/../../escape.png", inside},
-      {"sub/../in.png", inside},         {"away/escape.png", link + " " + dir + "/linked/away;"},
+      {"../escape.png", inside},
+      {outside + "/escape.png", inside},
+      {dir + "/linked/in.png", inside},
+      {"sub/../../escape.png", inside},
+      {"sub/../in.png", inside},
+      {"away/escape.png", link + " " + dir + "/linked/away;"},
       {"x.png", link + " " + dir + "/linked/x.png;"}};
   for (const auto &[name, why] : refused) {
     SCOPED_TRACE(name);
@@ -243,8 +246,7 @@ TEST(Outputs, PicturesGoToSubfoldersOfTheOutputFolderAndNeverOutOfIt) {
     r = RunHost("run " + bad + " --quiet --out " + dir + "/linked");
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(OneLine(r.out)) << r.out;
-    EXPECT_NE(r.out.find("step 2 (png): \"file\" " + name + " " + why), std::string::npos)
-        << r.out;
+    EXPECT_NE(r.out.find("step 2 (png): \"file\" " + name + " " + why), std::string::npos) << r.out;
   }
   EXPECT_TRUE(Entries(outside).empty());
   EXPECT_FALSE(fs::exists(dir + "/escape.png"));

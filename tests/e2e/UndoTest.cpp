@@ -204,7 +204,7 @@ TEST_F(Undo, ADragIsOneEntryFromThePressToTheRelease) {
   EXPECT_FALSE(drag.by_render);
   ASSERT_EQ(drag.joined.size(), 1u);
   EXPECT_EQ(drag.joined[0].first, "Move Masks");
-  EXPECT_EQ(drag.joined[0].second, 4u);  // a render after each move, the release's included
+  EXPECT_EQ(drag.joined[0].second, 4u);   // a render after each move, the release's included
   EXPECT_EQ(value(PARAM_WIDTH(0)), 240);  // 2 x (440 - 320)
   Play(R"([{"do": "undo"}])");
   EXPECT_TRUE(model() == before);
