@@ -159,25 +159,43 @@ macos: deps-macos
 	@echo "  codesign --force --sign - OrvaneTavolin.plugin   (or --sign \"Developer ID Application: ...\")"
 endif
 
-# A long fuzz run (FUZZ_SECONDS, ten minutes by default); new inputs stay in build/fuzz/.
+# A long fuzz run (FUZZ_SECONDS, ten minutes by default) that adds to the corpus in the repository:
+# the run starts from tests/fuzz/<corpus>/ and writes what it finds into build/fuzz/, and at the end
+# the corpus and the finds are merged (libFuzzer's -merge=1: the fewest, smallest inputs that keep
+# every feature either had) and the merged set replaces the corpus, so the next run, and `make
+# test`'s short run, start from all this one reached. Commit the corpus to keep what it found.
 # FUZZ_TARGET=session drives the module through the host (the default); FUZZ_TARGET=scenario
-# feeds arbitrary scenario files to the host's reader and runner. FUZZ_JOBS=2 runs two fuzzing
+# feeds arbitrary scenario files to the host's reader and runner; FUZZ_TARGET=project arbitrary
+# project files to `open`, and saves and reopens what it accepts. FUZZ_JOBS=2 runs two fuzzing
 # processes side by side (libFuzzer's fork mode: one corpus, crashes kept as in one process), one
 # a core here.
 FUZZ_SECONDS ?= 600
 FUZZ_TARGET ?= session
 FUZZ_JOBS ?= 1
 fuzz_jobs := $(if $(filter-out 0 1,$(strip $(FUZZ_JOBS))),-fork=$(strip $(FUZZ_JOBS)))
+# Per target: the program with its options, the prefix of what it writes into build/fuzz/, and
+# the corpus in the repository.
 fuzz_bin_session := orvane_fuzz
-fuzz_dirs_session := build/fuzz/ build/fuzz/fuzz-corpus tests/fuzz/corpus
+fuzz_dirs_session := build/fuzz/ tests/fuzz/corpus
 fuzz_bin_scenario := orvane_scenario_fuzz -dict=tests/fuzz/scenario.dict
-fuzz_dirs_scenario := build/fuzz/scenario- build/fuzz/scenario-fuzz-corpus tests/fuzz/scenario-corpus
+fuzz_dirs_scenario := build/fuzz/scenario- tests/fuzz/scenario-corpus
+fuzz_bin_project := orvane_project_fuzz -dict=tests/fuzz/project.dict
+fuzz_dirs_project := build/fuzz/project- tests/fuzz/project-corpus
+fuzz_prefix = $(word 1,$(fuzz_dirs_$(FUZZ_TARGET)))
+fuzz_corpus = $(word 2,$(fuzz_dirs_$(FUZZ_TARGET)))
 fuzz: build-fuzz
-	@[ -n "$(fuzz_bin_$(FUZZ_TARGET))" ] || { echo "FUZZ_TARGET is session or scenario"; exit 2; }
-	mkdir -p $(word 2,$(fuzz_dirs_$(FUZZ_TARGET)))
-	build/fuzz/bin/$(fuzz_bin_$(FUZZ_TARGET)) $(fuzz_jobs) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  -artifact_prefix=$(word 1,$(fuzz_dirs_$(FUZZ_TARGET))) \
-	  $(wordlist 2,3,$(fuzz_dirs_$(FUZZ_TARGET)))
+	@[ -n "$(fuzz_bin_$(FUZZ_TARGET))" ] || { echo "FUZZ_TARGET is session, scenario or project"; exit 2; }
+	rm -rf $(fuzz_prefix)finds $(fuzz_prefix)merged && mkdir -p $(fuzz_prefix)finds $(fuzz_prefix)merged
+	@# What a run found is merged even when it stopped on a finding; the finding's status is kept.
+	@status=0; build/fuzz/bin/$(fuzz_bin_$(FUZZ_TARGET)) $(fuzz_jobs) -max_total_time=$(FUZZ_SECONDS) \
+	  -print_final_stats=1 -artifact_prefix=$(fuzz_prefix) $(fuzz_prefix)finds $(fuzz_corpus) || status=$$?; \
+	build/fuzz/bin/$(fuzz_bin_$(FUZZ_TARGET)) -merge=1 $(fuzz_prefix)merged $(fuzz_corpus) $(fuzz_prefix)finds \
+	  > $(fuzz_prefix)merge.log 2>&1 || { cat $(fuzz_prefix)merge.log; exit 1; }; \
+	grep -E "^MERGE-OUTER: [0-9]+ new files" $(fuzz_prefix)merge.log; \
+	if [ -z "$$(ls -A $(fuzz_prefix)merged)" ]; then echo "fuzz: the merge kept nothing; $(fuzz_corpus) left as it was"; exit 1; fi; \
+	rm -f $(fuzz_corpus)/* && cp $(fuzz_prefix)merged/* $(fuzz_corpus)/ && \
+	echo "$(fuzz_corpus): $$(ls $(fuzz_corpus) | wc -l) inputs, $$(du -sk $(fuzz_corpus) | cut -f1) KiB (git status shows what changed)"; \
+	exit $$status
 
 # Plants one small fault at a time in the module's sources (or MUTATION_FILES=host, the host's),
 # in a private clone of HEAD (build/mutation/tree, removed afterwards; the working tree is never
