@@ -95,14 +95,16 @@ void Session::FillParams(ParamArray &array, const CommandContext &context) {
   const double dx = Factor(context.downsample_x), dy = Factor(context.downsample_y);
   double t = project_.LayerTime(context.time);
   for (std::size_t i = 0; i < params.size(); ++i) {
-    array.defs[i] = params[i].def;
+    PF_ParamDef &def = array.defs[i];
+    def = params[i].def;
     // The id shares its storage with the change flags, which the module sets to report changes.
-    array.defs[i].uu.change_flags = PF_ChangeFlag_NONE;
+    def.uu.change_flags = PF_ChangeFlag_NONE;
+    // Every command hands over every parameter: the type's row is looked up once for each.
+    const ParamType &type = TypeOf(def);
     // Text lives in the project's strings, which move as the parameter list grows.
-    if (const A_char **text = TypeOf(array.defs[i]).text(array.defs[i]))
-      *text = params[i].text.c_str();
+    if (const A_char **text = type.text(def)) *text = params[i].text.c_str();
     // The application hands parameters over with their expressions applied.
-    if (params[i].has_stream()) WriteValue(array.defs[i], params[i].At(t, false), dx, dy);
+    if (type.has_stream) type.write(def, params[i].At(t, false), dx, dy);
   }
   array.ptrs.resize(array.defs.size());
   for (std::size_t i = 0; i < array.defs.size(); ++i) array.ptrs[i] = &array.defs[i];
@@ -115,7 +117,7 @@ std::size_t Session::TakeOverChanged(ParamArray &array, const CommandContext &co
   for (std::size_t i = 0; i < params.size() && i < array.defs.size(); ++i) {
     if (!(array.defs[i].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) || !params[i].has_stream())
       continue;
-    WillChange(true);
+    WillChange(UndoHistory::ParamPart(i));
     params[i].stream.Set(t, Ticks(context.time, project_.comp.time_scale),
                          ReadValue(array.defs[i]));
     ++changed;

@@ -8,6 +8,14 @@ namespace {
 // What an unknown suite refused with an error "has" as its table: never meant to be called.
 const char kNoTable[64] = {};
 
+// The entry of a suite, made the first time it is named.
+template <typename T>
+T &Entry(SuiteMap<T> &map, const SuiteName &name) {
+  auto it = map.find(name);
+  if (it == map.end()) it = map.emplace(SuiteKey(name.first, name.second), T()).first;
+  return it->second;
+}
+
 // Suites are counted here rather than as host calls; a trace shows them in the order they come.
 SPErr AcquireSuite(const char *name, int32_t version, const void **suite) {
   SPErr err = Session::Current().suites().Acquire(name, version, suite);
@@ -33,10 +41,10 @@ void SuiteRegistry::Provide(const std::string &name, int version, const void *ta
 }
 
 SPErr SuiteRegistry::Acquire(const char *name, int version, const void **suite) {
-  SuiteKey key{name ? name : "", version};
-  SuiteUse &use = uses_[key];
+  const SuiteName key{name ? name : "", version};
+  SuiteUse &use = Entry(uses_, key);
   auto it = tables_.find(key);
-  if (it == tables_.end() || withheld_.count(key)) {
+  if (it == tables_.end() || (!withheld_.empty() && withheld_.count(key))) {
     use.refused = true;
     // The table written with an error is a real one, so a module that ignores the error works
     // on but gives back a suite it was never counted as holding, which the balance shows.
@@ -47,25 +55,27 @@ SPErr SuiteRegistry::Acquire(const char *name, int version, const void **suite) 
     return refusal_ == Refusal::NullTable ? 0 : kSuiteNotFound;
   }
   ++use.acquired;
-  ++balance_[key];
+  ++Entry(balance_, key);
   if (suite) *suite = it->second;
   return 0;
 }
 
 SPErr SuiteRegistry::Release(const char *name, int version) {
-  SuiteKey key{name ? name : "", version};
-  SuiteUse &use = uses_[key];
+  const SuiteName key{name ? name : "", version};
+  SuiteUse &use = Entry(uses_, key);
   ++use.released;
-  --balance_[key];
+  --Entry(balance_, key);
   return use.released > use.acquired ? kSuiteNotFound : 0;
 }
 
 std::map<SuiteKey, int> SuiteRegistry::TakeImbalance() {
   std::map<SuiteKey, int> out;
-  for (const auto &[key, n] : balance_) {
+  // The counts go back to zero and their entries stay, so that a command costs no allocation for
+  // the suites the commands before it asked for.
+  for (auto &[key, n] : balance_) {
     if (n) out[key] = n;
+    n = 0;
   }
-  balance_.clear();
   return out;
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,19 @@
 namespace orvane::host {
 
 using SuiteKey = std::pair<std::string, int>;
+// A suite as the module names it, looked up without copying its name: a module asks for a suite
+// by name in every command, often several times.
+using SuiteName = std::pair<std::string_view, int>;
+struct SuiteOrder {
+  using is_transparent = void;
+  template <typename A, typename B>
+  bool operator()(const A &a, const B &b) const {
+    const int by_name = std::string_view(a.first).compare(std::string_view(b.first));
+    return by_name < 0 || (by_name == 0 && a.second < b.second);
+  }
+};
+template <typename T>
+using SuiteMap = std::map<SuiteKey, T, SuiteOrder>;
 
 struct SuiteUse {
   int acquired = 0;
@@ -45,7 +59,7 @@ class SuiteRegistry {
   SPErr Release(const char *name, int version);
 
   // Per-suite counts of every suite provided or asked for.
-  const std::map<SuiteKey, SuiteUse> &uses() const { return uses_; }
+  const SuiteMap<SuiteUse> &uses() const { return uses_; }
   // Suites acquired and released unequally often since the last call, with the difference;
   // read after each command.
   std::map<SuiteKey, int> TakeImbalance();
@@ -56,11 +70,11 @@ class SuiteRegistry {
   const SPBasicSuite *basic() const { return &basic_; }
 
  private:
-  std::map<SuiteKey, const void *> tables_;
-  std::map<SuiteKey, SuiteUse> uses_;
-  std::set<SuiteKey> withheld_;
+  SuiteMap<const void *> tables_;
+  SuiteMap<SuiteUse> uses_;
+  std::set<SuiteKey, SuiteOrder> withheld_;
   Refusal refusal_ = Refusal::ErrorNoTable;
-  std::map<SuiteKey, int> balance_;  // acquires less releases, per suite, in this command
+  SuiteMap<int> balance_;  // acquires less releases, per suite, in this command
   SPBasicSuite basic_{};
 };
 
