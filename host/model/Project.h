@@ -148,7 +148,7 @@ struct Project : ProjectModel {
   // Index of the mask with this id, or -1.
   int MaskIndexById(AEGP_MaskIDVal id) const;
   // Called by whatever is about to make an undoable change to the model.
-  void WillChange() { undo.WillChange(*this); }
+  void WillChange(UndoHistory::Part part = {}) { undo.WillChange(*this, part); }
 };
 
 }  // namespace orvane::host

@@ -81,10 +81,15 @@ bool Same(const Mask &a, const Mask &b) {
 // A definition is the module's own record, copied whole; its text pointer is only set while it
 // is handed over, so it is left out.
 bool Same(const PF_ParamDef &a, const PF_ParamDef &b) {
-  PF_ParamDef x = a, y = b;
-  if (const A_char **text = TypeOf(x).text(x)) *text = nullptr;
-  if (const A_char **text = TypeOf(y).text(y)) *text = nullptr;
-  return std::memcmp(&x, &y, sizeof x) == 0;
+  if (a.param_type != b.param_type) return false;
+  // The bytes on either side of the text pointer, which sits where the type's row says.
+  const auto *x = reinterpret_cast<const unsigned char *>(&a);
+  const auto *y = reinterpret_cast<const unsigned char *>(&b);
+  const A_char **text = TypeOf(a).text(const_cast<PF_ParamDef &>(a));
+  if (!text) return std::memcmp(x, y, sizeof a) == 0;
+  const std::size_t at = std::size_t(reinterpret_cast<const unsigned char *>(text) - x);
+  const std::size_t end = at + sizeof *text;
+  return std::memcmp(x, y, at) == 0 && std::memcmp(x + end, y + end, sizeof a - end) == 0;
 }
 
 bool Same(const EffectParam &a, const EffectParam &b) {
@@ -120,8 +125,8 @@ bool operator==(const Layer &a, const Layer &b) {
 
 bool SameComposition(const Composition &x, const Composition &y) {
   return std::tie(x.width, x.height, x.fps, x.time_scale, x.duration, x.work_start,
-                  x.work_duration) ==
-         std::tie(y.width, y.height, y.fps, y.time_scale, y.duration, y.work_start, y.work_duration);
+                  x.work_duration) == std::tie(y.width, y.height, y.fps, y.time_scale, y.duration,
+                                               y.work_start, y.work_duration);
 }
 
 bool SameMask(const Mask &a, const Mask &b) { return Same(a, b); }

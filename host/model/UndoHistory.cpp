@@ -9,10 +9,6 @@ namespace orvane::host {
 
 namespace {
 
-std::shared_ptr<ProjectModel> Copy(const ProjectModel &now) {
-  return std::make_shared<ProjectModel>(now);
-}
-
 // A layer's own settings without its masks, which an entry keeps one by one.
 Layer Settings(const Layer &layer) {
   Layer out = layer;
@@ -22,19 +18,55 @@ Layer Settings(const Layer &layer) {
 
 }  // namespace
 
+// The model as an entry found it: everything but the parameters from its first change on, and
+// each parameter from the first change to it (all of them after a change to anything).
+struct UndoHistory::Kept {
+  ProjectModel model;  // its effect's parameter list empty, unless all_params
+  std::size_t param_count = 0;
+  bool all_params = false;
+  std::vector<std::pair<std::size_t, EffectParam>> params;  // when not all, in the order kept
+
+  explicit Kept(const ProjectModel &now) : param_count(now.effect.params.size()) {
+    model.comp = now.comp;
+    model.layer = now.layer;
+    model.effect.applied = now.effect.applied;
+    model.effect.ui_registered = now.effect.ui_registered;
+    model.effect.ui = now.effect.ui;
+  }
+  void Add(const ProjectModel &now, Part part) {
+    if (all_params || part.kind == Part::Model) return;
+    const auto &list = now.effect.params;
+    if (part.kind == Part::Anything || list.size() != param_count) {
+      // Every parameter as it was: those kept already, the others as they are now.
+      model.effect.params = list;
+      for (auto &[i, param] : params) {
+        if (i < model.effect.params.size()) model.effect.params[i] = std::move(param);
+      }
+      params.clear();
+      all_params = true;
+      return;
+    }
+    for (const auto &[i, param] : params) {
+      if (i == part.param) return;
+    }
+    if (part.param < list.size()) params.emplace_back(part.param, list[part.param]);
+  }
+};
+
 // What an entry changed: each part of the model that differs between before and after, as it is
 // not in the project now. Swapping them with the project's goes back or forth across the entry.
 struct UndoHistory::Change {
   std::optional<Composition> comp;
-  std::optional<Layer> layer;  // settings only; masks below
+  std::optional<Layer> layer;              // settings only; masks below
   std::optional<std::vector<Mask>> masks;  // all of them, when masks came or went
   std::vector<std::pair<std::size_t, Mask>> mask_at;
-  std::optional<EffectInstance> effect;  // settings only; parameters below
+  std::optional<EffectInstance> effect;            // settings only; parameters below
   std::optional<std::vector<EffectParam>> params;  // all of them, when the list changed
   std::vector<std::pair<std::size_t, EffectParam>> param_at;
 
-  // The parts of `before` (which is used up) that differ from `now`.
-  Change(ProjectModel &&before, const ProjectModel &now) {
+  // The parts of `kept` (which is used up) that differ from `now`.
+  Change(Kept &&kept, const ProjectModel &now) {
+    ProjectModel &before = kept.model;
     if (!SameComposition(before.comp, now.comp)) comp = before.comp;
     std::vector<Mask> old_masks = std::move(before.layer.masks);
     if (!(before.layer == Settings(now.layer))) layer = std::move(before.layer);
@@ -52,7 +84,14 @@ struct UndoHistory::Change {
     std::vector<EffectParam> old_params = std::move(before.effect.params);
     if (!SameEffectSettings(before.effect, now.effect)) effect = std::move(before.effect);
     const auto &params_now = now.effect.params;
-    if (old_params.size() != params_now.size()) {
+    if (!kept.all_params) {
+      // Only the parameters changed since the entry began were kept, and the list is as long as
+      // it was (a list that grows or shrinks keeps them all).
+      for (auto &[i, param] : kept.params) {
+        if (i < params_now.size() && !SameParam(param, params_now[i]))
+          param_at.emplace_back(i, std::move(param));
+      }
+    } else if (old_params.size() != params_now.size()) {
       params = std::move(old_params);
     } else {
       for (std::size_t i = 0; i < old_params.size(); ++i) {
@@ -111,15 +150,20 @@ bool UndoHistory::EndGroup(const ProjectModel &now) {
   return true;
 }
 
-void UndoHistory::WillChange(const ProjectModel &now) {
+void UndoHistory::WillChange(const ProjectModel &now, Part part) {
   const Owner owner = CurrentOwner();
   if (!pending_ || pending_->owner != owner) {
     if (pending_) Close(now);
     std::string name = owner == Owner::Group    ? open_.front()
                        : owner == Owner::Action ? *action_
                                                 : call_;
-    pending_ = Pending{owner, std::move(name), Copy(now), owner != Owner::Action && renders_, {}};
+    pending_ = Pending{owner,
+                       std::move(name),
+                       std::make_shared<Kept>(now),
+                       owner != Owner::Action && renders_,
+                       {}};
   }
+  Keep(now, part);
   if (owner == Owner::Action && !open_.empty() && !group_joined_) {
     group_joined_ = true;
     auto &joined = pending_->joined;
@@ -129,6 +173,12 @@ void UndoHistory::WillChange(const ProjectModel &now) {
       joined.emplace_back(open_.front(), 1);
   }
 }
+
+void UndoHistory::Touch(const ProjectModel &now, Part part) {
+  if (pending_) Keep(now, part);
+}
+
+void UndoHistory::Keep(const ProjectModel &now, Part part) { pending_->before->Add(now, part); }
 
 void UndoHistory::BeginAction(const std::string &name, bool spans_groups) {
   action_ = name;

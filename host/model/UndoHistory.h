@@ -37,10 +37,26 @@ class UndoHistory {
   void StartGroup(const std::string &name, const ProjectModel &now);
   // Ends the innermost group; false (and a problem) when none was open.
   bool EndGroup(const ProjectModel &now);
+  // What a change is to: the model but the effect's parameters (the composition, the layer, its
+  // masks, the effect's settings), one parameter, or anything, parameters included.
+  struct Part {
+    enum Kind { Model, Param, Anything };
+    constexpr Part(Kind k = Anything, std::size_t index = 0) : kind(k), param(index) {}
+    Kind kind;
+    std::size_t param;  // of a Param
+  };
+  static Part ModelPart() { return {Part::Model, 0}; }
+  static Part ParamPart(std::size_t index) { return {Part::Param, index}; }
   // Said before every undoable change to the model: the first change of an entry keeps the
-  // model as it was (mask keys shared with it until they change), and the entry keeps of it only
-  // the parts that changed once it ends.
-  void WillChange(const ProjectModel &now);
+  // model but its parameters as they were (mask keys shared with it until they change), and each
+  // change to a parameter keeps that parameter as it was, so that an entry costs what it touched
+  // and not a copy of the effect's hundreds of parameters. The entry keeps of these only what
+  // changed once it ends.
+  void WillChange(const ProjectModel &now, Part part = Part());
+  // Said before a change that makes no entry of its own (the module's display state): the entry
+  // being made, if there is one, keeps the part as it was, as it keeps whatever else changes
+  // while it is open.
+  void Touch(const ProjectModel &now, Part part);
 
   // The user's own action (a value set, a mask drawn, a button pressed), named as the
   // application names it; it ends with EndAction, after the application has told the module.
@@ -74,14 +90,16 @@ class UndoHistory {
 
  private:
   enum class Owner { Group, Action, Call };
+  struct Kept;
   struct Pending {
     Owner owner;
     std::string name;
-    std::shared_ptr<ProjectModel> before;
+    std::shared_ptr<Kept> before;
     bool by_render = false;
     std::vector<std::pair<std::string, std::size_t>> joined;
   };
   Owner CurrentOwner() const;
+  void Keep(const ProjectModel &now, Part part);
   // Ends the entry being made: kept when the model differs from where it started.
   void Close(const ProjectModel &now);
 

@@ -45,6 +45,8 @@ PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) 
   auto &params = s.project().effect.params;
   // Only appending is supported, which is all an effect with a fixed table needs.
   if (index != -1 && index != PF_ParamIndex(params.size())) return PF_Err_INVALID_INDEX;
+  // A list that grows while an entry is being made is kept whole by it.
+  s.project().undo.Touch(s.project(), UndoHistory::Part());
   EffectParam param;
   param.def = *def;
   param.def.name[PF_MAX_EFFECT_PARAM_NAME_LEN] = '\0';

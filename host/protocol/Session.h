@@ -111,7 +111,8 @@ class Session {
   RenderResult Render(const CommandContext &context, int depth = 8);
   // The user is about to change the project: an entry named `name` in the undo history, which
   // the next ParamChanged (or the undo history's EndAction) ends.
-  void BeginUserChange(const std::string &name);
+  // `part` is what the user changes (anything, unless said).
+  void BeginUserChange(const std::string &name, UndoHistory::Part part = {});
   // The reaction of the application to a parameter the user changed (or a button pressed): the
   // supervised command (the end of the user's undo entry), then what follows an action.
   void ParamChanged(int index);
@@ -123,10 +124,10 @@ class Session {
     std::uint64_t any = 0;
     std::uint64_t params = 0;  // of them, to the effect's parameter values
   };
-  void WillChange(bool parameter) {
-    project_.WillChange();
+  void WillChange(UndoHistory::Part part) {
+    project_.WillChange(part);
     ++changes_.any;
-    if (parameter) ++changes_.params;
+    if (part.kind != UndoHistory::Part::Model) ++changes_.params;
   }
   // An action of the user: where its commands start, and the changes counted before it.
   struct Action {

@@ -21,9 +21,9 @@ std::string Session::ChangeName(int index) const {
   return (param.def.param_type == PF_Param_BUTTON ? "Press \"" : "Change \"") + param.name + "\"";
 }
 
-void Session::BeginUserChange(const std::string &name) {
+void Session::BeginUserChange(const std::string &name, UndoHistory::Part part) {
   project_.undo.BeginAction(name);
-  project_.WillChange();
+  project_.WillChange(part);
 }
 
 void Session::ParamChanged(int index) {

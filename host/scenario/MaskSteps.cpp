@@ -7,7 +7,7 @@ namespace orvane::host {
 
 void ScenarioRunner::DoMask(const Json &step, StepRecord &) {
   Project &project = session_.project();
-  session_.BeginUserChange("New Mask");
+  session_.BeginUserChange("New Mask", UndoHistory::ModelPart());
   Layer &layer = project.layer;
   Mask mask = layer.NewMask();
   if (step.contains("color")) {
@@ -37,7 +37,7 @@ void ScenarioRunner::DoDeleteMask(const Json &step, StepRecord &) {
     throw BadInput("\"index\" must be a mask index from 0 to " +
                    std::to_string(long(masks.size()) - 1));
   }
-  session_.BeginUserChange("Delete Mask");
+  session_.BeginUserChange("Delete Mask", UndoHistory::ModelPart());
   masks.erase(masks.begin() + step.at("index").get<long>());
   project.undo.EndAction(project);
   if (project.effect.applied) session_.FinishAction(session_.BeginAction(), true, false);

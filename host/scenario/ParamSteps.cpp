@@ -44,7 +44,8 @@ void ScenarioRunner::DoSet(const Json &step, StepRecord &) {
   EffectParam &param = project.effect.params[std::size_t(index)];
   if (!step.contains("value")) throw BadInput("\"set\" needs a \"value\"");
   StreamValue value = ParamValueFromJson(param, step.at("value"), project);
-  session_.BeginUserChange("Change \"" + param.name + "\"");
+  session_.BeginUserChange("Change \"" + param.name + "\"",
+                           UndoHistory::ParamPart(std::size_t(index)));
   param.stream.Set(project.LayerTime(project.time), Ticks(project.time, project.comp.time_scale),
                    value);
   session_.ParamChanged(index);
@@ -60,7 +61,8 @@ void ScenarioRunner::DoKey(const Json &step, StepRecord &) {
   if (!step.contains("time")) throw BadInput("\"key\" needs a \"time\" in seconds");
   const double t = Seconds(step, "time", 0, project.comp);
   StreamValue value = ParamValueFromJson(param, step.at("value"), project);
-  session_.BeginUserChange("Add Keyframe to \"" + param.name + "\"");
+  session_.BeginUserChange("Add Keyframe to \"" + param.name + "\"",
+                           UndoHistory::ParamPart(std::size_t(index)));
   param.stream.SetKey(project.LayerTime(t), Ticks(t, project.comp.time_scale), value);
   session_.ParamChanged(index);
 }
@@ -76,7 +78,8 @@ void ScenarioRunner::DoExpression(const Json &step, StepRecord &record) {
       throw BadInput("\"mask\" must be a mask index from 0 to " + std::to_string(count - 1));
     }
     auto expression = OutlineExpressionFromJson(step.at("value"));
-    session_.BeginUserChange("Expression on Mask " + std::to_string(m.get<long>() + 1));
+    session_.BeginUserChange("Expression on Mask " + std::to_string(m.get<long>() + 1),
+                             UndoHistory::ModelPart());
     project.layer.masks[std::size_t(m.get<long>())].expression = std::move(expression);
     record.changes.push_back("mask " + std::to_string(m.get<long>()) + " expression " +
                              step.at("value").dump());
@@ -84,7 +87,8 @@ void ScenarioRunner::DoExpression(const Json &step, StepRecord &record) {
     const int index = ParamIndex(step);
     EffectParam &param = project.effect.params[std::size_t(index)];
     auto expression = ParamExpressionFromJson(param, step.at("value"));
-    session_.BeginUserChange("Expression on \"" + param.name + "\"");
+    session_.BeginUserChange("Expression on \"" + param.name + "\"",
+                             UndoHistory::ParamPart(std::size_t(index)));
     param.expression = expression;
   }
   project.undo.EndAction(project);

@@ -29,7 +29,8 @@ std::string Names(const std::vector<std::string> &names, std::size_t from) {
 // The user gives slot 1 another colour; the module recolours the slot's mask while it handles it.
 void ChangeColour(Session &s) {
   EffectParam &colour = s.project().effect.params.at(std::size_t(reference::kFirstColour));
-  s.BeginUserChange("Change \"" + colour.name + "\"");
+  s.BeginUserChange("Change \"" + colour.name + "\"",
+                    UndoHistory::ParamPart(std::size_t(reference::kFirstColour)));
   colour.stream.Set(0, A_Time{0, s.project().comp.time_scale}, StreamValue{{1, 0.25, 0.5, 0.75}});
   reference::Changed(s, reference::kFirstColour);
   s.project().undo.EndAction(s.project());

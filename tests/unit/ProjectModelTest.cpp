@@ -82,6 +82,59 @@ TEST(UndoHistory, AGroupThatChangesNothingLeavesNoEntryNorClearsRedo) {
   EXPECT_EQ(undo.redo_entries(), Strings{"Create Masks"});
 }
 
+// An entry keeps the parameters it was told of, each as it was at the first change to it:
+// changes to masks, to two parameters (one of them twice) and a display flag set without an
+// entry of its own are taken back and given again exactly, and parameters nobody changed are
+// not held by the entry.
+TEST(UndoHistory, AnEntryKeepsEachParameterItWasToldOfAsItWasFirst) {
+  host::ProjectModel m;
+  m.effect.params.resize(5);
+  for (std::size_t i = 0; i < m.effect.params.size(); ++i) {
+    m.effect.params[i].name = "p" + std::to_string(i);
+    m.effect.params[i].def.param_type = PF_Param_FLOAT_SLIDER;
+    m.effect.params[i].stream.value = host::StreamValue{{double(i), 0, 0, 0}};
+  }
+  const host::ProjectModel before = m;
+  host::UndoHistory undo;
+  undo.StartGroup("Create Masks", m);
+  undo.WillChange(m, host::UndoHistory::ModelPart());
+  AddMask(m, 10);
+  undo.WillChange(m, host::UndoHistory::ParamPart(3));
+  m.effect.params[3].stream.value.v[0] = 30;
+  undo.WillChange(m, host::UndoHistory::ParamPart(1));
+  m.effect.params[1].stream.value.v[0] = 10;
+  undo.WillChange(m, host::UndoHistory::ParamPart(3));
+  m.effect.params[3].stream.value.v[0] = 300;
+  undo.Touch(m, host::UndoHistory::ParamPart(4));
+  m.effect.params[4].hidden = true;
+  undo.EndGroup(m);
+  const host::ProjectModel after = m;
+  ASSERT_EQ(undo.entries(), Strings{"Create Masks"});
+  ASSERT_TRUE(undo.Undo(m));
+  EXPECT_TRUE(m == before);
+  EXPECT_EQ(m.effect.params[3].stream.value.v[0], 3);
+  EXPECT_FALSE(m.effect.params[4].hidden);
+  ASSERT_TRUE(undo.Redo(m));
+  EXPECT_TRUE(m == after);
+  EXPECT_EQ(m.effect.params[3].stream.value.v[0], 300);
+  // Touched with no entry being made, a change is nobody's: there is nothing to take back.
+  undo.Touch(m, host::UndoHistory::ParamPart(2));
+  m.effect.params[2].hidden = true;
+  EXPECT_EQ(undo.size(), 1u);
+  // A change to anything keeps every parameter, those kept before at their first state.
+  undo.StartGroup("Bake Masks", m);
+  undo.WillChange(m, host::UndoHistory::ParamPart(0));
+  m.effect.params[0].stream.value.v[0] = -1;
+  undo.WillChange(m);
+  m.effect.params[0].stream.value.v[0] = -2;
+  m.effect.params[2].stream.value.v[0] = -3;
+  undo.EndGroup(m);
+  ASSERT_TRUE(undo.Undo(m));
+  EXPECT_EQ(m.effect.params[0].stream.value.v[0], 0);
+  EXPECT_EQ(m.effect.params[2].stream.value.v[0], 2);
+  EXPECT_TRUE(m.effect.params[2].hidden);
+}
+
 TEST(UndoHistory, UndoAndRedoGiveBackEachStateAndANewEntryClearsRedo) {
   host::ProjectModel m;
   const host::ProjectModel empty = m;

@@ -101,7 +101,7 @@ A_Err EndBatch(A_Boolean add, AEGP_AddKeyframesInfoH batch_h) {
   if (add) {
     int index = S().project().MaskIndexById(batch->mask_id);
     if (index >= 0) {
-      S().WillChange(false);
+      S().WillChange(UndoHistory::ModelPart());
       Mask &mask = S().project().layer.masks[std::size_t(index)];
       for (std::size_t i = 0; i < batch->keys.size(); ++i) {
         if (batch->set[i]) mask.outline.keys.SetFrom(batch->keys, i);

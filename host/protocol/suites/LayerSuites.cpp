@@ -100,7 +100,7 @@ A_Err SetMaskColor(AEGP_MaskRefH ref, const AEGP_ColorVal *color) {
   ORVANE_HOST_ENTER("AEGP_SetMaskColor", H(ref), In(color));
   Mask *mask = MaskOf(S(), ref, "AEGP_SetMaskColor");
   if (!mask || !color) return PF_Err_BAD_CALLBACK_PARAM;
-  S().WillChange(false);
+  S().WillChange(UndoHistory::ModelPart());
   mask->color = *color;
   return A_Err_NONE;
 }
@@ -116,7 +116,7 @@ A_Err GetMaskID(AEGP_MaskRefH ref, AEGP_MaskIDVal *id) {
 A_Err CreateNewMask(AEGP_LayerH layer_h, AEGP_MaskRefH *mask_ref, A_long *index) {
   ORVANE_HOST_ENTER("AEGP_CreateNewMask", layer_h);
   if (!IsLayer(layer_h, "AEGP_CreateNewMask") || !mask_ref) return PF_Err_BAD_CALLBACK_PARAM;
-  S().WillChange(false);
+  S().WillChange(UndoHistory::ModelPart());
   Layer &layer = S().project().layer;
   const Mask mask = layer.NewMask();
   layer.masks.push_back(mask);

@@ -159,7 +159,7 @@ A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_Str
   StreamObject *stream = StreamOf(stream_h, fn);
   if (!KnownPlugin(S(), plugin_id, fn) || !stream || !value) return PF_Err_BAD_CALLBACK_PARAM;
   if (EffectParam *param = ParamOf(stream)) {
-    S().WillChange(true);
+    S().WillChange(UndoHistory::ParamPart(std::size_t(stream->param_index)));
     param->stream.Set(stream->last_time, KeyTicks(stream->last_time),
                       FromStreamVal(*param, value->val));
     return A_Err_NONE;
@@ -167,7 +167,7 @@ A_Err SetStreamValue(AEGP_PluginID plugin_id, AEGP_StreamRefH stream_h, AEGP_Str
   Mask *mask = MaskOfStream(stream);
   OutlineObject *outline = OutlineOf(value->val.mask, fn);
   if (!mask || !outline) return PF_Err_BAD_CALLBACK_PARAM;
-  S().WillChange(false);
+  S().WillChange(UndoHistory::ModelPart());
   mask->outline.Set(stream->last_time, KeyTicks(stream->last_time), outline->outline);
   return A_Err_NONE;
 }
@@ -184,7 +184,12 @@ A_Err SetDynamicStreamFlag(AEGP_StreamRefH stream_h, AEGP_DynStreamFlags flag, A
   EffectParam *param = ParamOf(stream);
   if (param && flag == AEGP_DynStreamFlag_HIDDEN) {
     // A flag set as not undoable is the module's own display state and makes no entry.
-    if (undoable) S().project().WillChange();
+    const auto part = UndoHistory::ParamPart(std::size_t(stream->param_index));
+    if (undoable) {
+      S().project().WillChange(part);
+    } else {
+      S().project().undo.Touch(S().project(), part);
+    }
     param->hidden = set != 0;
   }
   return A_Err_NONE;
