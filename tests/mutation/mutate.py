@@ -423,6 +423,12 @@ def test(timeout):
     return result.returncode == 0, ", ".join(failed[:3])
 
 
+def folder_of(mid):
+    """The folder a mutant's file is in, to two levels (host/model) or one (plugin)."""
+    parts = Path(mid.split(":", 1)[0]).parts[:-1]
+    return "/".join(parts[:2]) if parts else "."
+
+
 def main():
     # Stopped by a signal, the script still removes its private tree (run in the background, a
     # shell makes it ignore SIGINT; SIGTERM is how it is stopped there).
@@ -518,6 +524,15 @@ def mutate():
           f"({'ASan+UBSan' if SANITIZE else 'no sanitizers'}, after the first build)")
     if tried:
         print(f"mutation score: {100.0 * len(caught) / tried:.1f} %")
+        # Per folder (host/model, plugin, ...), since a score over all of them can hide one
+        # folder whose tests catch little.
+        folders = {}
+        for mid in caught:
+            folders.setdefault(folder_of(mid), [0, 0])[0] += 1
+        for mid, _ in survived:
+            folders.setdefault(folder_of(mid), [0, 0])[1] += 1
+        for folder, (c, s) in sorted(folders.items()):
+            print(f"  {folder}: {c} of {c + s} caught ({100.0 * c / (c + s):.0f} %)")
     for mid, original in survived:
         print(f"survivor: {mid}    {original}")
     report = os.environ.get("MUTATION_REPORT")

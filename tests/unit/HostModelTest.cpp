@@ -371,4 +371,41 @@ TEST(Image, GuardBandShowsAWriteOutsideTheImage) {
   EXPECT_TRUE(std::isnan(f)) << "the 32-bit sentinel is a NaN";
 }
 
+// Pictures of a 16- or 32-bit render show its pixels as bytes: 16-bit channels run to 32768,
+// float channels to 1.0 and are held there, each rounded to the nearest byte.
+TEST(Image, DeepPixelsAreReadAsTheNearestByte) {
+  Image deep(2, 1, 16);
+  const uint16_t shorts[8] = {32768, 16384, 0, 129, 32768, 32768, 32768, 32768};
+  std::memcpy(deep.Row(0), shorts, sizeof shorts);
+  // 16384 / 32768 * 255 = 127.5, rounded up; 129 / 32768 * 255 = 1.0039, down to 1.
+  PF_Pixel p = deep.At8(0, 0);
+  EXPECT_EQ(std::vector<int>({p.alpha, p.red, p.green, p.blue}),
+            std::vector<int>({255, 128, 0, 1}));
+  p = deep.At8(1, 0);
+  EXPECT_EQ(std::vector<int>({p.alpha, p.red, p.green, p.blue}),
+            std::vector<int>({255, 255, 255, 255}));
+
+  Image floats(1, 1, 32);
+  const float channels[4] = {1.0f, 0.25f, 2.0f, -1.0f};
+  std::memcpy(floats.Row(0), channels, sizeof channels);
+  // 0.25 * 255 = 63.75, up to 64; 2 is held at 1 and -1 at 0.
+  p = floats.At8(0, 0);
+  EXPECT_EQ(std::vector<int>({p.alpha, p.red, p.green, p.blue}),
+            std::vector<int>({255, 64, 255, 0}));
+}
+
+TEST(ProjectModel, AMaskIsFoundByItsIdAndAnIdOfNoMaskIsNowhere) {
+  Project project;
+  for (AEGP_MaskIDVal id : {5, 9, 2}) {
+    Mask mask;
+    mask.id = id;
+    project.layer.masks.push_back(mask);
+  }
+  EXPECT_EQ(project.MaskIndexById(5), 0);
+  EXPECT_EQ(project.MaskIndexById(2), 2);
+  EXPECT_EQ(project.MaskIndexById(7), -1);
+  project.layer.masks.clear();
+  EXPECT_EQ(project.MaskIndexById(5), -1);
+}
+
 }  // namespace
