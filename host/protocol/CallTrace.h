@@ -214,7 +214,10 @@ class CallTrace {
 // publishes hold Traced<F> rather than F.
 template <auto F, typename = decltype(F)>
 struct TracedCall;
-CallTrace &CurrentTrace();
+// The trace of the session whose module is being driven (Session::Current's), which every host
+// function reports to as it returns.
+inline CallTrace *g_current_trace = nullptr;
+inline CallTrace &CurrentTrace() { return *g_current_trace; }
 template <auto F, typename R, typename... A>
 struct TracedCall<F, R (*)(A...)> {
   static R Call(A... args) {

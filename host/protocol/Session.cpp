@@ -15,8 +15,6 @@ namespace orvane::host {
 
 namespace {
 
-Session *g_current = nullptr;
-
 // The name an entry gets when the module changes the project outside any group.
 std::string UndoCallName(PF_Cmd cmd) {
   switch (cmd) {
@@ -37,20 +35,21 @@ std::string UndoCallName(PF_Cmd cmd) {
 
 }  // namespace
 
-Session &Session::Current() { return *g_current; }
-
-CallTrace &CurrentTrace() { return g_current->trace(); }
+void Session::SetCurrent(Session *session) {
+  current_ = session;
+  g_current_trace = session ? &session->trace_ : nullptr;
+}
 
 Session::Session(Module &module)
     : module_(module), effect_ref_(reinterpret_cast<PF_ProgPtr>(&effect_token_)) {
-  previous_ = g_current;
-  g_current = this;
+  previous_ = current_;
+  SetCurrent(this);
   InstallCallbacks(in_data_, utils_);
   ProvideSuites(suites_);
   trace_.SetHandles(&handles_);
 }
 
-Session::~Session() { g_current = previous_; }
+Session::~Session() { SetCurrent(previous_); }
 
 CommandContext Session::context() const {
   CommandContext c;
@@ -145,8 +144,8 @@ PF_Err Session::Send(PF_Cmd cmd, void *extra, PF_OutData *out, const CommandCont
 
 PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF_OutData *out,
                                const CommandContext &context) {
-  Session *outer = g_current;
-  g_current = this;
+  Session *outer = current_;
+  SetCurrent(this);
   current_context_ = context;
   PrepareInData(context);
   PF_OutData local{};
@@ -192,7 +191,7 @@ PF_Err Session::SendWithParams(PF_Cmd cmd, void *extra, PF_ParamDef **params, PF
   FinishCommand(record);
   if (own_action) project_.undo.EndAction(project_);
   record.undo_entries = project_.undo.size() - undo_before;
-  g_current = outer;
+  SetCurrent(outer);
   commands_.push_back(record);
   return record.err;
 }

@@ -82,8 +82,9 @@ class Session {
   Session(const Session &) = delete;
   Session &operator=(const Session &) = delete;
 
-  // The session whose module is being driven; host functions find their state through it.
-  static Session &Current();
+  // The session whose module is being driven; host functions find their state through it, most
+  // of them several times a call, so it is found inline.
+  static Session &Current() { return *current_; }
 
   Module &module() { return module_; }
   SuiteRegistry &suites() { return suites_; }
@@ -236,6 +237,8 @@ class Session {
   CommandContext context() const;
 
  private:
+  static inline Session *current_ = nullptr;
+  static void SetCurrent(Session *session);
   void PrepareInData(const CommandContext &context);
   // The undo name of the user's change of a parameter: "Change "Width 1"", "Press "Create Mask"".
   std::string ChangeName(int index) const;
