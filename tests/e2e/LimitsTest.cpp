@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -314,6 +315,42 @@ TEST(Pictures, TheViewOriginMovesTheWindowsPictureAcrossAndDown) {
     for (int x = 0; x < 30; ++x) other += b.At(x, y) != b.At(0, 0);
   }
   EXPECT_EQ(other, 0) << "the strip left of the layer is not all background";
+}
+
+// A layer turned a quarter about its centre shows, at each point of the composition window, the
+// layer's pixel a quarter turn back: a layer offset (dx, dy) lands at (-dy, dx). Compared at pixel
+// centres well inside the layer, within two levels for the picture's resampling.
+TEST(Pictures, ARotatedLayerIsDrawnTurnedAboutItsAnchor) {
+  auto picture = [](const std::string &name, int degrees) {
+    const std::string out = ::testing::TempDir() + name;
+    const std::string path =
+        WriteTemp(name + ".json", R"({"comp": {"width": 200, "height": 200}, "layer": {"width": 100,
+             "height": 100, "rotation": )" +
+                                      std::to_string(degrees) +
+                                      R"(}, "view": {"zoom": 1}, "steps": [{"do": "apply"},
+             {"do": "png", "file": "w.png", "window": "comp"}]})");
+    EXPECT_EQ(RunHost("run " + path + " -q --out " + out).code, 0);
+    return out + "/w.png";
+  };
+  Picture still(picture("unturned", 0)), turned(picture("turned", 90));
+  ASSERT_TRUE(still.ok() && turned.ok());
+  auto near = [](uint32_t a, uint32_t b) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 2) return false;
+    }
+    return true;
+  };
+  int differ = 0, checked = 0;
+  for (int dy = -40; dy <= 40; dy += 8) {
+    for (int dx = -40; dx <= 40; dx += 8) {
+      ++checked;
+      // The pixel centre (100 + dx + 0.5, 100 + dy + 0.5) turns to (99.5 - dy, 100.5 + dx).
+      differ += !near(turned.At(99 - dy, 100 + dx), still.At(100 + dx, 100 + dy));
+    }
+  }
+  EXPECT_EQ(differ, 0) << "of " << checked;
+  // And the turn is visible: the pattern is not the same a quarter turn round.
+  EXPECT_NE(turned.Region(60, 60, 140, 140), still.Region(60, 60, 140, 140));
 }
 
 // The layer's pattern as renders are handed it at a frame: a gradient with a checker of squares

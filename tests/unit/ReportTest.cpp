@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <limits>
+#include <sstream>
 #include <string>
 
 #include "report/Golden.h"
 #include "report/JUnit.h"
+#include "report/PictureLayout.h"
+#include "report/ProjectFile.h"
 
 namespace {
 
@@ -41,7 +44,8 @@ TEST(Golden, NumbersThatAreNotFiniteMatchOnlyThemselves) {
     EXPECT_EQ(Differences(nan, inf, tolerance), 1u);
     EXPECT_EQ(Differences(nan, 5.0, tolerance), 1u);
   }
-  EXPECT_EQ(host::GoldenOf(DumpWith(nan)).dump(), R"({"params":{},"masks":[{"vertices":[["NaN"]]}]})");
+  EXPECT_EQ(host::GoldenOf(DumpWith(nan)).dump(),
+            R"({"params":{},"masks":[{"vertices":[["NaN"]]}]})");
 }
 
 TEST(Golden, WholeNumbersAreComparedExactlyAndOthersWithinTheTolerance) {
@@ -59,10 +63,70 @@ TEST(Golden, WholeNumbersAreComparedExactlyAndOthersWithinTheTolerance) {
   EXPECT_EQ(Differences(100.0, 102.0, 0.01), 1u);
 }
 
+// A difference shows both values, each cut to 57 characters and "..." once it is over 60.
+TEST(Golden, ADifferenceShowsItsValuesCutPastSixtyCharacters) {
+  const std::string sixty(58, 'a'), sixty_one(59, 'b');  // 60 and 61 with their quotes
+  const auto shown =
+      host::CompareWithGolden(Written(DumpWith(sixty)), host::GoldenOf(DumpWith(sixty_one)), 0);
+  ASSERT_EQ(shown.count, 1u);
+  ASSERT_EQ(shown.first.size(), 1u);
+  EXPECT_EQ(shown.first[0], "$.masks[0].vertices[0][0]: golden \"" + sixty + "\", run \"" +
+                                std::string(56, 'b') + "...");
+}
+
+// A picture may be exactly as large as the limit, not a pixel more; a sheet has a cell for each
+// `every`-th frame of the work area, and one for a work area shorter than a frame.
+TEST(PictureLayout, PicturesUpToTheLimitAndSheetsOfTheWorkAreasFrames) {
+  host::Project p;
+  p.comp.width = 400;
+  p.comp.height = 200;
+  host::View v;
+  v.zoom = 1;
+  const auto at = host::WindowPicture(p, v, host::WindowKind::Comp, 400);
+  EXPECT_EQ(at.width, 400);
+  EXPECT_EQ(at.height, 200);
+  EXPECT_THROW(host::WindowPicture(p, v, host::WindowKind::Comp, 399), std::exception);
+  p.comp.fps = 30;
+  p.comp.work_duration = 1;  // 30 frames
+  EXPECT_EQ(host::SheetCells(p.comp, 1), 30u);
+  EXPECT_EQ(host::SheetCells(p.comp, 7), 5u);  // frames 0, 7, 14, 21, 28
+  p.comp.work_duration = 0.01;
+  EXPECT_EQ(host::SheetCells(p.comp, 1), 1u);
+}
+
+// The project file holds each value's four numbers as the project does, and each vertex of a
+// mask key as two numbers, or six when it has tangents.
+TEST(ProjectFileText, RawValuesAndKeyVerticesAreWrittenAsTheProjectHoldsThem) {
+  host::Project p;
+  p.comp.time_scale = 30;
+  host::EffectParam colour;
+  colour.name = "Color 1";
+  colour.def.param_type = PF_Param_COLOR;
+  colour.stream.value = host::StreamValue{{0.5, 0.25, 0.125, 0.0625}};
+  p.effect.params.push_back(colour);
+  host::Mask mask;
+  mask.id = 1;
+  host::Outline outline;
+  outline.vertices = {AEGP_MaskVertex{1, 2, 0, 0, 0, 0}, AEGP_MaskVertex{3, 4, 5, 6, 7, 8}};
+  mask.outline.SetKey(0.5, A_Time{15, 30}, outline);
+  p.layer.masks.push_back(mask);
+  std::ostringstream out;
+  host::WriteProjectFile(out, p, Json(), Json());
+  const Json file = Json::parse(out.str());
+  EXPECT_EQ(file.at("params").at("Color 1").at("raw"), Json({0.5, 0.25, 0.125, 0.0625}));
+  const Json &key = file.at("masks").at(0).at("keyframes").at(0);
+  EXPECT_EQ(key.at("vertices"), Json({{1.0, 2.0}, {3.0, 4.0, 5.0, 6.0, 7.0, 8.0}}));
+  EXPECT_EQ(key.at("tick"), 15);
+  EXPECT_EQ(key.at("layer_time"), 0.5);
+}
+
 TEST(JUnitText, BytesThatAreNotUtf8AndCodePointsXmlLacksBecomeTheReplacementCharacter) {
   EXPECT_EQ(host::XmlEscaped("m\xff.so"), "m\xEF\xBF\xBD.so");
   EXPECT_EQ(host::XmlEscaped("\xC3\xA9 <\"&'>"), "\xC3\xA9 &lt;&quot;&amp;&apos;&gt;");
-  EXPECT_EQ(host::XmlEscaped("a\xEF\xBF\xBE" "b\xEF\xBF\xBF"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  EXPECT_EQ(host::XmlEscaped("a\xEF\xBF\xBE"
+                             "b\xEF\xBF\xBF"),
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
   // A surrogate written as UTF-8 is no character at all: each of its bytes is replaced.
   EXPECT_EQ(host::XmlEscaped("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(host::XmlEscaped(std::string("\x01\n", 2)), "\xEF\xBF\xBD&#10;");
