@@ -385,6 +385,13 @@ TEST(Image, DeepPixelsAreReadAsTheNearestByte) {
   EXPECT_EQ(std::vector<int>({p.alpha, p.red, p.green, p.blue}),
             std::vector<int>({255, 255, 255, 255}));
 
+  Image bytes(1, 1, 8);
+  const uint8_t argb[4] = {200, 10, 20, 30};
+  std::memcpy(bytes.Row(0), argb, sizeof argb);
+  p = bytes.At8(0, 0);
+  EXPECT_EQ(std::vector<int>({p.alpha, p.red, p.green, p.blue}),
+            std::vector<int>({200, 10, 20, 30}));
+
   Image floats(1, 1, 32);
   const float channels[4] = {1.0f, 0.25f, 2.0f, -1.0f};
   std::memcpy(floats.Row(0), channels, sizeof channels);
