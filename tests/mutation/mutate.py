@@ -210,10 +210,10 @@ def source_files(spec):
     return paths
 
 
-def run(cmd, timeout=None, cwd=None):
+def run(cmd, timeout=None, cwd=None, env=None):
     """Runs a command in its own process group, ended with everything it started when it runs out
     of time or the script is stopped, so no compiler or test outlives the run's folders."""
-    proc = subprocess.Popen(cmd, cwd=cwd or ROOT, stdout=subprocess.PIPE,
+    proc = subprocess.Popen(cmd, cwd=cwd or ROOT, stdout=subprocess.PIPE, env=env,
                             stderr=subprocess.STDOUT, text=True, start_new_session=True)
     try:
         out, _ = proc.communicate(timeout=timeout)
@@ -228,7 +228,7 @@ def run(cmd, timeout=None, cwd=None):
 
 
 def remove_private_tree():
-    for folder in (ROOT, WORK / "build", WORK / "build-sanitize", STASH):
+    for folder in (ROOT, WORK / "build", WORK / "build-sanitize", STASH, WORK / "tmp"):
         shutil.rmtree(folder, ignore_errors=True)
 
 
@@ -415,8 +415,15 @@ def test(timeout):
     per_test = os.environ.get("MUTATION_TEST_TIMEOUT", "45")
     cmd = ["nice", "ctest", "--test-dir", str(BUILD), "-L", "fast", "--stop-on-failure",
            "-j2", "--timeout", per_test]
+    # The tests' scratch files go to a folder of this run's own: in the shared /tmp they would
+    # meet those of a `make test` running meanwhile, which writes the same names, and a mutant
+    # would look caught (and that run fail) for it.
+    scratch = WORK / "tmp"
+    shutil.rmtree(scratch, ignore_errors=True)
+    scratch.mkdir(parents=True)
+    env = dict(os.environ, TEST_TMPDIR=str(scratch) + "/", TMPDIR=str(scratch))
     try:
-        result = run(cmd, timeout=timeout)
+        result = run(cmd, timeout=timeout, env=env)
     except subprocess.TimeoutExpired:
         return False, "timeout"
     failed = re.findall(r"\d+ - (\S+) \(", result.stdout)
