@@ -86,6 +86,11 @@ TEST(PictureLayout, PicturesUpToTheLimitAndSheetsOfTheWorkAreasFrames) {
   EXPECT_EQ(at.width, 400);
   EXPECT_EQ(at.height, 200);
   EXPECT_THROW(host::WindowPicture(p, v, host::WindowKind::Comp, 399), std::exception);
+  // The same for the height.
+  p.comp.width = 100;
+  p.comp.height = 300;
+  EXPECT_EQ(host::WindowPicture(p, v, host::WindowKind::Comp, 300).height, 300);
+  EXPECT_THROW(host::WindowPicture(p, v, host::WindowKind::Comp, 299), std::exception);
   p.comp.fps = 30;
   p.comp.work_duration = 1;  // 30 frames
   EXPECT_EQ(host::SheetCells(p.comp, 1), 30u);
