@@ -27,12 +27,19 @@ json Base() {
 
 // A closed square mask, id 1, with keys at the given layer times (s), each `size` wide.
 json Key(double layer_time, double size) {
-  return {{"tick", std::llround(layer_time * 30)}, {"scale", 30}, {"layer_time", layer_time},
-          {"closed", true}, {"vertices", {{0, 0}, {size, 0}, {size, size}, {0, size}}}};
+  return {{"tick", std::llround(layer_time * 30)},
+          {"scale", 30},
+          {"layer_time", layer_time},
+          {"closed", true},
+          {"vertices", {{0, 0}, {size, 0}, {size, size}, {0, size}}}};
 }
 json Square(const json &keys) {
-  return {{"index", 0}, {"id", 1}, {"color", {1, 1, 1, 1}}, {"closed", true},
-          {"vertices", json::array()}, {"keyframes", keys}};
+  return {{"index", 0},
+          {"id", 1},
+          {"color", {1, 1, 1, 1}},
+          {"closed", true},
+          {"vertices", json::array()},
+          {"keyframes", keys}};
 }
 
 struct Opened {
@@ -84,9 +91,11 @@ TEST(ProjectRead, ATickOutsideThe32BitRangeIsRefusedNotWrapped) {
     Refused(p, "\"tick\" is a whole number of ticks within the 32-bit range");
     // The same on a parameter's key.
     json q = Base();
-    q["params"]["Angle 1"] = {{"raw", {0, 0, 0, 0}}, {"hidden", false},
-                              {"keyframes", {{{"layer_time", 0}, {"tick", json::parse(tick)},
-                                              {"scale", 30}, {"raw", {0, 0, 0, 0}}}}}};
+    q["params"]["Angle 1"] = {
+        {"raw", {0, 0, 0, 0}},
+        {"hidden", false},
+        {"keyframes",
+         {{{"layer_time", 0}, {"tick", json::parse(tick)}, {"scale", 30}, {"raw", {0, 0, 0, 0}}}}}};
     Refused(q, "\"tick\" is a whole number of ticks within the 32-bit range");
   }
 }
@@ -133,6 +142,24 @@ TEST(ProjectRead, TheNextMaskIdIsGreaterThanEveryMasksId) {
   ASSERT_EQ(o.code, 0) << o.out;
   EXPECT_EQ(o.dump["masks"][0]["id"], 1);
   EXPECT_EQ(o.dump["masks"][1]["id"], 2);
+}
+
+// A mask's colour is four fractions from 0 to 1, alpha first, each read as written.
+TEST(ProjectRead, AMasksColourIsFourFractionsEachHeldToItsRange) {
+  for (const json &colour : {json({1.5, 1, 1, 1}), json({1, 1, 1, -0.5}), json({1, 1, 1})}) {
+    json p = Base();
+    p["masks"] = {Square(json::array())};
+    p["masks"][0]["color"] = colour;
+    p["next_mask"]["id"] = 2;
+    Refused(p, "\"color\" is [a, r, g, b]");
+  }
+  json p = Base();
+  p["masks"] = {Square(json::array())};
+  p["masks"][0]["color"] = {0.25, 0.5, 0.75, 1};
+  p["next_mask"]["id"] = 2;
+  Opened o = Open(p);
+  ASSERT_EQ(o.code, 0) << o.out;
+  EXPECT_EQ(o.dump["masks"][0]["color"], json({0.25, 0.5, 0.75, 1.0}));
 }
 
 TEST(ProjectRead, TimesOutsideTheCompositionOrTheTicksAreRefused) {
@@ -188,13 +215,16 @@ TEST(ProjectRead, SavedValuesAreHeldToTheRangeASetStepIsHeldTo) {
   }
   // In a key, and in an expression, likewise.
   json p = Base();
-  p["params"]["Width 1"] = {{"raw", {10, 0, 0, 0}}, {"hidden", false},
-                            {"keyframes", {{{"layer_time", 0}, {"tick", 0}, {"scale", 30},
-                                            {"raw", {-5, 0, 0, 0}}}}}};
+  p["params"]["Width 1"] = {
+      {"raw", {10, 0, 0, 0}},
+      {"hidden", false},
+      {"keyframes", {{{"layer_time", 0}, {"tick", 0}, {"scale", 30}, {"raw", {-5, 0, 0, 0}}}}}};
   Refused(p, "\"Width 1\" must be from");
   json q = Base();
-  q["params"]["Number"] = {{"raw", {1, 0, 0, 0}}, {"hidden", false},
-                           {"keyframes", json::array()}, {"raw_expression", {0.5, 0, 0, 0}}};
+  q["params"]["Number"] = {{"raw", {1, 0, 0, 0}},
+                           {"hidden", false},
+                           {"keyframes", json::array()},
+                           {"raw_expression", {0.5, 0, 0, 0}}};
   Refused(q, "an expression on \"Number\" adds a whole number");
   // The range's own ends are values a user sets.
   json r = Base();
@@ -231,8 +261,7 @@ TEST(ProjectRead, TheRunLimitsHoldForTheOpenedProjectsLayer) {
   r = RunHost("run " + WriteTemp("read-big-open.json", json({{"steps", opening}}).dump()) +
               " -q --out " + dir);
   EXPECT_EQ(r.code, 2) << r.out;
-  EXPECT_NE(r.out.find("step 1 (open): " + dir + "/big.json: " + says), std::string::npos)
-      << r.out;
+  EXPECT_NE(r.out.find("step 1 (open): " + dir + "/big.json: " + says), std::string::npos) << r.out;
 }
 
 // A project file is held to what it holds, not to its bytes: one of more than the 64 MiB a
