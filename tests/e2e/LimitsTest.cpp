@@ -291,6 +291,26 @@ TEST(Pictures, AClosedTwoVertexMaskShowsTheLayerInsideItAndDimsItOutside) {
   EXPECT_NE(lens.Region(5, 5, 15, 15), plain.Region(5, 5, 15, 15)) << "outside the lens";
 }
 
+// The same lens stood upright, bowed by tangents across: (100, 10) to (100, 90), the left arc
+// through x = 77.5 and the right one through x = 122.5 at y = 50. A tangent of the wrong sign
+// makes either arc an S, and the lens's sides leave the points beside its middle.
+TEST(Pictures, TangentsAcrossBowAnUprightLensBothWays) {
+  const std::string out = ::testing::TempDir() + "upright";
+  const std::string path = WriteTemp("upright.json", LayerWindowScenario(R"({"zoom": 1})", R"(
+        {"do": "png", "file": "plain.png", "window": "layer"},
+        {"do": "mask", "closed": true,
+         "vertices": [[100, 10, 30, 0, -30, 0], [100, 90, -30, 0, 30, 0]]},
+        {"do": "png", "file": "lens.png", "window": "layer"})"));
+  auto r = RunHost("run " + path + " -q --out " + out);
+  ASSERT_EQ(r.code, 0) << r.out;
+  Picture plain(out + "/plain.png"), lens(out + "/lens.png");
+  ASSERT_TRUE(plain.ok() && lens.ok());
+  EXPECT_EQ(lens.Region(83, 48, 88, 53), plain.Region(83, 48, 88, 53)) << "the left of the middle";
+  EXPECT_EQ(lens.Region(112, 48, 117, 53), plain.Region(112, 48, 117, 53)) << "the right of it";
+  EXPECT_NE(lens.Region(55, 45, 65, 55), plain.Region(55, 45, 65, 55)) << "left of the lens";
+  EXPECT_NE(lens.Region(135, 45, 145, 55), plain.Region(135, 45, 145, 55)) << "right of it";
+}
+
 TEST(Pictures, TheViewOriginMovesTheWindowsPictureAcrossAndDown) {
   const std::string steps = R"({"do": "png", "file": "w.png", "window": "layer"})";
   const std::string still = ::testing::TempDir() + "still", moved = ::testing::TempDir() + "moved";
