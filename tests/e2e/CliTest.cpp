@@ -40,6 +40,15 @@ TEST(Cli, ApplyDumpsEveryNamedParameterWithItsDefault) {
   EXPECT_TRUE(params["Create Mask"]["value"].is_null());
   EXPECT_TRUE(params["Width 7"]["keyframes"].empty());
   EXPECT_TRUE(dump["host"]["problems"].empty());
+  // The suites the module asked for, each given back as often as taken; none it never asked for
+  // (the host provides the drawing suites, which only events use).
+  const auto &suites = dump["host"]["suites"];
+  ASSERT_FALSE(suites.empty());
+  for (const auto &suite : suites) {
+    EXPECT_GT(suite["acquired"].get<int>(), 0) << suite.dump();
+    EXPECT_EQ(suite["acquired"], suite["released"]) << suite.dump();
+    EXPECT_NE(suite["name"].get<std::string>().rfind("DRAWBOT", 0), 0u) << suite.dump();
+  }
 }
 
 TEST(Cli, BadInputExitsWithTwoAndNamesTheProblem) {
@@ -136,9 +145,9 @@ TEST(Cli, AnApplyTheModuleFailsEndsTheRunWithItsError) {
   auto r = RunHost("run " + path + " --out " + ::testing::TempDir() + "apply-fails");
   EXPECT_EQ(r.code, 1) << r.out;
   EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
-  EXPECT_EQ(r.out.rfind("orvane-host: step 1 (apply): the module's GLOBAL_SETUP returned error 516",
-                        0),
-            0u)
+  EXPECT_EQ(
+      r.out.rfind("orvane-host: step 1 (apply): the module's GLOBAL_SETUP returned error 516", 0),
+      0u)
       << r.out;
   EXPECT_NE(r.out.find("so the effect is not applied"), std::string::npos) << r.out;
 }
