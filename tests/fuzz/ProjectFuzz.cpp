@@ -4,8 +4,6 @@
 // own save byte for byte the first. Anything else (a crash, a leak, a sanitizer report, an
 // exception that is not a refusal, a saved file the host then refuses) aborts, so the fuzzer
 // keeps the input.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,30 +11,20 @@
 #include <sstream>
 #include <string>
 
+#include "FuzzInputs.h"
 #include "model/Errors.h"
 #include "report/ProjectFile.h"
 #include "scenario/ProjectOpen.h"
 
 namespace fs = std::filesystem;
 using namespace orvane::host;
+using orvane::fuzz::TheModule;
 
 namespace {
 
-Module &TheModule() {
-  static Module module(ORVANE_MODULE_PATH);
-  return module;
-}
-
-// Small bounds, so that each input opens in milliseconds; what is beyond them is refused, and
-// the refusal is part of what is explored.
+// What is beyond the bounds is refused, and the refusal is part of what is explored.
 Limits FuzzLimits() {
-  Limits l;
-  l.max_side = 256;
-  l.max_render_bytes = 3 * 256.0 * 256.0 * 16.0;
-  l.max_frames = 120;
-  l.max_vertices = 16;
-  l.max_nesting = 12;
-  l.max_file_bytes = 64 << 10;
+  Limits l = orvane::fuzz::SmallLimits();
   l.max_masks = 60;
   l.max_keys = 2000;
   l.max_project_keys = 20000;
@@ -44,15 +32,7 @@ Limits FuzzLimits() {
   return l;
 }
 
-const fs::path &Scratch() {
-  static const fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() / ("orvane-project-fuzz-" + std::to_string(getpid()));
-    fs::create_directories(d);
-    std::atexit([] { fs::remove_all(Scratch()); });
-    return d;
-  }();
-  return dir;
-}
+const fs::path &Scratch() { return orvane::fuzz::Scratch("project-fuzz"); }
 
 void WriteFile(const fs::path &path, const char *data, std::size_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -1,52 +1,31 @@
 // libFuzzer target: arbitrary bytes as a scenario file, played the way `orvane-host run` plays
 // one. Every input must end in exit code 0, 1 or 2; an exception the host did not expect, a
 // crash, a leak or a sanitizer report is a finding, and the fuzzer keeps the input.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "FuzzInputs.h"
 #include "scenario/Play.h"
 
 namespace fs = std::filesystem;
 using namespace orvane::host;
+using orvane::fuzz::TheModule;
 
 namespace {
 
-Module &TheModule() {
-  static Module module(ORVANE_MODULE_PATH);
-  return module;
-}
-
-// Small bounds, so that every input runs in milliseconds: the fuzzer is after faults in how
-// input is handled, and the limits themselves are what keeps big inputs away.
 Limits FuzzLimits() {
-  Limits l;
-  l.max_side = 256;
-  l.max_render_bytes = 3 * 256.0 * 256.0 * 16.0;
+  Limits l = orvane::fuzz::SmallLimits();
   l.max_picture_side = 512;
-  l.max_frames = 120;
   l.max_sheet_cells = 8;
   l.max_steps = 40;
   l.max_points = 16;
-  l.max_vertices = 16;
-  l.max_nesting = 12;
-  l.max_file_bytes = 64 << 10;
   return l;
 }
 
 // Pictures and project.json go to a scratch folder of this process, emptied after each input.
-const fs::path &Scratch() {
-  static const fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() / ("orvane-scenario-fuzz-" + std::to_string(getpid()));
-    fs::create_directories(d);
-    std::atexit([] { fs::remove_all(Scratch()); });
-    return d;
-  }();
-  return dir;
-}
+const fs::path &Scratch() { return orvane::fuzz::Scratch("scenario-fuzz"); }
 
 }  // namespace
 
