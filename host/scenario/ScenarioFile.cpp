@@ -110,9 +110,11 @@ Json ParseScenario(const std::string &text, const std::string &origin, const Lim
                    " MiB");
   }
   if (std::size_t at = TooDeep(text, limits.max_nesting)) {
-    // Only where the text up to that point reads as JSON; otherwise the reader says what is wrong.
+    // Only where the text up to that point reads as JSON, which the reader then stops at its
+    // end (the byte after the text's last, the deep bracket's place); otherwise the reader says
+    // what is wrong, though it be the byte just before the bracket.
     FailureFinder finder;
-    if (Json::sax_parse(text.substr(0, at - 1), &finder) || finder.position >= at - 1) {
+    if (Json::sax_parse(text.substr(0, at - 1), &finder) || finder.position >= at) {
       throw BadInput(origin + ":" + Where(text, at) + ": arrays and objects nest more than " +
                      std::to_string(limits.max_nesting) + " deep");
     }

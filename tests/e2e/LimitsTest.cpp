@@ -154,6 +154,12 @@ TEST(Limits, DeepNestingAndHugeFilesAreRefusedBeforeTheyAreRead) {
       RunHost("run " + deep_path),
       "deep.json:2:" + std::to_string(column) + ": arrays and objects nest more than 64 deep");
 
+  // Not JSON before the deep bracket, though just before it: the reader's words, at that byte.
+  const std::string broken_path =
+      WriteTemp("broken-deep.json", std::string(64, '[') + "x" + std::string(3, '['));
+  ExpectOneClearLine(RunHost("run " + broken_path),
+                     broken_path + ":1:65: invalid JSON: unexpected \"x\"");
+
   const std::string huge = ::testing::TempDir() + "huge.json";
   std::ofstream(huge) << "{}";
   std::filesystem::resize_file(huge, (64u << 20) + 1);  // sparse: nothing is written
@@ -181,6 +187,8 @@ TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {
       {"tab.json", "{\"a\": \"x\ty\"}", "1:9", "unexpected control character 0x09"},
       {"utf8.json", "{\"a\": \"\xC3(\"}", "1:9", "broken UTF-8"},
       {"trailing.json", "{}\n{}", "2:1", "unexpected \"{\""},
+      // A blank is no control character, though it is where the reader stopped.
+      {"blank.json", "{\"a\": tru }", "1:10", "unexpected \" \""},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -202,6 +210,9 @@ TEST(ParseErrors, WrongTypesDeepInsideNameTheStep) {
       {R"({"do": "apply"}, {"do": "set", "param": "Number", "value": 1e300})", "step 2 (set"},
       {R"({"do": "apply"}, {"do": "drag", "points": [[0, 0], [1e300, 0]]})", "step 2 (drag)"},
       {R"({"do": "apply"}, {"do": "render", "downsample": [1e300, 1]})", "step 2 (render)"},
+      {R"({"do": "apply"}, {"param": "Number"})",
+       "step 2: a step is an object with a \"do\" naming what to do"},
+      {R"({"do": "apply"}, 5)", "step 2: a step is an object with a \"do\" naming what to do"},
   };
   int n = 0;
   for (const Case &c : cases) {
