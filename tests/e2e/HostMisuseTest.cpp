@@ -38,5 +38,40 @@ TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
   session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
 }
 
+// A time is ticks on a scale: none at all, or one on a scale of 0, is no time, refused before
+// anything is read at it; the time mode is one of the two.
+TEST_F(HostMisuse, AStreamValueIsReadOnlyAtATimeWithAScale) {
+  ApplyEffect();
+  Press(PARAM_CREATE_MASK);
+  const AEGP_LayerMaskSuite6 *masks = MaskSuite();
+  const void *table = nullptr;
+  ASSERT_EQ(session().suites().Acquire(kAEGPStreamSuite, kAEGPStreamSuiteVersion9, &table), 0);
+  const auto *streams = static_cast<const AEGP_StreamSuite9 *>(table);
+  const AEGP_PluginID id = session().IssuePluginId();
+  AEGP_MaskRefH mask = nullptr;
+  ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(host::LayerToken(session()), 0, &mask), A_Err_NONE);
+  AEGP_StreamRefH stream = nullptr;
+  ASSERT_EQ(streams->AEGP_GetNewMaskStream(id, mask, AEGP_MaskStream_OUTLINE, &stream), A_Err_NONE);
+  const A_Time no_scale{5, 0}, frame{1, 30};
+  for (const A_Time *time : {static_cast<const A_Time *>(nullptr), &no_scale}) {
+    AEGP_StreamValue2 value{};
+    EXPECT_EQ(
+        streams->AEGP_GetNewStreamValue(id, stream, AEGP_LTimeMode_LayerTime, time, 0, &value),
+        PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(value.streamH, nullptr);
+  }
+  AEGP_StreamValue2 value{};
+  EXPECT_EQ(streams->AEGP_GetNewStreamValue(id, stream, AEGP_LTimeMode(7), &frame, 0, &value),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(streams->AEGP_GetNewStreamValue(id, stream, AEGP_LTimeMode_CompTime, &frame, 0, &value),
+            A_Err_NONE);
+  EXPECT_EQ(value.streamH, stream);
+  EXPECT_EQ(streams->AEGP_DisposeStreamValue(&value), A_Err_NONE);
+  EXPECT_EQ(streams->AEGP_DisposeStream(stream), A_Err_NONE);
+  EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
+  session().suites().Release(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
+  session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
+}
+
 }  // namespace
 }  // namespace orvane::test

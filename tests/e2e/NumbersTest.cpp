@@ -116,6 +116,24 @@ TEST(Numbers, TheTickLimitCountsTheLayersStretch) {
   EXPECT_EQ(r.code, 0) << r.out;
 }
 
+TEST(Numbers, ATimeMayBeTheLastTickA32BitTimeHoldsAndNotTheNext) {
+  // One tick a second: a layer starting 2,147,483,647 s in is on the last tick.
+  const auto starting = [](const std::string &start) {
+    return WriteTemp("start-" + start + ".json", R"({"layer": {"start": )" + start + R"(},
+        "comp": {"fps": 1, "time_scale": 1, "duration": 2},
+        "steps": [{"do": "apply"}]})");
+  };
+  auto r = RunHost("run " + starting("2147483647") + " --quiet");
+  EXPECT_EQ(r.code, 0) << r.out;
+  r = RunHost("run " + starting("2147483648") + " --quiet");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(
+      r.out.find("layer start is 2,147,483,648 s, which at a time_scale of 1 is more than the "
+                 "2,147,483,647 ticks a time can hold"),
+      std::string::npos)
+      << r.out;
+}
+
 TEST(Numbers, ATimeOutIsAFinitePositiveNumber) {
   const std::string path = WriteTemp("timeout.json", R"({"steps": [{"do": "apply"}]})");
   for (const char *seconds : {"nan", "NaN", "inf", "-1", "0", "1e400", "5s"}) {

@@ -100,6 +100,31 @@ TEST(ProjectRead, ATickOutsideThe32BitRangeIsRefusedNotWrapped) {
   }
 }
 
+TEST(ProjectRead, TheEdgesOfEachRangeAndNumbersOfEveryLeadingDigitOpen) {
+  // One tick a second is the smallest scale; the lowest tick a 32-bit time holds is allowed (at
+  // the composition's 30 a second, as the key's time must fit those ticks too).
+  json p = Base();
+  const json low = {{"layer_time", -2147483647 / 30.0},
+                    {"tick", -2147483647},
+                    {"scale", 30},
+                    {"raw", {0, 0, 0, 0}}};
+  const json one = {{"layer_time", 1}, {"tick", 1}, {"scale", 1}, {"raw", {9.75, 0, 0, 0}}};
+  p["params"]["Angle 1"] = {{"raw", {0, 0, 0, 0}}, {"hidden", false}, {"keyframes", {low, one}}};
+  json key = Key(1, 10);
+  key["vertices"] = {{9, 90}, {19.5, 9e1}, {-9, 0.9}, {1234567.8, 0}};
+  p["masks"] = {Square(json::array({key}))};
+  p["next_mask"]["id"] = 2;
+  Opened o = Open(p);
+  ASSERT_EQ(o.code, 0) << o.out;
+  const json &keys = o.dump["params"]["Angle 1"]["keyframes"];
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_NEAR(keys[0]["time"].get<double>(), -2147483647 / 30.0, 1e-6);
+  EXPECT_EQ(keys[1]["time"], 1.0);
+  EXPECT_EQ(keys[1]["value"], 9.75);
+  EXPECT_EQ(o.dump["masks"][0]["keyframes"][0]["vertices"],
+            json({{9.0, 90.0}, {19.5, 90.0}, {-9.0, 0.9}, {1234567.8, 0.0}}));
+}
+
 TEST(ProjectRead, MaskKeysAreReadInTimeOrderAndOneTimeHoldsOneKey) {
   // At 0.5 s, halfway between a key 10 wide at 0 s and one 30 wide at 1 s, the square is 20 wide,
   // in whichever order the file lists the keys.

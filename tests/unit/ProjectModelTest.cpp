@@ -187,9 +187,18 @@ TEST(Layer, NewMasksTakeTheNextIdAndCycleThroughEightColours) {
   EXPECT_DOUBLE_EQ(made[0].color.alphaF, 1.0);
   EXPECT_GT(made[0].color.redF, 0.9);
   EXPECT_LT(made[0].color.blueF, 0.2);
-  for (int i = 1; i < 8; ++i) {
-    const auto &a = made[std::size_t(i)].color, &b = made[std::size_t(i - 1)].color;
-    EXPECT_FALSE(a.redF == b.redF && a.greenF == b.greenF && a.blueF == b.blueF) << i;
+  // Eight opaque colours a mask's colour value can hold, each told apart from every other.
+  for (int i = 0; i < 8; ++i) {
+    const auto &a = made[std::size_t(i)].color;
+    EXPECT_EQ(a.alphaF, 1.0) << i;
+    for (double c : {a.redF, a.greenF, a.blueF}) {
+      EXPECT_GE(c, 0.0) << i;
+      EXPECT_LE(c, 1.0) << i;
+    }
+    for (int k = 0; k < i; ++k) {
+      const auto &b = made[std::size_t(k)].color;
+      EXPECT_FALSE(a.redF == b.redF && a.greenF == b.greenF && a.blueF == b.blueF) << i << k;
+    }
   }
   // An id taken alone does not use up a colour.
   EXPECT_EQ(layer.TakeMaskId(), AEGP_MaskIDVal(10));
@@ -238,4 +247,32 @@ TEST(ParamTypes, EachTypeKeepsItsOwnFieldsAndRange) {
   EXPECT_FALSE(host::TypeOf(button).has_stream);
   EXPECT_FALSE(host::TypeOf(group).has_stream);
   EXPECT_TRUE(host::TypeOf(checkbox).has_stream);
+}
+
+// A key's ticks are part of it: a key at 0 s on a scale of 30 is not one at 0 s on 60, though
+// the tick and the time are the same, nor one on another tick of the same scale.
+TEST(ProjectModel, KeysAtTheSameTimeOnOtherTicksOrScalesAreNotTheSame) {
+  host::Outline square;
+  square.vertices = {AEGP_MaskVertex{0, 0, 0, 0, 0, 0}, AEGP_MaskVertex{1, 0, 0, 0, 0, 0}};
+  const auto layer_keyed = [&](A_Time at) {
+    host::Layer layer;
+    host::Mask mask = layer.NewMask();
+    mask.outline.SetKey(0, at, square);
+    layer.masks.push_back(mask);
+    return layer;
+  };
+  const auto param_keyed = [](A_Time at) {
+    host::EffectParam param;
+    param.def.param_type = PF_Param_ANGLE;
+    param.stream.SetKey(0, at, host::StreamValue{{5, 0, 0, 0}});
+    return param;
+  };
+  const A_Time at{0, 30};
+  EXPECT_TRUE(layer_keyed(at) == layer_keyed(at));
+  EXPECT_TRUE(host::SameParam(param_keyed(at), param_keyed(at)));
+  for (A_Time other : {A_Time{0, 60}, A_Time{1, 30}}) {
+    EXPECT_FALSE(layer_keyed(at) == layer_keyed(other)) << other.value << "/" << other.scale;
+    EXPECT_FALSE(host::SameParam(param_keyed(at), param_keyed(other)))
+        << other.value << "/" << other.scale;
+  }
 }
