@@ -15,9 +15,6 @@ namespace orvane::host {
 
 namespace {
 
-// Ticks travel to the module as 32-bit values; a time that does not fit would wrap.
-constexpr double kMaxTicks = 2147483647.0;
-
 const Json *Find(const Json &obj, const char *key) {
   if (!obj.is_object() || !obj.contains(key)) return nullptr;
   return &obj.at(key);

@@ -11,6 +11,9 @@
 
 namespace orvane::host {
 
+// Ticks travel to the module as 32-bit values; a time that does not fit would wrap.
+constexpr double kMaxTicks = 2147483647.0;
+
 // Generous bounds that no real composition reaches; beyond them an input is refused with a
 // message naming the bound (exit code 2) instead of exhausting the machine.
 struct Limits {

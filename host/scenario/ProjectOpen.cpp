@@ -35,9 +35,6 @@ StreamValue Raw(const Json &v, const std::string &where) {
   return out;
 }
 
-// Ticks travel to the module as 32-bit values.
-constexpr double kMaxTicks = 2147483647.0;
-
 // A whole number of the file, read as the file has it: 18446744073709551615 is not -1.
 bool WholeNumber(const Json &v, double lo, double hi, long long *out) {
   if (v.is_number_unsigned()) {
@@ -71,7 +68,7 @@ double KeyTime(double t, A_Time at, const Project &project, const std::string &w
   if (std::fabs(t) * scale > kMaxTicks || std::fabs(comp_time) * scale > kMaxTicks)
     throw BadInput(where + ": \"layer_time\" is " + NumberText(t) +
                    " s, which at a time_scale of " + CountText(scale) +
-                   " is more than the 2,147,483,647 ticks a time can hold");
+                   " is more than the " + CountText(kMaxTicks) + " ticks a time can hold");
   const double given = comp_time * double(at.scale);
   if (!(std::fabs(given - double(at.value)) <= 0.5 + 1e-9 * std::fabs(given)))
     throw BadInput(where + ": \"tick\" " + std::to_string(at.value) + " at \"scale\" " +

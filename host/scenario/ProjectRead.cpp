@@ -12,8 +12,6 @@ namespace orvane::host {
 
 namespace {
 
-constexpr double kMaxTicks = 2147483647.0;
-
 struct Reader {
   JsonStream in;
   const Limits &limits;
