@@ -18,8 +18,10 @@ std::string Shape(const std::string &text) {
   std::string out;
   for (char c : text) {
     const bool digit = std::isdigit(static_cast<unsigned char>(c)) != 0;
-    if (!digit) out += c;
-    else if (out.empty() || out.back() != '#') out += '#';
+    if (!digit)
+      out += c;
+    else if (out.empty() || out.back() != '#')
+      out += '#';
   }
   return out;
 }
@@ -30,9 +32,9 @@ struct ProgressDisplay::State {
   std::FILE *to = stderr;
   bool terminal = false;
   Clock clock;
-  std::string shape;    // of the last line shown or held back
-  std::string held;     // an update not shown yet
-  bool open = false;    // a terminal's status line not yet ended
+  std::string shape;  // of the last line shown or held back
+  std::string held;   // an update not shown yet
+  bool open = false;  // a terminal's status line not yet ended
   std::chrono::steady_clock::time_point shown{};
 
   void Show(const std::string &text) {

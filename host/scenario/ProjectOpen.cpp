@@ -67,8 +67,8 @@ double KeyTime(double t, A_Time at, const Project &project, const std::string &w
   const double scale = project.comp.time_scale;
   if (std::fabs(t) * scale > kMaxTicks || std::fabs(comp_time) * scale > kMaxTicks)
     throw BadInput(where + ": \"layer_time\" is " + NumberText(t) +
-                   " s, which at a time_scale of " + CountText(scale) +
-                   " is more than the " + CountText(kMaxTicks) + " ticks a time can hold");
+                   " s, which at a time_scale of " + CountText(scale) + " is more than the " +
+                   CountText(kMaxTicks) + " ticks a time can hold");
   const double given = comp_time * double(at.scale);
   if (!(std::fabs(given - double(at.value)) <= 0.5 + 1e-9 * std::fabs(given)))
     throw BadInput(where + ": \"tick\" " + std::to_string(at.value) + " at \"scale\" " +
@@ -139,7 +139,8 @@ void LoadParams(Project &project, const Json &params) {
     auto &list = param.stream.keys;
     std::stable_sort(list.begin(), list.end(),
                      [](const auto &a, const auto &b) { return a.time < b.time; });
-    OneKeyATime(list.size(), [&](std::size_t i) { return list[i].time; }, where);
+    OneKeyATime(
+        list.size(), [&](std::size_t i) { return list[i].time; }, where);
     param.stream.Changed();
     param.expression.reset();
     if (saved.contains("raw_expression")) {
@@ -186,7 +187,8 @@ void LoadMasks(Project &project, SavedProject &file, const Limits &limits) {
     for (std::size_t k = 0; k < keys.size(); ++k)
       KeyTime(keys.time(k), keys.at(k), project, where + " keyframe " + std::to_string(k));
     keys.SortByTime();
-    OneKeyATime(keys.size(), [&](std::size_t k) { return keys.time(k); }, where);
+    OneKeyATime(
+        keys.size(), [&](std::size_t k) { return keys.time(k); }, where);
     mask.outline.keys = std::move(keys);
     if (saved.contains("expression"))
       mask.expression = OutlineExpressionFromJson(saved.at("expression"));
@@ -240,8 +242,8 @@ void OpenProject(Session &session, SavedProject &&saved, const std::string &orig
     }
     project.layer.SetNext(AEGP_MaskIDVal(id.get<unsigned long long>()), palette.get<std::size_t>());
     if (PF_Err err = session.GlobalSetup())
-      throw ModuleFailed("the module's global setup returned error " + std::to_string(err) +
-                         " (" + ErrorName(err) + "), so the project cannot be opened");
+      throw ModuleFailed("the module's global setup returned error " + std::to_string(err) + " (" +
+                         ErrorName(err) + "), so the project cannot be opened");
     if (PF_Err err = session.ParamsSetup())
       throw ModuleFailed("the module's parameter setup returned error " + std::to_string(err) +
                          " (" + ErrorName(err) + "), so the project cannot be opened");

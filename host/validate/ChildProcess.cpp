@@ -26,7 +26,8 @@ namespace {
   } catch (const std::exception &e) {
     Fail(own, std::string("the check stopped: ") + e.what());
   }
-  const std::string text = ToJson({own})["checks"][0].dump(-1, ' ', false, CheckJson::error_handler_t::replace);
+  const std::string text =
+      ToJson({own})["checks"][0].dump(-1, ' ', false, CheckJson::error_handler_t::replace);
   std::size_t done = 0;
   while (done < text.size()) {
     ssize_t n = write(out, text.data() + done, text.size() - done);

@@ -185,6 +185,7 @@ TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {
       {"letter.json", "{\n  \"steps\": [x]\n}", "2:13", "unexpected \"x\""},
       {"comma.json", "{\"steps\": [],}", "1:14", "unexpected \"}\""},
       {"tab.json", "{\"a\": \"x\ty\"}", "1:9", "unexpected control character 0x09"},
+      {"unit.json", "{\"a\": \"x\x1fy\"}", "1:9", "unexpected control character 0x1F"},
       {"utf8.json", "{\"a\": \"\xC3(\"}", "1:9", "broken UTF-8"},
       {"trailing.json", "{}\n{}", "2:1", "unexpected \"{\""},
       // A blank is no control character, though it is where the reader stopped.

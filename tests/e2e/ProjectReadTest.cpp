@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -254,9 +255,32 @@ TEST(ProjectRead, SavedValuesAreHeldToTheRangeASetStepIsHeldTo) {
   // The range's own ends are values a user sets.
   json r = Base();
   r["params"]["Number"] = {{"raw", {50, 0, 0, 0}}, {"hidden", false}, {"keyframes", json::array()}};
+  r["params"]["Width 1"] = {
+      {"raw", {50000, 0, 0, 0}}, {"hidden", false}, {"keyframes", json::array()}};
   Opened o = Open(r);
   ASSERT_EQ(o.code, 0) << o.out;
   EXPECT_EQ(o.dump["params"]["Number"]["value"], 50);
+  EXPECT_EQ(o.dump["params"]["Width 1"]["value"], 50000);
+}
+
+// A key's tick is its time rounded, and a double's time at a billion ticks a second is off by a
+// few: a difference of half a tick and a billionth of the ticks is allowed, and no more. At
+// 2 s that is 2.5 ticks.
+TEST(ProjectRead, AKeysTickMayBeItsTimeRoundedAtAFineScale) {
+  for (long long tick : {2000000002LL, 1999999998LL, 2000000003LL, 1999999997LL}) {
+    SCOPED_TRACE(tick);
+    json p = Base();
+    const json key = {
+        {"layer_time", 2}, {"tick", tick}, {"scale", 1000000000}, {"raw", {5, 0, 0, 0}}};
+    p["params"]["Angle 1"] = {{"raw", {0, 0, 0, 0}}, {"hidden", false}, {"keyframes", {key}}};
+    if (std::llabs(tick - 2000000000LL) <= 2) {
+      Opened o = Open(p);
+      ASSERT_EQ(o.code, 0) << o.out;
+      EXPECT_EQ(o.dump["params"]["Angle 1"]["keyframes"][0]["time"], 2.0);
+    } else {
+      Refused(p, "\"tick\" " + std::to_string(tick) + " at \"scale\" 1000000000 is");
+    }
+  }
 }
 
 // The project of a 20,000 x 20,000 layer: each render of it is 1.6 GB of pixels, so 700 steps

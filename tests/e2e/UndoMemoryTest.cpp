@@ -63,7 +63,8 @@ TEST(UndoMemory, EntriesAfterABakeDoNotCopyItsKeys) {
   // A copy of the project in each of the 20 entries (before and after each) would be 40 copies
   // of the keys, some 700 MB; what each entry changed is one value.
   EXPECT_LT(after.kilobytes - alone.kilobytes, 100 * 1024)
-      << alone.kilobytes << " KB for the bake, " << after.kilobytes << " KB with 20 entries after it";
+      << alone.kilobytes << " KB for the bake, " << after.kilobytes
+      << " KB with 20 entries after it";
 }
 
 }  // namespace

@@ -347,6 +347,19 @@ TEST(Windows, LayerAndCompositionMappingAreInverses) {
   Point2 turned = LayerToComp(Transform{{0, 0}, {0, 0}, {100, 100}, 90}, {10, 0});
   EXPECT_NEAR(turned.x, 0, 1e-9);
   EXPECT_NEAR(turned.y, 10, 1e-9);
+  // Every turn maps as its cosine and sine say, the one of exactly a radian too (the angle of
+  // degrees that is 1.0 once converted), and none as the unturned layer does.
+  double radian = 180 / 3.14159265358979323846;
+  for (int i = 0; i < 16 && radian * (3.14159265358979323846 / 180.0) != 1.0; ++i)
+    radian = std::nextafter(radian, i % 2 ? 0.0 : 100.0);
+  ASSERT_EQ(radian * (3.14159265358979323846 / 180.0), 1.0);
+  for (double degrees : {radian, 1e-300, -45.0, 720.0}) {
+    SCOPED_TRACE(degrees);
+    const double a = degrees * 3.14159265358979323846 / 180;
+    const Point2 q = LayerToComp(Transform{{0, 0}, {0, 0}, {100, 100}, degrees}, {10, 0});
+    EXPECT_NEAR(q.x, 10 * std::cos(a), 1e-9);
+    EXPECT_NEAR(q.y, 10 * std::sin(a), 1e-9);
+  }
   View v{2, {10, 20}};
   Point2 f = FromFrame(v, ToFrame(v, {3, 4}));
   EXPECT_DOUBLE_EQ(f.x, 3);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 #include "scenario/JsonStream.h"
@@ -26,6 +27,28 @@ TEST(JsonStream, EscapesAreTheUtf8OfTheirCodePoints) {
   EXPECT_EQ(v[3], "\xE2\x82\xAC");
   EXPECT_EQ(v[4], "\xF0\x9F\x98\x80");
   EXPECT_EQ(v[5], "A\xC3\xA9\xDF\xBF\xE2\x82\xAC\xF0\x9F\x98\x80");
+}
+
+// What does not read is named by line and column, counted from the file's start however far in
+// it is: here on the third line, and past the reader's first 64 KiB, on the line after 40,000.
+TEST(JsonStream, AFaultIsNamedByTheLineAndColumnItIsOn) {
+  const auto where = [](const std::string &name, const std::string &text) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    host::JsonStream in(path, 1 << 16, 8);
+    try {
+      in.Array([&](std::size_t) { in.TakeNumber(); });
+      in.End();
+    } catch (const std::exception &e) {
+      const std::string what = e.what();
+      return what.substr(path.size(), what.find(": ", path.size()) - path.size());
+    }
+    return std::string("read");
+  };
+  EXPECT_EQ(where("json-stream-near.json", "[1,\n 2,\n  x]"), ":3:3");
+  std::string far = "[\n";
+  for (int i = 0; i < 40000; ++i) far += "1,\n";
+  EXPECT_EQ(where("json-stream-far.json", far + "   x]"), ":40002:4");
 }
 
 }  // namespace

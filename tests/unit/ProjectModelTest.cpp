@@ -275,4 +275,11 @@ TEST(ProjectModel, KeysAtTheSameTimeOnOtherTicksOrScalesAreNotTheSame) {
     EXPECT_FALSE(host::SameParam(param_keyed(at), param_keyed(other)))
         << other.value << "/" << other.scale;
   }
+  // Whole models differ where one of their masks does, and only there.
+  host::ProjectModel first, second;
+  first.layer = layer_keyed(at);
+  second.layer = layer_keyed(at);
+  EXPECT_FALSE(first != second);
+  second.layer = layer_keyed(A_Time{1, 30});
+  EXPECT_TRUE(first != second);
 }
