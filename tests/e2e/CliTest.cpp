@@ -137,6 +137,20 @@ TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
   }
 }
 
+// The ends of a range are values a user may set, a number's and a whole number's alike.
+TEST(Cli, TheEndsOfARangeAreSet) {
+  std::string path = WriteScenario("ends.json", R"({"steps": [{"do": "apply"},
+      {"do": "set", "param": "Width 1", "value": 50000},
+      {"do": "set", "param": "Height 1", "value": 0},
+      {"do": "set", "param": "Number", "value": 50}]})");
+  auto r = RunHost("run " + path + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  const auto params = nlohmann::json::parse(r.out)["params"];
+  EXPECT_EQ(params["Width 1"]["value"], 50000.0);
+  EXPECT_EQ(params["Height 1"]["value"], 0.0);
+  EXPECT_EQ(params["Number"]["value"], 50);
+}
+
 TEST(Cli, AnApplyTheModuleFailsEndsTheRunWithItsError) {
   // Without the AEGP suites the module cannot register at global setup: every later step
   // would only say that the effect is not applied.
