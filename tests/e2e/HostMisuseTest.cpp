@@ -3,6 +3,7 @@
 // nothing is written through the arguments.
 #include "HostFixture.h"
 #include "Params.h"
+#include "protocol/Suites.h"
 #include "protocol/suites/SuiteHelpers.h"
 
 namespace orvane::test {
@@ -71,6 +72,19 @@ TEST_F(HostMisuse, AStreamValueIsReadOnlyAtATimeWithAScale) {
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
   session().suites().Release(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
   session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
+}
+
+// The output is checked out only by the effect and only into a place to put it.
+TEST_F(HostMisuse, TheOutputIsCheckedOutByTheEffectIntoAPlace) {
+  ApplyEffect();
+  PF_SmartRenderCallbacks cb{};
+  host::InstallRenderCallbacks(cb);
+  EXPECT_EQ(cb.checkout_output(session().effect_ref(), nullptr), PF_Err_BAD_CALLBACK_PARAM);
+  int not_the_effect = 0;
+  PF_EffectWorld *world = nullptr;
+  EXPECT_EQ(cb.checkout_output(reinterpret_cast<PF_ProgPtr>(&not_the_effect), &world),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(world, nullptr);
 }
 
 }  // namespace

@@ -137,12 +137,17 @@ TEST(Limits, InputAtEachLimitIsAccepted) {
 }
 
 TEST(Limits, ARenderWithinTheBufferLimitRunsWhenDownsampled) {
-  // 16,000 x 16,000 at 32 bits is 3.8 GiB a buffer, a sixteenth of it per axis is small.
-  const std::string path = WriteTemp("downsampled.json", R"({
-    "comp": {"width": 16000, "height": 16000},
-    "steps": [{"do": "apply"}, {"do": "render", "depth": 32, "downsample": [16, 16]}]})");
-  auto r = RunHost("run " + path + " -q");
-  EXPECT_EQ(r.code, 0) << r.out;
+  // 16,000 x 16,000 at 32 bits is 3.8 GiB a buffer, three of them over the 8 GiB limit; a
+  // sixteenth of it along both axes or a 64th along one is small.
+  for (const char *downsample : {"[16, 16]", "[64, 1]", "[1, 64]"}) {
+    SCOPED_TRACE(downsample);
+    const std::string path = WriteTemp("downsampled.json", R"({
+      "comp": {"width": 16000, "height": 16000},
+      "steps": [{"do": "apply"}, {"do": "render", "depth": 32, "downsample": )" +
+                                                               std::string(downsample) + "}]}");
+    auto r = RunHost("run " + path + " -q");
+    EXPECT_EQ(r.code, 0) << r.out;
+  }
 }
 
 TEST(Limits, DeepNestingAndHugeFilesAreRefusedBeforeTheyAreRead) {

@@ -56,6 +56,25 @@ TEST(ProjectFile, ReopenedTheModuleCarriesOnAndAStaticCacheIsShownUp) {
   EXPECT_NE(cached_split, blue);
 }
 
+// A bake's keys, one a frame, are each saved and read back as they were: 0.2 s at 30 frames a
+// second is six of them.
+TEST(ProjectFile, EveryKeyOfABakeIsSavedAndReopened) {
+  const std::string dir = ::testing::TempDir() + "baked";
+  const std::string bake =
+      WriteTemp("baked-steps.json", R"({"comp": {"width": 64, "height": 36, "duration": 0.2},
+      "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"},
+                {"do": "press", "param": "Bake Masks"}, {"do": "save", "file": "saved.json"}]})");
+  const std::string none = WriteTemp("baked-none.json", R"({"steps": []})");
+  auto made = RunHost("run " + bake + " -q --out " + dir + "/1");
+  ASSERT_EQ(made.code, 0) << made.out;
+  auto reopened =
+      RunHost("run " + none + " -q --project " + dir + "/1/saved.json --out " + dir + "/2");
+  ASSERT_EQ(reopened.code, 0) << reopened.out;
+  const nlohmann::json keys = Dump(dir + "/1")["masks"][0]["keyframes"];
+  EXPECT_EQ(keys.size(), 6u);
+  EXPECT_EQ(Dump(dir + "/2")["masks"][0]["keyframes"], keys);
+}
+
 TEST(ProjectFile, AFileThatIsNoProjectIsOneLineAndExitCode2) {
   const std::string steps = WriteTemp("steps.json", R"({"steps": []})");
   struct Case {

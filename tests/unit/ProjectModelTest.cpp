@@ -249,6 +249,22 @@ TEST(ParamTypes, EachTypeKeepsItsOwnFieldsAndRange) {
   EXPECT_TRUE(host::TypeOf(checkbox).has_stream);
 }
 
+// Halfway between keys of 1 and 3, a number or an angle is 2; a choice (a popup's item, a
+// checkbox) is still the first key's, as there is nothing between two items.
+TEST(ParamTypes, ChoicesHoldTheirKeyAndNumbersBlend) {
+  const std::pair<PF_ParamType, double> cases[] = {
+      {PF_Param_POPUP, 1}, {PF_Param_CHECKBOX, 1}, {PF_Param_FLOAT_SLIDER, 2}, {PF_Param_ANGLE, 2}};
+  for (const auto &[type, halfway] : cases) {
+    SCOPED_TRACE(type);
+    host::EffectParam param;
+    param.def.param_type = type;
+    param.stream.SetKey(0, A_Time{0, 30}, host::StreamValue{{1, 0, 0, 0}});
+    param.stream.SetKey(2, A_Time{60, 30}, host::StreamValue{{3, 0, 0, 0}});
+    EXPECT_EQ(param.KeyedAt(1).v[0], halfway);
+    EXPECT_EQ(param.KeyedAt(2).v[0], 3);
+  }
+}
+
 // A key's ticks are part of it: a key at 0 s on a scale of 30 is not one at 0 s on 60, though
 // the tick and the time are the same, nor one on another tick of the same scale.
 TEST(ProjectModel, KeysAtTheSameTimeOnOtherTicksOrScalesAreNotTheSame) {

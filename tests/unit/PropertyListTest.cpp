@@ -103,4 +103,16 @@ TEST(PropertyList, ReaderReportsTruncatedAndDirtyLists) {
   EXPECT_FALSE(orvane::host::ReadPropertyList(bytes).problems.empty());
 }
 
+// A field that runs past a property's bytes reads as 0, never as the bytes beyond them.
+TEST(PropertyList, AFieldPastAPropertysBytesIsZero) {
+  orvane::host::PiplProperty p;
+  p.data = {0x34, 0x12, 0x78};
+  EXPECT_EQ(p.U16(0), 0x1234);
+  EXPECT_EQ(p.U16(1), 0x7812);
+  EXPECT_EQ(p.U16(2), 0);
+  EXPECT_EQ(p.U32(), 0u);
+  p.data.push_back(0x56);
+  EXPECT_EQ(p.U32(), 0x56781234u);
+}
+
 }  // namespace
