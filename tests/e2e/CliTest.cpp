@@ -137,6 +137,22 @@ TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
   }
 }
 
+// The help states the limits as docs/scenarios.md publishes them, each one a user may rely on.
+TEST(Cli, TheHelpStatesThePublishedLimits) {
+  auto r = RunHost("run --help");
+  ASSERT_EQ(r.code, 0) << r.out;
+  for (const char *limit :
+       {"30,000 x 30,000 pixels, 1,000,000 frames", "a render: 8.0 GiB at once",
+        "a run: 931.3 GiB of pixels",  // 10^12 bytes
+        "16,384 pixels a side; a sheet 400 frames and 40,000,000,000 layer pixels",
+        "a scenario: 64 MiB, 100,000 steps, nested 64 deep",
+        "a project file: 100,000 masks, 1,000,000 keyframes a mask or parameter, 60,000,000 "
+        "keyframes and 250,000,000 keyframe vertices in all",
+        "a drag: 10,000 points; a mask: 10,000 vertices", "rotation within 1,000,000"}) {
+    EXPECT_NE(r.out.find(limit), std::string::npos) << limit << "\n" << r.out;
+  }
+}
+
 // The ends of a range are values a user may set, a number's and a whole number's alike.
 TEST(Cli, TheEndsOfARangeAreSet) {
   std::string path = WriteScenario("ends.json", R"({"steps": [{"do": "apply"},

@@ -80,6 +80,33 @@ TEST(Trace, TheTraceFileCarriesEachCallsArguments) {
   EXPECT_NE(r.out.find("wrote: " + file), std::string::npos) << r.out;
 }
 
+// A drawing's context is shown as the window it belongs to, each window's as its own; and the
+// layer is checked out a frame's ticks at a time: 100 a second at 25 frames is 4.
+TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
+  const std::string scenario = WriteTemp("trace-windows.json", R"({
+      "comp": {"fps": 25, "time_scale": 100}, "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"},
+      {"do": "draw", "window": "comp"}, {"do": "draw", "window": "layer"}]})");
+  const std::string file = ::testing::TempDir() + "trace-windows.jsonl";
+  auto r = RunHost("run " + scenario + " -q --trace " + file);
+  ASSERT_EQ(r.code, 0) << r.out;
+  std::ifstream in(file);
+  std::map<int, std::set<std::string>> named;  // by step
+  int checkouts = 0;
+  for (std::string line; std::getline(in, line);) {
+    const auto call = nlohmann::json::parse(line);
+    if (call.value("fn", "") == "PF_GetDrawingReference")
+      named[call["step"].get<int>()].insert(call["args"][0].get<std::string>());
+    if (call.value("fn", "") == "checkout_layer") {
+      ++checkouts;
+      EXPECT_EQ(call["args"][5], 4) << call.dump();
+      EXPECT_EQ(call["args"][6], 100) << call.dump();
+    }
+  }
+  EXPECT_GT(checkouts, 0);
+  EXPECT_EQ(named,
+            (std::map<int, std::set<std::string>>{{3, {"comp window"}}, {4, {"layer window"}}}));
+}
+
 // Every host function the module calls is in the trace: a bake of two rectangles over ten frames
 // reads and writes each of the four corners of each mask at each frame and adds a key for each.
 TEST(Trace, ABakeTracesEveryCornerItWritesAndEveryKeyItAdds) {

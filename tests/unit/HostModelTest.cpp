@@ -93,6 +93,24 @@ TEST(HandleTable, ReleasedHandlesCostNothingAndAreStillRecognised) {
   EXPECT_EQ(table.TakeProblems(), (std::vector<std::string>{"G: foreign stream"}));
 }
 
+// A slot given back ages among the free before it is used again, so that a handle released a
+// moment ago is not at once another handle's slot: the next 64 are made in new slots, and only
+// when 65 are free is the oldest taken again.
+TEST(HandleTable, AReleasedSlotAgesBeforeItIsUsedAgain) {
+  HandleTable table;
+  std::vector<const void *> made;
+  for (int i = 0; i < 65; ++i) made.push_back(table.Make<Payload>(HandleKind::Stream)->key);
+  for (const void *h : made) ASSERT_TRUE(table.Release(h, HandleKind::Stream, "R"));
+  EXPECT_EQ(table.slot_count(), 65u);
+  table.Make<Payload>(HandleKind::Stream);
+  EXPECT_EQ(table.slot_count(), 65u);
+  HandleTable fresh;
+  const void *first = fresh.Make<Payload>(HandleKind::Stream)->key;
+  ASSERT_TRUE(fresh.Release(first, HandleKind::Stream, "R"));
+  fresh.Make<Payload>(HandleKind::Stream);
+  EXPECT_EQ(fresh.slot_count(), 2u);
+}
+
 TEST(HandleTable, LeaksAreReportedOnceAndMemoryHandlesOutliveCommands) {
   HandleTable table;
   table.Make<Payload>(HandleKind::Mask);

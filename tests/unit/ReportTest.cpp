@@ -60,6 +60,11 @@ TEST(Golden, WholeNumbersAreComparedExactlyAndOthersWithinTheTolerance) {
   EXPECT_EQ(Differences(Json(15), Json(static_cast<long long>(15)), 0), 0u);
   EXPECT_EQ(Differences(Json(0), Json(static_cast<long long>(0)), 0), 0u);
   EXPECT_EQ(Differences(Json(-3), Json(static_cast<long long>(-3)), 0), 0u);
+  // Either side may be the one held signed.
+  EXPECT_EQ(host::CompareWithGolden(host::GoldenOf(DumpWith(Json(static_cast<long long>(0)))),
+                                    host::GoldenOf(DumpWith(Json(0u))), 0)
+                .count,
+            0u);
   EXPECT_EQ(Differences(Json(15), Json(16), 0.5), 1u);
   // -1 is not the largest unsigned number, as a cast would make it.
   EXPECT_EQ(Differences(Json(18446744073709551615ull), Json(-1), 0), 1u);
