@@ -197,7 +197,7 @@ TEST(CallTrace, StreamsEachCallWithItsArgumentsAndResultAsAJsonLine) {
   trace.StreamTo(&out);
   trace.SetCommand(3);
   trace.SetStep(2);
-  trace.Enter(HostFunction{"AEGP_StartUndoGroup"}, "Create \"Masks\"\n");
+  trace.Enter(HostFunction{"AEGP_StartUndoGroup"}, "Create \"Masks\" \xC3\xA9\xE2\x82\xAC\n");
   trace.Leave(0);
   const A_Time at{1001, 24000};
   trace.FailFunction("AEGP_GetNewStreamValue", 1, PF_Err_OUT_OF_MEMORY);
@@ -217,7 +217,7 @@ TEST(CallTrace, StreamsEachCallWithItsArgumentsAndResultAsAJsonLine) {
                                       {"command", 3},
                                       {"step", 2},
                                       {"fn", "AEGP_StartUndoGroup"},
-                                      {"args", {"Create \"Masks\"\n"}},
+                                      {"args", {"Create \"Masks\" \xC3\xA9\xE2\x82\xAC\n"}},
                                       {"result", 0}}));
   EXPECT_EQ(calls[1]["call"], 2);
   EXPECT_EQ(calls[1]["args"], (nlohmann::json{7,

@@ -16,17 +16,22 @@ namespace host = orvane::host;
 TEST(JsonStream, EscapesAreTheUtf8OfTheirCodePoints) {
   const std::string path = ::testing::TempDir() + "json-stream-escapes.json";
   std::ofstream(path, std::ios::binary)
-      << R"(["\u0041", "\u00e9", "\u07ff", "\u20ac", "\ud83d\ude00", "A\u00e9\u07ff\u20ac\ud83d\ude00"])";
+      << R"(["\u0041", "\u00e9", "\u07ff", "\u20ac", "\ud83d\ude00", "A\u00e9\u07ff\u20ac\ud83d\ude00",)"
+      << R"( "\u4e2d", "\ud83d\ude01", "\uffff"])";
   host::JsonStream in(path, 1 << 16, 8);
   const host::Json v = in.TakeValue();
   in.End();
-  ASSERT_EQ(v.size(), 6u);
+  ASSERT_EQ(v.size(), 9u);
   EXPECT_EQ(v[0], "A");
   EXPECT_EQ(v[1], "\xC3\xA9");
   EXPECT_EQ(v[2], "\xDF\xBF");
   EXPECT_EQ(v[3], "\xE2\x82\xAC");
   EXPECT_EQ(v[4], "\xF0\x9F\x98\x80");
   EXPECT_EQ(v[5], "A\xC3\xA9\xDF\xBF\xE2\x82\xAC\xF0\x9F\x98\x80");
+  // Every bit of the last six: code points that end in ones.
+  EXPECT_EQ(v[6], "\xE4\xB8\xAD");
+  EXPECT_EQ(v[7], "\xF0\x9F\x98\x81");
+  EXPECT_EQ(v[8], "\xEF\xBF\xBF");
 }
 
 // What does not read is named by line and column, counted from the file's start however far in

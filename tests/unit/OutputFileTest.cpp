@@ -2,7 +2,10 @@
 // one is written, after it is committed, dropped or kept, and when its name fills all the bytes a
 // file name may have.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <filesystem>
@@ -171,6 +174,35 @@ TEST(OutputFile, WhatCannotBeWrittenIsRefusedByNameAndLeavesNothing) {
   }
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"late.json"});
   EXPECT_TRUE(fs::is_directory(target));
+}
+
+// A file the disk does not take whole (here the process may write no file past 4 KiB) is
+// refused by name and the old one stays as it was, with no part of the new beside it.
+TEST(OutputFile, AFileNotWrittenWholeLeavesTheOldOne) {
+  const fs::path dir = Folder("cut-short");
+  const fs::path target = dir / "dump.json";
+  Write(target, "old");
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit was{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+  rlimit small = was;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string why;
+  {
+    OutputFile f(target.string());
+    f.stream() << std::string(1 << 16, 'x');
+    try {
+      f.Commit();
+    } catch (const BadInput &e) {
+      why = e.what();
+    }
+  }
+  setrlimit(RLIMIT_FSIZE, &was);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(why.rfind("cannot write " + target.string() + ": ", 0), 0u) << why;
+  EXPECT_EQ(Read(target), "old");
+  EXPECT_EQ(Entries(dir), std::vector<std::string>{"dump.json"});
 }
 
 TEST(OutputFile, StoppingEveryFileKeepsTheLogsAndDropsTheRest) {
