@@ -153,6 +153,18 @@ TEST(Cli, TheHelpStatesThePublishedLimits) {
   }
 }
 
+// A mask's colour is its four bytes, each in its place: [a, r, g, b] of 255 as fractions.
+TEST(Cli, AMasksColourIsEachOfItsFourBytes) {
+  std::string path = WriteScenario("colour.json", R"({"steps": [
+      {"do": "mask", "color": [255, 51, 102, 204]}]})");
+  auto r = RunHost("run " + path + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  const auto colour = nlohmann::json::parse(r.out)["masks"][0]["color"];
+  ASSERT_EQ(colour.size(), 4u);
+  const double expected[4] = {1.0, 0.2, 0.4, 0.8};
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(colour[i].get<double>(), expected[i], 1e-12) << i;
+}
+
 // The ends of a range are values a user may set, a number's and a whole number's alike.
 TEST(Cli, TheEndsOfARangeAreSet) {
   std::string path = WriteScenario("ends.json", R"({"steps": [{"do": "apply"},

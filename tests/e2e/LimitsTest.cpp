@@ -125,12 +125,15 @@ TEST(Limits, InputAtEachLimitIsAccepted) {
       R"({"comp": {"fps": 10, "duration": 100000}})",  // a million frames
       R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [)" + Points(10000) + "]}]}",
       R"({"steps": [{"do": "mask", "vertices": [)" + Points(10000) + "]}]}",
+      // A sheet of every billionth frame is one cell; 64 columns of the narrowest cells.
+      R"({"comp": {"duration": 0.1}, "steps": [{"do": "apply"},
+           {"do": "sheet", "file": "s.png", "every": 1e9, "columns": 64, "cell_width": 16}]})",
   };
   int n = 0;
   for (const std::string &scenario : cases) {
     SCOPED_TRACE(scenario.substr(0, 80));
     const std::string path = WriteTemp("at_limit" + std::to_string(n++) + ".json", scenario);
-    auto r = RunHost("run " + path + " -q");
+    auto r = RunHost("run " + path + " -q --out " + ::testing::TempDir() + "at_limit");
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_EQ(r.out, "");
   }

@@ -249,6 +249,24 @@ TEST(ParamTypes, EachTypeKeepsItsOwnFieldsAndRange) {
   EXPECT_TRUE(host::TypeOf(checkbox).has_stream);
 }
 
+// A definition's text pointer is where the host's copy of the text sits while it is handed
+// over, not part of the parameter: definitions that differ only there are the same, those that
+// differ in the bytes on either side of it are not.
+TEST(ProjectModel, ADefinitionsTextPointerIsNotPartOfIt) {
+  host::EffectParam a;
+  a.def.param_type = PF_Param_CHECKBOX;
+  host::EffectParam b = a;
+  static const A_char one[] = "one", other[] = "other";
+  a.def.u.bd.u.nameptr = one;
+  b.def.u.bd.u.nameptr = other;
+  EXPECT_TRUE(host::SameParam(a, b));
+  b.def.u.bd.value = 1;
+  EXPECT_FALSE(host::SameParam(a, b));
+  b.def.u.bd.value = 0;
+  b.def.flags = 1;
+  EXPECT_FALSE(host::SameParam(a, b));
+}
+
 // Halfway between keys of 1 and 3, a number or an angle is 2; a choice (a popup's item, a
 // checkbox) is still the first key's, as there is nothing between two items.
 TEST(ParamTypes, ChoicesHoldTheirKeyAndNumbersBlend) {
