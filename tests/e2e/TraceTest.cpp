@@ -130,6 +130,9 @@ TEST(Trace, ABakeTracesEveryCornerItWritesAndEveryKeyItAdds) {
   EXPECT_EQ(in_bake["AEGP_SetAddKeyframe"], 2 * 10);
   EXPECT_EQ(in_bake["AEGP_SetMaskOutlineVertexInfo"], 2 * 10 * 4);
   EXPECT_GE(in_bake["AEGP_GetMaskOutlineVertexInfo"], 2 * 10 * 4);
+  // The keys go in through batches, each started one ended, at least one a mask.
+  EXPECT_EQ(in_bake["AEGP_StartAddKeyframes"], in_bake["AEGP_EndAddKeyframes"]);
+  EXPECT_GE(in_bake["AEGP_StartAddKeyframes"], 2);
   // The dump counts the same calls.
   EXPECT_EQ(nlohmann::json::parse(r.out)["host"]["host_calls"], calls);
 }
