@@ -367,13 +367,14 @@ TEST(Windows, LayerAndCompositionMappingAreInverses) {
   EXPECT_NEAR(turned.y, 10, 1e-9);
   // Every turn maps as its cosine and sine say, the one of exactly a radian too (the angle of
   // degrees that is 1.0 once converted), and none as the unturned layer does.
-  double radian = 180 / 3.14159265358979323846;
-  for (int i = 0; i < 16 && radian * (3.14159265358979323846 / 180.0) != 1.0; ++i)
+  const double per_degree = M_PI / 180;
+  double radian = 180 / M_PI;
+  for (int i = 0; i < 16 && radian * per_degree != 1.0; ++i)
     radian = std::nextafter(radian, i % 2 ? 0.0 : 100.0);
-  ASSERT_EQ(radian * (3.14159265358979323846 / 180.0), 1.0);
+  ASSERT_EQ(radian * per_degree, 1.0);
   for (double degrees : {radian, 1e-300, -45.0, 720.0}) {
     SCOPED_TRACE(degrees);
-    const double a = degrees * 3.14159265358979323846 / 180;
+    const double a = degrees * per_degree;
     const Point2 q = LayerToComp(Transform{{0, 0}, {0, 0}, {100, 100}, degrees}, {10, 0});
     EXPECT_NEAR(q.x, 10 * std::cos(a), 1e-9);
     EXPECT_NEAR(q.y, 10 * std::sin(a), 1e-9);
