@@ -1,10 +1,15 @@
 // What the host refuses that this module never does, called as a module would call it: a misuse
 // is refused with the error the application gives and named among the session's problems, and
 // nothing is written through the arguments.
+#include <dlfcn.h>
+
+#include <algorithm>
+
 #include "HostFixture.h"
 #include "Params.h"
 #include "protocol/Suites.h"
 #include "protocol/suites/SuiteHelpers.h"
+#include "StaleDrawing.h"
 
 namespace orvane::test {
 namespace {
@@ -85,6 +90,69 @@ TEST_F(HostMisuse, TheOutputIsCheckedOutByTheEffectIntoAPlace) {
   EXPECT_EQ(cb.checkout_output(reinterpret_cast<PF_ProgPtr>(&not_the_effect), &world),
             PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(world, nullptr);
+}
+
+// A parameter is checked out by an index the effect has: before the first or one past the last,
+// it is no parameter, and the definition handed in is left as it was.
+TEST_F(HostMisuse, AParameterIsCheckedOutOnlyByAnIndexTheEffectHas) {
+  ApplyEffect();
+  PF_InData in{};
+  PF_UtilCallbacks utils{};
+  host::InstallCallbacks(in, utils);
+  const auto count = PF_ParamIndex(project().effect.params.size());
+  for (PF_ParamIndex index : {PF_ParamIndex(-1), count}) {
+    PF_ParamDef def{};
+    def.uu.id = 4242;
+    EXPECT_EQ(in.inter.checkout_param(session().effect_ref(), index, 0, 1, 30, &def),
+              PF_Err_INVALID_INDEX)
+        << index;
+    EXPECT_EQ(def.uu.id, 4242);
+  }
+  PF_ParamDef last{};
+  ASSERT_EQ(in.inter.checkout_param(session().effect_ref(), count - 1, 0, 1, 30, &last),
+            PF_Err_NONE);
+  EXPECT_EQ(last.uu.id, param(count - 1).def.uu.id);
+  EXPECT_EQ(in.inter.checkin_param(session().effect_ref(), &last), PF_Err_NONE);
+}
+
+// A module that keeps the drawing of a draw event and uses it on a later click draws on nothing:
+// each use is refused and named, nothing is added to what the window shows, and the click's
+// coordinate callback at a time scale of 0 is refused before it maps the point.
+TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
+  host::Module module(ORVANE_KEEPS_ITS_DRAWING);
+  host::Session session(module);
+  ASSERT_EQ(session.Apply(), PF_Err_NONE);
+  session.ParamChanged(PARAM_CREATE_MASK);
+  ASSERT_EQ(session.Draw(host::WindowKind::Comp, 0).err, PF_Err_NONE);
+  const std::vector<host::DrawOp> drawn = session.drawing();
+  ASSERT_FALSE(drawn.empty());
+  const std::size_t problems = session.problems().size();
+  session.MouseDown(host::WindowKind::Comp, {1, 1}, 0, true);
+
+  void *loaded = dlopen(ORVANE_KEEPS_ITS_DRAWING, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(loaded, nullptr);
+  auto answers_of =
+      reinterpret_cast<StaleDrawingAnswersFn>(dlsym(loaded, ORVANE_STALE_DRAWING_ANSWERS));
+  ASSERT_NE(answers_of, nullptr);
+  const StaleDrawingAnswers a = *answers_of();
+  dlclose(loaded);
+  EXPECT_EQ(a.clicks, 1);
+  EXPECT_EQ(a.supplier, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(a.surface, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_FALSE(a.surface_written);
+  EXPECT_EQ(a.stroke, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(a.paint, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(a.layer_to_comp, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(a.point.x, 5 << 16);
+  EXPECT_EQ(a.point.y, 7 << 16);
+  EXPECT_EQ(session.drawing().size(), drawn.size());
+  const std::vector<std::string> named(session.problems().begin() + long(problems),
+                                       session.problems().end());
+  for (const char *expected :
+       {"GetSupplier: no drawing under way", "GetSurface: no drawing under way",
+        "StrokePath: no drawing under way", "PaintRect: no drawing under way"}) {
+    EXPECT_EQ(std::count(named.begin(), named.end(), expected), 1) << expected;
+  }
 }
 
 }  // namespace

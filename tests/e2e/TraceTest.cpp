@@ -80,8 +80,9 @@ TEST(Trace, TheTraceFileCarriesEachCallsArguments) {
   EXPECT_NE(r.out.find("wrote: " + file), std::string::npos) << r.out;
 }
 
-// A drawing's context is shown as the window it belongs to, each window's as its own; and the
-// layer is checked out a frame's ticks at a time: 100 a second at 25 frames is 4.
+// A drawing's context is shown as the window it belongs to, each window's as its own, with the
+// points it maps; and the layer is checked out a frame's ticks at a time: 100 a second at 25
+// frames is 4.
 TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
   const std::string scenario = WriteTemp("trace-windows.json", R"({
       "comp": {"fps": 25, "time_scale": 100}, "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"},
@@ -91,11 +92,14 @@ TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
   ASSERT_EQ(r.code, 0) << r.out;
   std::ifstream in(file);
   std::map<int, std::set<std::string>> named;  // by step
+  std::set<std::vector<double>> corners;       // the points the comp window maps, as traced
   int checkouts = 0;
   for (std::string line; std::getline(in, line);) {
     const auto call = nlohmann::json::parse(line);
     if (call.value("fn", "") == "PF_GetDrawingReference")
       named[call["step"].get<int>()].insert(call["args"][0].get<std::string>());
+    if (call.value("fn", "") == "layer_to_comp" && call["step"] == 3)
+      corners.insert(call["args"][3].get<std::vector<double>>());
     if (call.value("fn", "") == "checkout_layer") {
       ++checkouts;
       EXPECT_EQ(call["args"][5], 4) << call.dump();
@@ -105,6 +109,10 @@ TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
   EXPECT_GT(checkouts, 0);
   EXPECT_EQ(named,
             (std::map<int, std::set<std::string>>{{3, {"comp window"}}, {4, {"layer window"}}}));
+  // The mask Create made on the 1920 x 1080 layer, a third of it each way around its centre, as
+  // the comp window's points are mapped from layer to composition.
+  EXPECT_EQ(corners,
+            (std::set<std::vector<double>>{{640, 360}, {1280, 360}, {1280, 720}, {640, 720}}));
 }
 
 // Every host function the module calls is in the trace: a bake of two rectangles over ten frames

@@ -336,6 +336,9 @@ TEST(ParamValues, ValuesRoundTripThroughDefinitions) {
   WriteValue(point, centre, 0.5, 0.25);  // a render at reduced resolution sees scaled points
   EXPECT_EQ(point.u.td.x_value, 160 << 16);
   EXPECT_EQ(point.u.td.y_value, 45 << 16);
+  WriteValue(point, centre);  // and one that names no resolution, the full one
+  EXPECT_EQ(point.u.td.x_value, 320 << 16);
+  EXPECT_EQ(point.u.td.y_value, 180 << 16);
 
   PF_ParamDef color{};
   color.param_type = PF_Param_COLOR;

@@ -1,0 +1,24 @@
+// What the host answered a module that kept the drawing of a draw event and used it on a later
+// click, with a coordinate callback at a time scale of 0 on the same click. The fixture module
+// keeps_its_drawing fills it; a test reads it through KeptDrawingAnswers().
+#ifndef ORVANE_TESTS_STALEDRAWING_H
+#define ORVANE_TESTS_STALEDRAWING_H
+
+#include "AE_Effect.h"
+
+struct StaleDrawingAnswers {
+  int clicks = 0;        // clicks the answers below are from (the last one)
+  PF_Err supplier = -1;  // GetSupplier with the kept drawing
+  PF_Err surface = -1;   // GetSurface with the kept drawing
+  bool surface_written = false;
+  PF_Err stroke = -1;         // StrokePath on the kept surface
+  PF_Err paint = -1;          // PaintRect on the kept surface
+  PF_Err layer_to_comp = -1;  // at a time scale of 0, on the click's own context
+  PF_FixedPoint point{};      // the point it was given, after the call
+};
+
+// The name the fixture exports its answers under.
+#define ORVANE_STALE_DRAWING_ANSWERS "KeptDrawingAnswers"
+using StaleDrawingAnswersFn = const StaleDrawingAnswers *(*)();
+
+#endif  // ORVANE_TESTS_STALEDRAWING_H
