@@ -113,6 +113,19 @@ TEST(Outputs, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritt
   EXPECT_FALSE(fs::exists(dir + "/out3/sub/a.png"));
 }
 
+// Started with its standard input closed (from a service, or `<&-`), the host's first file is
+// descriptor 0: it is written like any other.
+TEST(Outputs, ARunWithItsStandardInputClosedWritesItsFiles) {
+  const std::string dir = Folder("no-stdin");
+  const std::string scenario = Write(dir + "/s.json", R"({"steps": [{"do": "apply"},
+      {"do": "save", "file": "saved.json"}]})");
+  auto r = RunHost("run " + scenario + " --quiet --out " + dir + "/out 0<&-");
+  EXPECT_EQ(r.code, 0) << r.out;
+  std::ifstream saved(dir + "/out/saved.json");
+  const nlohmann::json project = nlohmann::json::parse(saved, nullptr, false);
+  EXPECT_TRUE(project.is_object() && project.value("orvane_project", 0) == 1) << r.out;
+}
+
 TEST(Outputs, TheSamePictureWrittenByTwoStepsIsRefused) {
   const std::string dir = Folder("twice");
   const std::string scenario = Write(dir + "/twice.json", R"({"steps": [{"do": "apply"},

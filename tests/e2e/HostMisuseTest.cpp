@@ -41,6 +41,12 @@ TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
   EXPECT_EQ(masks->AEGP_GetLayerNumMasks(layer, nullptr), PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(masks->AEGP_GetLayerNumMasks(layer, &count), PF_Err_NONE);
   EXPECT_EQ(count, 1);
+  // Masks are found by an index below that count.
+  for (A_long index : {A_long(-1), count}) {
+    AEGP_MaskRefH mask = nullptr;
+    EXPECT_EQ(masks->AEGP_GetLayerMaskByIndex(layer, index, &mask), PF_Err_INVALID_INDEX) << index;
+    EXPECT_EQ(mask, nullptr);
+  }
   session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
 }
 
@@ -79,11 +85,15 @@ TEST_F(HostMisuse, AStreamValueIsReadOnlyAtATimeWithAScale) {
   session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
 }
 
-// The output is checked out only by the effect and only into a place to put it.
+// The output is checked out only by the effect and only into a place to put it; the layer's
+// pixels only once a pre-render has asked for them.
 TEST_F(HostMisuse, TheOutputIsCheckedOutByTheEffectIntoAPlace) {
-  ApplyEffect();
   PF_SmartRenderCallbacks cb{};
   host::InstallRenderCallbacks(cb);
+  PF_EffectWorld *pixels = nullptr;
+  EXPECT_EQ(cb.checkout_layer_pixels(session().effect_ref(), 0, &pixels), PF_Err_INVALID_INDEX);
+  EXPECT_EQ(pixels, nullptr);
+  ApplyEffect();
   EXPECT_EQ(cb.checkout_output(session().effect_ref(), nullptr), PF_Err_BAD_CALLBACK_PARAM);
   int not_the_effect = 0;
   PF_EffectWorld *world = nullptr;
@@ -108,16 +118,19 @@ TEST_F(HostMisuse, AParameterIsCheckedOutOnlyByAnIndexTheEffectHas) {
         << index;
     EXPECT_EQ(def.uu.id, 4242);
   }
-  PF_ParamDef last{};
-  ASSERT_EQ(in.inter.checkout_param(session().effect_ref(), count - 1, 0, 1, 30, &last),
-            PF_Err_NONE);
-  EXPECT_EQ(last.uu.id, param(count - 1).def.uu.id);
-  EXPECT_EQ(in.inter.checkin_param(session().effect_ref(), &last), PF_Err_NONE);
+  for (PF_ParamIndex index : {PF_ParamIndex(0), count - 1}) {
+    PF_ParamDef def{};
+    ASSERT_EQ(in.inter.checkout_param(session().effect_ref(), index, 0, 1, 30, &def), PF_Err_NONE);
+    EXPECT_EQ(def.param_type, param(index).def.param_type);
+    EXPECT_EQ(def.uu.id, param(index).def.uu.id);
+    EXPECT_EQ(in.inter.checkin_param(session().effect_ref(), &def), PF_Err_NONE);
+  }
 }
 
 // A module that keeps the drawing of a draw event and uses it on a later click draws on nothing:
 // each use is refused and named, nothing is added to what the window shows, and the click's
-// coordinate callback at a time scale of 0 is refused before it maps the point.
+// coordinate callback at a time scale of 0 is refused before it maps the point (at a scale of 1,
+// whole seconds, it is mapped).
 TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
   host::Module module(ORVANE_KEEPS_ITS_DRAWING);
   host::Session session(module);
@@ -143,6 +156,7 @@ TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
   EXPECT_EQ(a.stroke, PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(a.paint, PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(a.layer_to_comp, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(a.layer_to_comp_in_seconds, PF_Err_NONE);
   EXPECT_EQ(a.point.x, 5 << 16);
   EXPECT_EQ(a.point.y, 7 << 16);
   EXPECT_EQ(session.drawing().size(), drawn.size());

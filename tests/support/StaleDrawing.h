@@ -11,10 +11,11 @@ struct StaleDrawingAnswers {
   PF_Err supplier = -1;  // GetSupplier with the kept drawing
   PF_Err surface = -1;   // GetSurface with the kept drawing
   bool surface_written = false;
-  PF_Err stroke = -1;         // StrokePath on the kept surface
-  PF_Err paint = -1;          // PaintRect on the kept surface
-  PF_Err layer_to_comp = -1;  // at a time scale of 0, on the click's own context
-  PF_FixedPoint point{};      // the point it was given, after the call
+  PF_Err stroke = -1;                    // StrokePath on the kept surface
+  PF_Err paint = -1;                     // PaintRect on the kept surface
+  PF_Err layer_to_comp = -1;             // at a time scale of 0, on the click's own context
+  PF_FixedPoint point{};                 // the point it was given, after the call
+  PF_Err layer_to_comp_in_seconds = -1;  // at a time scale of 1, which is a time
 };
 
 // The name the fixture exports its answers under.

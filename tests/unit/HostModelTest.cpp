@@ -14,6 +14,7 @@
 #include "model/Image.h"
 #include "model/ParamTypes.h"
 #include "model/Project.h"
+#include "model/Text.h"
 #include "model/View.h"
 
 namespace {
@@ -313,6 +314,56 @@ TEST(Animatable, OutlineKeysGiveBackWhatWasKeyed) {
   EXPECT_EQ(a.keys.back().at.value, 150);
   EXPECT_EQ(a.keys[4].value.vertices[2].y, 10);
   EXPECT_FALSE(a.keys[4].value.open);
+}
+
+// An expression moves each vertex and both its tangents by an offset: every vertex by the one
+// offset when it is uniform, vertex i by offset i otherwise, and those past the offsets not at all.
+TEST(OutlineExpressions, MoveEachVertexAndItsTangentsByItsOffset) {
+  const Outline outline{false, {{10, 20, 1, 2, 3, 4}, {30, 40, 5, 6, 7, 8}, {50, 60, 0, 0, 0, 0}}};
+  auto numbers = [](const Outline &o) {
+    std::vector<std::vector<double>> all;
+    for (const AEGP_MaskVertex &v : o.vertices)
+      all.push_back({v.x, v.y, v.tan_in_x, v.tan_in_y, v.tan_out_x, v.tan_out_y});
+    return all;
+  };
+  const OutlineExpression uniform{true, {{1, -2, 0.5, -0.5, 0.25, -0.25}}};
+  EXPECT_EQ(numbers(uniform.Apply(outline)),
+            (std::vector<std::vector<double>>{{11, 18, 1.5, 1.5, 3.25, 3.75},
+                                              {31, 38, 5.5, 5.5, 7.25, 7.75},
+                                              {51, 58, 0.5, -0.5, 0.25, -0.25}}));
+  const OutlineExpression each{false, {{1, 1, 1, 1, 1, 1}, {-1, -2, -3, -4, -5, -6}}};
+  EXPECT_EQ(numbers(each.Apply(outline)),
+            (std::vector<std::vector<double>>{
+                {11, 21, 2, 3, 4, 5}, {29, 38, 2, 2, 2, 2}, {50, 60, 0, 0, 0, 0}}));
+}
+
+// Text a module hands over is read as UTF-8 where it is well formed; every other byte shows as
+// U+FFFD on its own: a lead byte whose sequence breaks off, an overlong form, a surrogate, a code
+// point past U+10FFFF.
+TEST(ModuleText, EachByteThatStartsNoWellFormedSequenceShowsAsTheReplacement) {
+  const std::string r = "\xEF\xBF\xBD";
+  struct Case {
+    std::string in, shown;
+  };
+  const Case cases[] = {
+      {"a\xC3\xA9", "a\xC3\xA9"},
+      {"\xED\x9F\xBF\xF4\x8F\xBF\xBF", "\xED\x9F\xBF\xF4\x8F\xBF\xBF"},  // U+D7FF, U+10FFFF
+      {"\xE2\x82"
+       "A",
+       r + r + "A"},  // the third byte is no continuation
+      {"\xF0\x9F\x98"
+       "x",
+       r + r + r + "x"},
+      {"\xE2\x82", r + r},  // cut off by the end
+      {"\xC0\xAF", r + r},
+      {"\xE0\x80\x80", r + r + r},
+      {"\xED\xA0\x80", r + r + r},
+      {"\xF4\x90\x80\x80", r + r + r + r},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(ValidUtf8(c.in), c.shown) << c.in;
+    EXPECT_EQ(IsUtf8(c.in), c.in == c.shown) << c.in;
+  }
 }
 
 TEST(ParamValues, FixedPointRoundsAndSaturates) {

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "model/Errors.h"
+#include "scenario/JsonValues.h"
+#include "scenario/Setup.h"
 #include "scenario/ValueReaders.h"
 
 namespace {
@@ -55,6 +57,34 @@ TEST(ValueReaders, VertexOffsetsAreTwoOrSixNumbersAndTheRestAreZero) {
   EXPECT_EQ(std::vector<double>({b.x, b.y, b.tan_in_x, b.tan_in_y, b.tan_out_x, b.tan_out_y}),
             std::vector<double>({3, 4, 5, 6, 7, 8}));
   EXPECT_THROW(host::OutlineExpressionFromJson(Json::parse("[[1, 2, 3]]")), host::BadInput);
+}
+
+// A layer's position, anchor, scale and rotation are each keyed on their own, the first three as
+// [x, y] and rotation as one number, and each is linear between its keys.
+TEST(ScenarioLayer, EachTransformPropertyIsKeyedOnItsOwn) {
+  host::Project project;
+  host::ConfigureProject(project, Json::parse(R"({"comp": {"duration": 2}, "layer": {
+      "position": [{"time": 0, "value": [100, 200]}, {"time": 1, "value": [300, 200]}],
+      "anchor": [{"time": 0, "value": [10, 20]}, {"time": 1, "value": [30, 40]}],
+      "scale": [{"time": 0, "value": [100, 100]}, {"time": 1, "value": [200, 50]}],
+      "rotation": [{"time": 0, "value": 0}, {"time": 1, "value": 90}]}})"));
+  const host::Transform t = project.layer.TransformAt(0.5);
+  EXPECT_DOUBLE_EQ(t.position[0], 200);
+  EXPECT_DOUBLE_EQ(t.position[1], 200);
+  EXPECT_DOUBLE_EQ(t.anchor[0], 20);
+  EXPECT_DOUBLE_EQ(t.anchor[1], 30);
+  EXPECT_DOUBLE_EQ(t.scale[0], 150);
+  EXPECT_DOUBLE_EQ(t.scale[1], 75);
+  EXPECT_DOUBLE_EQ(t.rotation, 45);
+}
+
+// A mistyped name is answered with the names fewest edits away first (a letter added, dropped or
+// changed, in either case), those equally far in the order they are known in.
+TEST(Suggestions, TheNamesFewestEditsAwayComeFirst) {
+  EXPECT_EQ(host::Closest("tiem", {"item", "tie", "time"}, 3), R"("tie", "item", "time")");
+  EXPECT_EQ(host::Closest("time", {"xtime", "time"}, 1), R"("time")");
+  EXPECT_EQ(host::Closest("WIDHT", {"height", "width"}, 1), R"("width")");
+  EXPECT_EQ(host::Closest("fps", {"fps"}, 2), R"("fps")");
 }
 
 }  // namespace
