@@ -4,6 +4,9 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "HostFixture.h"
 #include "Params.h"
@@ -47,6 +50,145 @@ TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
     EXPECT_EQ(masks->AEGP_GetLayerMaskByIndex(layer, index, &mask), PF_Err_INVALID_INDEX) << index;
     EXPECT_EQ(mask, nullptr);
   }
+  session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
+}
+
+// Streams are those of parameters that hold a value (not the input layer, a group or a button,
+// nor one past the last) and a mask's outline alone; a value set that is no finite number is
+// kept as 0.
+TEST_F(HostMisuse, StreamsAreOfValuesAndKeepFiniteNumbers) {
+  ApplyEffect();
+  Press(PARAM_CREATE_MASK);
+  const void *table = nullptr;
+  ASSERT_EQ(session().suites().Acquire(kAEGPStreamSuite, kAEGPStreamSuiteVersion9, &table), 0);
+  const auto *streams = static_cast<const AEGP_StreamSuite9 *>(table);
+  ASSERT_EQ(
+      session().suites().Acquire(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &table), 0);
+  const auto *pfi = static_cast<const AEGP_PFInterfaceSuite1 *>(table);
+  ASSERT_EQ(session().suites().Acquire(kAEGPEffectSuite, kAEGPEffectSuiteVersion3, &table), 0);
+  const auto *effects = static_cast<const AEGP_EffectSuite3 *>(table);
+  const AEGP_PluginID id = session().IssuePluginId();
+  AEGP_EffectRefH effect = nullptr;
+  ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(id, session().effect_ref(), &effect), A_Err_NONE);
+  for (PF_ParamIndex index :
+       {PARAM_INPUT, PARAM_RECTANGLES_START, PARAM_CREATE_MASK, PARAM_COUNT}) {
+    AEGP_StreamRefH stream = nullptr;
+    EXPECT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, effect, index, &stream),
+              PF_Err_INVALID_INDEX)
+        << index;
+    EXPECT_EQ(stream, nullptr);
+  }
+  AEGP_StreamRefH width = nullptr;
+  ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, effect, PARAM_WIDTH(0), &width),
+            A_Err_NONE);
+  for (double set : {123.5, std::numeric_limits<double>::quiet_NaN()}) {
+    AEGP_StreamValue2 v{};
+    v.streamH = width;
+    v.val.one_d = set;
+    EXPECT_EQ(streams->AEGP_SetStreamValue(id, width, &v), A_Err_NONE);
+    EXPECT_EQ(value(PARAM_WIDTH(0)), std::isfinite(set) ? set : 0) << set;
+  }
+  // A value taken is given back once, before its stream.
+  const A_Time frame{0, 30};
+  AEGP_StreamValue2 taken{};
+  ASSERT_EQ(streams->AEGP_GetNewStreamValue(id, width, AEGP_LTimeMode_CompTime, &frame, 0, &taken),
+            A_Err_NONE);
+  EXPECT_EQ(streams->AEGP_DisposeStreamValue(&taken), A_Err_NONE);
+  // Misuse of handles is told at the end of the command; here, none is under way.
+  ASSERT_TRUE(session().handles().TakeProblems().empty());
+  EXPECT_EQ(streams->AEGP_DisposeStreamValue(&taken), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(session().handles().TakeProblems(),
+            std::vector<std::string>{
+                "AEGP_DisposeStreamValue: stream value disposed twice or never obtained"});
+  ASSERT_EQ(streams->AEGP_GetNewStreamValue(id, width, AEGP_LTimeMode_CompTime, &frame, 0, &taken),
+            A_Err_NONE);
+  EXPECT_EQ(streams->AEGP_DisposeStream(width), A_Err_NONE);
+  EXPECT_EQ(session().handles().TakeProblems(),
+            std::vector<std::string>{
+                "AEGP_DisposeStream: stream disposed of before the 1 value(s) taken from it"});
+
+  const AEGP_LayerMaskSuite6 *masks = MaskSuite();
+  AEGP_MaskRefH mask = nullptr;
+  ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(host::LayerToken(session()), 0, &mask), A_Err_NONE);
+  AEGP_StreamRefH opacity = nullptr;
+  EXPECT_EQ(streams->AEGP_GetNewMaskStream(id, mask, AEGP_MaskStream_OPACITY, &opacity),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(opacity, nullptr);
+  EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
+  EXPECT_EQ(effects->AEGP_DisposeEffect(effect), A_Err_NONE);
+  session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
+  session().suites().Release(kAEGPEffectSuite, kAEGPEffectSuiteVersion3);
+  session().suites().Release(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
+  session().suites().Release(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
+}
+
+// A vertex is found by the segment that ends on it: on a closed outline the last segment ends on
+// vertex 0 again, on an open one there is no such segment; a vertex is made before an existing
+// one or after the last, nowhere else.
+TEST_F(HostMisuse, AnOutlinesVerticesAreFoundByTheSegmentThatEndsOnThem) {
+  ApplyEffect();
+  Press(PARAM_CREATE_MASK);
+  const AEGP_LayerMaskSuite6 *masks = MaskSuite();
+  const void *table = nullptr;
+  ASSERT_EQ(session().suites().Acquire(kAEGPStreamSuite, kAEGPStreamSuiteVersion9, &table), 0);
+  const auto *streams = static_cast<const AEGP_StreamSuite9 *>(table);
+  ASSERT_EQ(
+      session().suites().Acquire(kAEGPMaskOutlineSuite, kAEGPMaskOutlineSuiteVersion3, &table), 0);
+  const auto *outlines = static_cast<const AEGP_MaskOutlineSuite3 *>(table);
+  const AEGP_PluginID id = session().IssuePluginId();
+  AEGP_MaskRefH mask = nullptr;
+  ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(host::LayerToken(session()), 0, &mask), A_Err_NONE);
+  AEGP_StreamRefH stream = nullptr;
+  ASSERT_EQ(streams->AEGP_GetNewMaskStream(id, mask, AEGP_MaskStream_OUTLINE, &stream), A_Err_NONE);
+  const A_Time frame{0, 30};
+  AEGP_StreamValue2 value{};
+  ASSERT_EQ(streams->AEGP_GetNewStreamValue(id, stream, AEGP_LTimeMode_CompTime, &frame, 0, &value),
+            A_Err_NONE);
+  const AEGP_MaskOutlineValH outline = value.val.mask;
+  AEGP_MaskVertex first{}, last{}, v{};
+  ASSERT_EQ(outlines->AEGP_GetMaskOutlineVertexInfo(outline, 0, &first), A_Err_NONE);
+  ASSERT_EQ(outlines->AEGP_GetMaskOutlineVertexInfo(outline, 3, &last), A_Err_NONE);
+  ASSERT_EQ(outlines->AEGP_GetMaskOutlineVertexInfo(outline, 4, &v), A_Err_NONE);
+  EXPECT_EQ(v.x, first.x);
+  EXPECT_EQ(v.y, first.y);
+  AEGP_MaskVertex marked = first;
+  marked.x = 7;
+  EXPECT_EQ(outlines->AEGP_SetMaskOutlineVertexInfo(outline, 4, &marked), A_Err_NONE);
+  ASSERT_EQ(outlines->AEGP_GetMaskOutlineVertexInfo(outline, 0, &v), A_Err_NONE);
+  EXPECT_EQ(v.x, 7);
+  for (AEGP_VertexIndex i : {-1, 5}) {
+    EXPECT_EQ(outlines->AEGP_GetMaskOutlineVertexInfo(outline, i, &v), PF_Err_INVALID_INDEX) << i;
+    EXPECT_EQ(outlines->AEGP_SetMaskOutlineVertexInfo(outline, i, &marked), PF_Err_INVALID_INDEX);
+  }
+  A_Boolean open = TRUE;
+  ASSERT_EQ(outlines->AEGP_IsMaskOutlineOpen(outline, &open), A_Err_NONE);
+  EXPECT_FALSE(open);
+  ASSERT_EQ(outlines->AEGP_SetMaskOutlineOpen(outline, TRUE), A_Err_NONE);
+  ASSERT_EQ(outlines->AEGP_IsMaskOutlineOpen(outline, &open), A_Err_NONE);
+  EXPECT_TRUE(open);
+  EXPECT_EQ(outlines->AEGP_GetMaskOutlineVertexInfo(outline, 4, &v), PF_Err_INVALID_INDEX);
+  A_long segments = 0;
+  ASSERT_EQ(outlines->AEGP_GetMaskOutlineNumSegments(outline, &segments), A_Err_NONE);
+  EXPECT_EQ(segments, 3);
+  // Vertices are made at 0 to 4 of four, each a zero vertex in its place.
+  EXPECT_EQ(outlines->AEGP_CreateVertex(outline, -1), PF_Err_INVALID_INDEX);
+  EXPECT_EQ(outlines->AEGP_CreateVertex(outline, 5), PF_Err_INVALID_INDEX);
+  ASSERT_EQ(outlines->AEGP_CreateVertex(outline, 4), A_Err_NONE);
+  ASSERT_EQ(outlines->AEGP_GetMaskOutlineVertexInfo(outline, 3, &v), A_Err_NONE);
+  EXPECT_EQ(v.x, last.x);
+  ASSERT_EQ(outlines->AEGP_GetMaskOutlineVertexInfo(outline, 4, &v), A_Err_NONE);
+  EXPECT_EQ(v.x, 0);
+  ASSERT_EQ(outlines->AEGP_CreateVertex(outline, 0), A_Err_NONE);
+  ASSERT_EQ(outlines->AEGP_GetMaskOutlineVertexInfo(outline, 1, &v), A_Err_NONE);
+  EXPECT_EQ(v.x, 7);
+  ASSERT_EQ(outlines->AEGP_GetMaskOutlineNumSegments(outline, &segments), A_Err_NONE);
+  EXPECT_EQ(segments, 5);
+
+  EXPECT_EQ(streams->AEGP_DisposeStreamValue(&value), A_Err_NONE);
+  EXPECT_EQ(streams->AEGP_DisposeStream(stream), A_Err_NONE);
+  EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
+  session().suites().Release(kAEGPMaskOutlineSuite, kAEGPMaskOutlineSuiteVersion3);
+  session().suites().Release(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
   session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
 }
 
@@ -125,6 +267,39 @@ TEST_F(HostMisuse, AParameterIsCheckedOutOnlyByAnIndexTheEffectHas) {
     EXPECT_EQ(def.uu.id, param(index).def.uu.id);
     EXPECT_EQ(in.inter.checkin_param(session().effect_ref(), &def), PF_Err_NONE);
   }
+}
+
+// Parameters are added and the custom UI registered by the effect alone, with something to add:
+// a parameter at the end of the list (or -1 for it), nowhere else.
+TEST_F(HostMisuse, ParametersAndTheUIAreRegisteredByTheEffectAlone) {
+  ApplyEffect();
+  PF_InData in{};
+  PF_UtilCallbacks utils{};
+  host::InstallCallbacks(in, utils);
+  int not_the_effect = 0;
+  const auto stranger = reinterpret_cast<PF_ProgPtr>(&not_the_effect);
+  project().effect.ui_registered = false;
+  PF_CustomUIInfo info{};
+  info.events = PF_CustomEFlag_COMP;
+  EXPECT_EQ(in.inter.register_ui(stranger, &info), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(in.inter.register_ui(session().effect_ref(), nullptr), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_FALSE(project().effect.ui_registered);
+  EXPECT_EQ(in.inter.register_ui(session().effect_ref(), &info), PF_Err_NONE);
+  EXPECT_TRUE(project().effect.ui_registered);
+
+  const std::size_t count = project().effect.params.size();
+  PF_ParamDef def{};
+  def.param_type = PF_Param_CHECKBOX;
+  std::strcpy(def.name, "Extra");
+  EXPECT_EQ(in.inter.add_param(stranger, -1, &def), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(in.inter.add_param(session().effect_ref(), -1, nullptr), PF_Err_BAD_CALLBACK_PARAM);
+  for (PF_ParamIndex index : {PF_ParamIndex(0), PF_ParamIndex(count + 1)})
+    EXPECT_EQ(in.inter.add_param(session().effect_ref(), index, &def), PF_Err_INVALID_INDEX);
+  EXPECT_EQ(project().effect.params.size(), count);
+  EXPECT_EQ(in.inter.add_param(session().effect_ref(), PF_ParamIndex(count), &def), PF_Err_NONE);
+  EXPECT_EQ(in.inter.add_param(session().effect_ref(), -1, &def), PF_Err_NONE);
+  ASSERT_EQ(project().effect.params.size(), count + 2);
+  EXPECT_EQ(project().effect.params.back().name, "Extra");
 }
 
 // A module that keeps the drawing of a draw event and uses it on a later click draws on nothing:

@@ -173,4 +173,52 @@ TEST_F(CopyCallback, RectanglesWhoseSidesWouldWrapCopyNothing) {
   EXPECT_EQ(to.Row(7)[0], 0x11);
 }
 
+// A copy takes the overlap of its two rectangles, cut to both worlds: a source side left of the
+// world starts at its edge, a destination left of or above its world copies nothing, and worlds
+// of different pixel sizes are refused.
+TEST_F(CopyCallback, CopiesTheOverlapOfItsRectanglesCutToBothWorlds) {
+  PF_InData in{};
+  PF_UtilCallbacks utils{};
+  orvane::host::InstallCallbacks(in, utils);
+  orvane::host::Image from(8, 8, 8);
+  for (A_long y = 0; y < 8; ++y) {
+    for (A_long x = 0; x < 32; ++x) from.Row(y)[x] = uint8_t(16 * y + x / 4);  // pixel (x, y)
+  }
+  PF_EffectWorld src = from.World();
+  // Each case: the rectangles, and where the source's left top lands and how much is copied.
+  struct Case {
+    PF_Rect s, d;
+    int from_x, from_y, to_x, to_y, width, height;
+  };
+  const Case cases[] = {
+      {{2, 1, 5, 4}, {4, 3, 8, 8}, 2, 1, 4, 3, 3, 3},
+      {{6, 0, 12, 2}, {0, 0, 6, 2}, 6, 0, 0, 0, 2, 2},   // cut to the source's width
+      {{0, 5, 8, 8}, {5, 6, 8, 8}, 0, 5, 5, 6, 3, 2},    // cut to the destination
+      {{-3, -2, 2, 1}, {1, 1, 8, 8}, 0, 0, 1, 1, 2, 1},  // the source starts at its edge
+      {{0, 0, 8, 8}, {-1, 0, 8, 8}, 0, 0, 0, 0, 0, 0},   // nothing
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.d.left << "," << c.d.top);
+    orvane::host::Image to(8, 8, 8);
+    std::fill(to.data.begin(), to.data.end(), uint8_t(0xEE));
+    PF_EffectWorld dst = to.World();
+    PF_Rect s = c.s, d = c.d;
+    ASSERT_EQ(utils.copy(session().effect_ref(), &src, &dst, &s, &d), PF_Err_NONE);
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        const bool inside =
+            x >= c.to_x && x < c.to_x + c.width && y >= c.to_y && y < c.to_y + c.height;
+        const int expected = inside ? 16 * (c.from_y + y - c.to_y) + c.from_x + x - c.to_x : 0xEE;
+        ASSERT_EQ(to.Row(y)[4 * x], expected) << x << "," << y;
+      }
+    }
+  }
+  orvane::host::Image whole(8, 8, 8), deep(8, 8, 16);
+  PF_EffectWorld dst = whole.World(), deep_world = deep.World();
+  EXPECT_EQ(utils.copy(session().effect_ref(), &src, &deep_world, nullptr, nullptr),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(utils.copy(session().effect_ref(), &src, &dst, nullptr, nullptr), PF_Err_NONE);
+  EXPECT_EQ(whole.data, from.data);
+}
+
 }  // namespace

@@ -3,14 +3,20 @@
 // place of the misspelt value or with times the composition does not have.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
+#include "HostFixture.h"
 #include "HostProcess.h"
+#include "model/Errors.h"
+#include "scenario/ScenarioRunner.h"
 
 namespace {
 
 using orvane::test::RunHost;
 using orvane::test::WriteTemp;
+namespace host = orvane::host;
 
 struct Case {
   const char *scenario;
@@ -81,6 +87,152 @@ TEST(ScenarioKeys, TheCompositionsFirstAndLastInstantAreTimesItHas) {
                 {"do": "render", "time": 4}]})");
   auto r = RunHost("run " + path + " --quiet");
   EXPECT_EQ(r.code, 0) << r.out;
+}
+
+// The same refusals, and the scenarios one step or number inside them that are taken, played in
+// this process: every step's own check, the "host", "layer", "comp" and "view" set-up, and the
+// values a step gives a parameter.
+class ScenarioRefusals : public orvane::test::HostTest {
+ protected:
+  // The message a scenario is refused with, or "ran".
+  std::string Outcome(const std::string &text) {
+    try {
+      host::Session session(module());
+      host::ScenarioRunner runner(session, host::Json::parse(text));
+      runner.SetWritesFiles(true);
+      runner.SetOutputDir(::testing::TempDir());
+      runner.Run();
+      runner.Finish();
+    } catch (const host::BadInput &e) {
+      return e.what();
+    }
+    return "ran";
+  }
+  void Expect(std::initializer_list<std::pair<const char *, const char *>> cases) {
+    for (const auto &[scenario, expected] : cases) {
+      const std::string outcome = Outcome(scenario);
+      if (std::string(expected) == "ran") {
+        EXPECT_EQ(outcome, "ran") << scenario;
+      } else {
+        EXPECT_NE(outcome.find(expected), std::string::npos) << scenario << "\n  " << outcome;
+      }
+    }
+  }
+};
+
+TEST_F(ScenarioRefusals, EachStepSaysWhatItNeeds) {
+  Expect({
+      {R"({"steps": [{"do": "apply"}, {"do": "apply"}]})",
+       "step 2 (apply): the effect is already applied"},
+      {R"({"steps": [{"do": "apply"}, {"do": "set", "param": "Number"}]})",
+       R"(step 2 (set): "set" needs a "value")"},
+      {R"({"steps": [{"do": "apply"}, {"do": "set", "value": 1}]})",
+       R"("param" must name a parameter, e.g. "Center 1")"},
+      {R"({"steps": [{"do": "apply"}, {"do": "set", "param": "Centre 1", "value": [1, 2]}]})",
+       R"(unknown parameter "Centre 1"; did you mean "Center 1")"},
+      {R"({"steps": [{"do": "apply"}, {"do": "key", "param": "Angle 1", "time": 1}]})",
+       R"("key" needs a "value")"},
+      {R"({"steps": [{"do": "apply"}, {"do": "key", "param": "Angle 1", "value": 1}]})",
+       R"("key" needs a "time" in seconds)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "expression", "param": "Angle 1"}]})",
+       R"("expression" needs a "value": the offset it adds, or null for none)"},
+      {R"({"steps": [{"do": "mask"}, {"do": "expression", "mask": 1, "value": [1, 2]}]})",
+       R"("mask" must be a mask index from 0 to 0)"},
+      {R"({"steps": [{"do": "mask"}, {"do": "expression", "mask": -1, "value": [1, 2]}]})",
+       R"("mask" must be a mask index from 0 to 0)"},
+      {R"({"steps": [{"do": "mask"}, {"do": "expression", "mask": 0, "value": [1, 2]}]})", "ran"},
+      {R"({"steps": [{"do": "mask", "closed": "yes"}]})", R"("closed" is true or false)"},
+      {R"({"steps": [{"do": "mask", "vertices": "square"}]})",
+       R"("vertices" is an array of [x, y] points)"},
+      {R"({"steps": [{"do": "mask", "vertices": [[1, 2, 3]]}]})",
+       "a vertex is [x, y] or [x, y, in_x, in_y, out_x, out_y]"},
+      {R"({"steps": [{"do": "mask", "color": [255, 0, 256, 0]}]})",
+       R"("color" is [a, r, g, b] of bytes 0 to 255)"},
+      {R"({"steps": [{"do": "mask", "color": [255, 0, 255, 0], "closed": true,
+           "vertices": [[0, 0], [1, 0, 1, 1, 1, 1]]}]})",
+       "ran"},
+      {R"({"steps": [{"do": "mask"}, {"do": "delete_mask", "index": 1}]})",
+       R"("index" must be a mask index from 0 to 0)"},
+      {R"({"steps": [{"do": "mask"}, {"do": "delete_mask", "index": -1}]})",
+       R"("index" must be a mask index from 0 to 0)"},
+      {R"({"steps": [{"do": "mask"}, {"do": "delete_mask", "index": 0}]})", "ran"},
+      {R"({"steps": [{"do": "apply"}, {"do": "click"}]})",
+       R"("click" needs a "point" [x, y] in window pixels)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [[1, 1]]}]})",
+       R"("drag" needs "points": at least two window points [x, y])"},
+      {R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [[1, 1], [2, 2]]}]})", "ran"},
+      {R"({"steps": [{"do": "apply"}, {"do": "draw", "window": "top"}]})",
+       R"("window" is "comp" or "layer")"},
+      {R"({"steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png", "every": 0.5}]})",
+       R"("every" is at least 1, "columns" 1 to 64 and "cell_width" 16 to 4096)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png", "columns": 65}]})",
+       R"("columns" 1 to 64)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png", "cell_width": 15}]})",
+       R"("cell_width" 16 to 4096)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png", "cell_width": 4097}]})",
+       R"("cell_width" 16 to 4096)"},
+  });
+}
+
+TEST_F(ScenarioRefusals, TheSetUpSaysWhatItTakes) {
+  Expect({
+      {R"({"host": 5})", R"("host" must be an object)"},
+      {R"({"host": {"app": "FCP"}})",
+       R"(host: "app" is "AE" (After Effects) or "PrMr" (Premiere Pro))"},
+      {R"({"host": {"app": "PrMr", "refusal": "null"}})", "ran"},
+      {R"({"host": {"refusal": "maybe"}})", R"(host: "refusal" is "error" (an error, no table))"},
+      {R"({"host": {"withhold": "all"}})", R"(host: "withhold" is a list of suites)"},
+      {R"({"host": {"withhold": [5]}})", R"(host: each of "withhold" is a suite name)"},
+      {R"({"host": {"withhold": ["No Such Suite"]}})",
+       R"(host: "withhold" names no suite this host publishes: "No Such Suite")"},
+      {R"({"host": {"withhold": ["AEGP Stream Suite", {"name": "DRAWBOT Draw Suite", "version": 1},
+           "AEGP Layer*"]}})",
+       "ran"},
+      {R"({"layer": {"stretch": 0.5}})", R"(layer: "stretch" is a percentage from 1 to 100000)"},
+      {R"({"layer": {"stretch": 100001}})", R"(layer: "stretch" is a percentage)"},
+      {R"({"layer": {"stretch": 1}})", "ran"},
+      {R"({"layer": {"stretch": 100000}})", "ran"},
+      {R"({"layer": {"anchor": [{"time": 0}]}})",
+       R"(layer: "anchor": each keyframe is {"time": seconds, "value": ...})"},
+      {R"({"layer": {"scale": [{"time": 0, "value": 100}]}})",
+       R"(layer: "scale": a keyframe's value is [x, y])"},
+      {R"({"comp": {"work_area": 5}})", R"(comp: "work_area" must be an object)"},
+      {R"({"view": {"zoom": 0}})", "view zoom must be above 0 and at most 64"},
+      {R"({"view": {"zoom": 64.5}})", "view zoom must be above 0 and at most 64"},
+      {R"({"view": {"zoom": 64}})", "ran"},
+      {R"({"view": {"origin": [0, -100001]}})", "view origin is out of range"},
+      {R"({"view": {"origin": [-100000, 100000]}})", "ran"},
+  });
+}
+
+TEST_F(ScenarioRefusals, EachValueIsOfItsParametersKind) {
+  Expect({
+      {R"({"steps": [{"do": "apply"}, {"do": "set", "param": "Mask Color 1",
+           "value": [255, 0, 0, 256]}]})",
+       R"("Mask Color 1" takes a colour [a, r, g, b] of bytes 0 to 255)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "set", "param": "Mask Color 1",
+           "value": [255, 0, 0, 255]}]})",
+       "ran"},
+      {R"({"steps": [{"do": "apply"}, {"do": "set", "param": "Create Mask", "value": 1}]})",
+       R"("Create Mask" has no value to set; use {"do": "press"})"},
+      {R"({"steps": [{"do": "apply"}, {"do": "set", "param": "Mask 1", "value": 0}]})",
+       "takes a mask index from 0 to -1, or null for none (the layer has no masks)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "mask"}, {"do": "set", "param": "Mask 1", "value": 1}]})",
+       "takes a mask index from 0 to 0, or null for none"},
+      {R"({"steps": [{"do": "apply"}, {"do": "mask"}, {"do": "set", "param": "Mask 1", "value": 0}]})",
+       "ran"},
+      {R"({"steps": [{"do": "apply"}, {"do": "expression", "param": "Center 1", "value": [1]}]})",
+       R"(an expression on "Center 1" adds a point [dx, dy])"},
+      {R"({"steps": [{"do": "apply"}, {"do": "expression", "param": "Mask Color 1",
+           "value": [0, 0, 0, 256]}]})",
+       R"(an expression on "Mask Color 1" adds a colour [a, r, g, b] in bytes (-255 to 255))"},
+      {R"({"steps": [{"do": "apply"}, {"do": "expression", "param": "Mask Color 1",
+           "value": [0, 0]}]})",
+       R"(adds a colour [a, r, g, b] in bytes (-255 to 255))"},
+      {R"({"steps": [{"do": "apply"}, {"do": "expression", "param": "Mask Color 1",
+           "value": [-255, 0, 0, 255]}]})",
+       "ran"},
+  });
 }
 
 }  // namespace

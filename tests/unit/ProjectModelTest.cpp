@@ -317,3 +317,23 @@ TEST(ProjectModel, KeysAtTheSameTimeOnOtherTicksOrScalesAreNotTheSame) {
   second.layer = layer_keyed(A_Time{1, 30});
   EXPECT_TRUE(first != second);
 }
+
+// Outline keys are the same when every key is: two runs of keys that part only at their last key,
+// in its shape or in one tangent of it, differ.
+TEST(ProjectModel, OutlineKeysDifferWhereAnyOfTheirKeysDoes) {
+  const host::Outline square{
+      false, {{0, 0, 0, 0, 0, 0}, {10, 0, 0, 0, 0, 0}, {10, 10, 0, 0, 0, 0}, {0, 10, 0, 0, 0, 0}}};
+  const auto keyed = [&](const host::Outline &last) {
+    host::Animatable<host::Outline> a;
+    a.SetKey(0, A_Time{0, 30}, square);
+    a.SetKey(1, A_Time{30, 30}, square);
+    a.SetKey(2, A_Time{60, 30}, last);
+    return a.keys;
+  };
+  host::Outline moved = square, curved = square;
+  moved.vertices[2].x = 11;
+  curved.vertices[3].tan_out_y = 2;
+  EXPECT_TRUE(keyed(square) == keyed(square));
+  EXPECT_FALSE(keyed(square) == keyed(moved));
+  EXPECT_FALSE(keyed(square) == keyed(curved));
+}
