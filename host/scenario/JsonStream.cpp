@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -36,6 +37,34 @@ int CloseFile(int fd) { return close(fd); }
 constexpr std::size_t kMaxString = 1 << 16;
 
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+
+// Whether a number a double cannot hold is too large rather than too small, from its text (a
+// valid JSON number): its digits read as 0.d1d2... times ten to a power above 0. The parser that
+// found it out of range leaves its result as it was, so the text is all there is to go by.
+bool AboveOne(const std::string &text) {
+  std::size_t i = text[0] == '-' ? 1 : 0;
+  long long power = 0;
+  bool significant = false;
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
+    significant = significant || text[i] != '0';
+    if (significant) ++power;
+  }
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && IsDigit(text[i]) && !significant; ++i) {
+      significant = text[i] != '0';
+      if (!significant) --power;
+    }
+    while (i < text.size() && IsDigit(text[i])) ++i;
+  }
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    const bool down = text[i + 1] == '-';
+    long long exponent = 0;
+    for (i += text[i + 1] == '-' || text[i + 1] == '+' ? 2 : 1; i < text.size(); ++i)
+      exponent = std::min<long long>(exponent * 10 + (text[i] - '0'), 1LL << 40);
+    power += down ? -exponent : exponent;
+  }
+  return power > 0;
+}
 
 void PutUtf8(std::string &out, std::uint32_t cp) {
   if (cp < 0x80) {
@@ -312,7 +341,7 @@ JsonStream::Number JsonStream::TakeNumber() {
     n.magnitude = m;
   }
   const auto r = std::from_chars(first, last, n.value);
-  if (r.ec == std::errc::result_out_of_range && std::fabs(n.value) > 1)
+  if (r.ec == std::errc::result_out_of_range && AboveOne(text))
     Fail("the number " + text + " is too large");
   if (r.ec == std::errc::result_out_of_range) n.value = 0;  // too small: it is 0, as JSON reads it
   return n;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -54,6 +55,116 @@ TEST(JsonStream, AFaultIsNamedByTheLineAndColumnItIsOn) {
   std::string far = "[\n";
   for (int i = 0; i < 40000; ++i) far += "1,\n";
   EXPECT_EQ(where("json-stream-far.json", far + "   x]"), ":40002:4");
+}
+
+// What a reader gives for a file: the value it read whole, or where and why it stopped.
+std::string Outcome(const std::string &name, const std::string &text,
+                    const std::function<std::string(host::JsonStream &)> &read,
+                    std::size_t whole_bytes = 1 << 16) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << text;
+  try {
+    host::JsonStream in(path, whole_bytes, 8);
+    const std::string got = read(in);
+    in.End();
+    return got;
+  } catch (const std::exception &e) {
+    const std::string what = e.what();
+    return what.rfind(path, 0) == 0 ? what.substr(path.size()) : what;
+  }
+}
+
+std::string Whole(host::JsonStream &in) { return in.TakeValue().dump(); }
+
+// A value read whole is the value another JSON reader makes of the same text: every kind of
+// value, every escape, numbers whole and not, at the ends of 64 bits and past them.
+TEST(JsonStream, AValueReadWholeIsWhatTheTextSays) {
+  const std::string text =
+      R"({"a": [1, -2.5, 3e2, 0.125E-1, true, false, null, {"b": {}}, []],)"
+      R"( "esc": "q\"b\\s\/b\bf\fn\nr\rt\tu\u00E9\u00e9",)"
+      R"( "ends": [18446744073709551615, -9223372036854775808, 18446744073709551616, -0, 0],)"
+      "\n\t\r \"last\": \"\"}";
+  EXPECT_EQ(Outcome("json-stream-whole.json", text, Whole), host::Json::parse(text).dump());
+}
+
+// Each way a file stops being JSON, or holds what the reader was not asked for, is named with
+// the line and column where the reader stopped.
+TEST(JsonStream, EachFaultIsNamedWhereTheReaderStopped) {
+  const auto list = [](host::JsonStream &in) {
+    in.Array([&](std::size_t) { in.TakeNumber(); });
+    return std::string("read");
+  };
+  const auto object = [](host::JsonStream &in) {
+    in.Object([&](const std::string &) { in.TakeValue(); });
+    return std::string("read");
+  };
+  const auto boolean = [](host::JsonStream &in) { return std::string(in.TakeBool() ? "t" : "f"); };
+  struct Case {
+    std::string text;
+    std::function<std::string(host::JsonStream &)> read;
+    std::string expected;
+  };
+  const std::string deep(9, '[');
+  const Case cases[] = {
+      {"[1, 2", list,
+       ":1:6: invalid JSON: the text ends before the JSON does (an unclosed bracket?)"},
+      {R"(["abc)", Whole, ":1:6: invalid JSON: the text ends inside a string"},
+      {"[\"a\x01\"]", Whole,
+       ":1:5: invalid JSON: a control character in a string (strings must escape it)"},
+      {R"(["\u12G4"])", Whole, ":1:8: invalid JSON: \\u takes four hexadecimal digits"},
+      {R"(["\ud83d"])", Whole, ":1:10: invalid JSON: a lone surrogate in \\u"},
+      {R"(["\ud83d\u0041"])", Whole, ":1:15: invalid JSON: a lone surrogate in \\u"},
+      {R"(["\ude00"])", Whole, ":1:9: invalid JSON: a lone surrogate in \\u"},
+      {R"(["\q"])", Whole, ":1:5: invalid JSON: a backslash that starts no valid escape"},
+      {"[\"\xC3(\"]", Whole, ":1:6: invalid JSON: broken UTF-8 in a string"},
+      {"[-x]", list, ":1:3: invalid JSON: a number needs a digit here"},
+      {"[1.]", list, ":1:4: invalid JSON: a number needs a digit here"},
+      {"[1e]", list, ":1:4: invalid JSON: a number needs a digit here"},
+      {"[1e999]", list, ":1:7: the number 1e999 is too large"},
+      {"[-2.5e308]", list, ":1:10: the number -2.5e308 is too large"},
+      {"[0.000123e400]", list, ":1:14: the number 0.000123e400 is too large"},
+      {"[1e-999, 12300e-330, -0.5E-400]", Whole, "[0.0,0.0,0.0]"},
+      {"[\"1\"]", list, ":1:2: expected a number"},
+      {"[nul]", Whole, ":1:6: invalid JSON: unexpected text"},
+      {"tru", boolean, ":1:4: invalid JSON: unexpected text"},
+      {"1", boolean, ":1:1: expected true or false"},
+      {"[@]", Whole, ":1:2: invalid JSON: unexpected \"@\""},
+      {"[\x7F]", Whole, ":1:2: invalid JSON: unexpected byte 0x7F"},
+      {"[1] x", list, ":1:5: invalid JSON: text after the end of the JSON"},
+      {"{1: 2}", object, ":1:2: invalid JSON: expected a key in quotes"},
+      {R"({"a" 1})", object, ":1:6: invalid JSON: expected \":\" after a key, not \"1\""},
+      {R"({"a": 1, "a": 2})", object, ":1:13: \"a\" is given twice in one object"},
+      {"[1]", object, ":1:1: expected an object"},
+      {"{}", list, ":1:1: expected a list"},
+      {deep + "1" + std::string(9, ']'), Whole, ":1:9: arrays and objects nest more than 8 deep"},
+      {deep.substr(1) + "1" + std::string(8, ']'), Whole, "[[[[[[[[1]]]]]]]]"},
+  };
+  int n = 0;
+  for (const Case &c : cases) {
+    EXPECT_EQ(Outcome("json-stream-fault" + std::to_string(n++) + ".json", c.text, c.read),
+              c.expected)
+        << c.text;
+  }
+}
+
+// Values taken whole hold no more of the file between them than the reader allows (the space
+// before each counts), and no one string more than 64 KiB.
+TEST(JsonStream, ValuesTakenWholeStayWithinTheirBytes) {
+  const std::string text = R"(["abcdefgh", "ij"])";  // 10 bytes, then 5 with the space
+  const auto both = [](host::JsonStream &in) {
+    std::string got;
+    in.Array([&](std::size_t) { got += in.TakeValue().get<std::string>(); });
+    return got;
+  };
+  EXPECT_EQ(Outcome("json-stream-bytes.json", text, both, 15), "abcdefghij");
+  EXPECT_EQ(Outcome("json-stream-bytes.json", text, both, 14),
+            ":1:18: the parts of the file other than mask keyframes are more than the scenario's "
+            "limit");
+  const std::string longest(1 << 16, 'x');
+  EXPECT_EQ(Outcome("json-stream-long.json", "\"" + longest + "\"", Whole, 1 << 20).size(),
+            longest.size() + 2);
+  EXPECT_EQ(Outcome("json-stream-long.json", "\"" + longest + "x\"", Whole, 1 << 20).substr(0, 60),
+            ":1:65539: a string longer than 65536 bytes");
 }
 
 }  // namespace
