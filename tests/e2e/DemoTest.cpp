@@ -1,7 +1,9 @@
 // The demo session end to end, and orvane-host's answers to input a new user gets wrong.
 #include <cairo.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "HostProcess.h"
@@ -58,6 +60,10 @@ TEST(BadInput, EveryMistakeGetsOneClearLineAndExitCodeTwo) {
   const std::string dir = ::testing::TempDir();
   const std::string not_module = WriteTemp("not_a_module.so", "hello");
   const std::string ok = WriteTemp("ok.json", R"({"steps": [{"do": "apply"}]})");
+  // A library that loads but is no effect: the C library this test runs with.
+  Dl_info libc{};
+  ASSERT_NE(dladdr(reinterpret_cast<void *>(&std::fclose), &libc), 0);
+  const std::string no_effect = libc.dli_fname;
   const Case cases[] = {
       {"run " + dir + "missing.json", "no such file"},
       {"run " + dir, "is a directory"},
@@ -82,6 +88,8 @@ TEST(BadInput, EveryMistakeGetsOneClearLineAndExitCodeTwo) {
        "not applied yet"},
       {"run " + ok + " --module " + not_module, "not a loadable module"},
       {"run " + ok + " --module " + dir + "nothing.so", "module not found"},
+      {"run " + ok + " --module " + no_effect,
+       "not an effect module (no EntryPointFunc): " + no_effect},
       {"info " + not_module, "not a loadable module"},
       {"run", "scenario is required"},
       {"frobnicate", "frobnicate"},

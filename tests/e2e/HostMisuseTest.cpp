@@ -302,12 +302,156 @@ TEST_F(HostMisuse, ParametersAndTheUIAreRegisteredByTheEffectAlone) {
   EXPECT_EQ(project().effect.params.back().name, "Extra");
 }
 
+// The paths the effect asks about are the layer's masks, each by its index and named by its id;
+// they, the effect's layer and the effect itself are asked for by the effect alone, and streams
+// by a plug-in id the host issued.
+TEST_F(HostMisuse, PathsAreTheLayersMasksAskedForByTheEffect) {
+  ApplyEffect();
+  Press(PARAM_CREATE_MASK);
+  Press(PARAM_CREATE_MASK);
+  const void *table = nullptr;
+  ASSERT_EQ(session().suites().Acquire(kPFPathQuerySuite, kPFPathQuerySuiteVersion1, &table), 0);
+  const auto *paths = static_cast<const PF_PathQuerySuite1 *>(table);
+  ASSERT_EQ(
+      session().suites().Acquire(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &table), 0);
+  const auto *pfi = static_cast<const AEGP_PFInterfaceSuite1 *>(table);
+  A_long count = -1;
+  ASSERT_EQ(paths->PF_NumPaths(session().effect_ref(), &count), PF_Err_NONE);
+  EXPECT_EQ(count, 2);
+  for (A_long i = 0; i < 2; ++i) {
+    PF_PathID id = 0;
+    ASSERT_EQ(paths->PF_PathInfo(session().effect_ref(), i, &id), PF_Err_NONE);
+    EXPECT_EQ(id, project().layer.masks[std::size_t(i)].id);
+  }
+  PF_PathID id = 77;
+  EXPECT_EQ(paths->PF_PathInfo(session().effect_ref(), 2, &id), PF_Err_INVALID_INDEX);
+  EXPECT_EQ(paths->PF_PathInfo(session().effect_ref(), -1, &id), PF_Err_INVALID_INDEX);
+  EXPECT_EQ(id, 77u);
+
+  int not_the_effect = 0;
+  const auto stranger = reinterpret_cast<PF_ProgPtr>(&not_the_effect);
+  const std::size_t problems = session().problems().size();
+  EXPECT_EQ(paths->PF_NumPaths(stranger, &count), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(paths->PF_PathInfo(stranger, 0, &id), PF_Err_BAD_CALLBACK_PARAM);
+  AEGP_LayerH layer = nullptr;
+  EXPECT_EQ(pfi->AEGP_GetEffectLayer(stranger, &layer), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(layer, nullptr);
+  AEGP_EffectRefH effect = nullptr;
+  const AEGP_PluginID issued = session().IssuePluginId();
+  EXPECT_EQ(pfi->AEGP_GetNewEffectForEffect(issued + 1, session().effect_ref(), &effect),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(effect, nullptr);
+  EXPECT_EQ(count, 2);
+  const std::vector<std::string> named(session().problems().begin() + long(problems),
+                                       session().problems().end());
+  EXPECT_EQ(named,
+            (std::vector<std::string>{"PF_NumPaths: unknown effect reference",
+                                      "PF_PathInfo: unknown effect reference",
+                                      "AEGP_GetEffectLayer: unknown effect reference",
+                                      "AEGP_GetNewEffectForEffect: plug-in id " +
+                                          std::to_string(issued + 1) + " was never issued"}));
+  session().problems().resize(problems);
+  session().suites().Release(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
+  session().suites().Release(kPFPathQuerySuite, kPFPathQuerySuiteVersion1);
+}
+
+// A batch of keyframes takes keys at times with a scale and outlines of its own mask, by the
+// index each key was given; only the keys given an outline are added, and only when it ends with
+// adding. The composition asked about is the effect's.
+TEST_F(HostMisuse, AKeyframeBatchAddsTheKeysItWasGivenOutlinesFor) {
+  ApplyEffect();
+  Press(PARAM_CREATE_MASK);
+  const AEGP_LayerMaskSuite6 *masks = MaskSuite();
+  const void *table = nullptr;
+  ASSERT_EQ(session().suites().Acquire(kAEGPStreamSuite, kAEGPStreamSuiteVersion9, &table), 0);
+  const auto *streams = static_cast<const AEGP_StreamSuite9 *>(table);
+  ASSERT_EQ(session().suites().Acquire(kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion4, &table), 0);
+  const auto *keys = static_cast<const AEGP_KeyframeSuite4 *>(table);
+  ASSERT_EQ(session().suites().Acquire(kAEGPCompSuite, kAEGPCompSuiteVersion18, &table), 0);
+  const auto *comps = static_cast<const AEGP_CompSuite18 *>(table);
+  const AEGP_PluginID id = session().IssuePluginId();
+  AEGP_MaskRefH mask = nullptr;
+  ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(host::LayerToken(session()), 0, &mask), A_Err_NONE);
+  AEGP_StreamRefH stream = nullptr;
+  ASSERT_EQ(streams->AEGP_GetNewMaskStream(id, mask, AEGP_MaskStream_OUTLINE, &stream), A_Err_NONE);
+  const A_Time zero{0, 30}, one{30, 30}, two{60, 30}, no_scale{30, 0};
+  AEGP_StreamValue2 value{};
+  ASSERT_EQ(streams->AEGP_GetNewStreamValue(id, stream, AEGP_LTimeMode_CompTime, &zero, 0, &value),
+            A_Err_NONE);
+  const std::size_t keys_before = project().layer.masks[0].outline.keys.size();
+
+  AEGP_AddKeyframesInfoH batch = nullptr;
+  ASSERT_EQ(keys->AEGP_StartAddKeyframes(stream, &batch), A_Err_NONE);
+  AEGP_KeyframeIndex index = -1;
+  EXPECT_EQ(keys->AEGP_AddKeyframes(batch, AEGP_LTimeMode_CompTime, &no_scale, &index),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(index, -1);
+  ASSERT_EQ(keys->AEGP_AddKeyframes(batch, AEGP_LTimeMode_CompTime, &one, &index), A_Err_NONE);
+  EXPECT_EQ(index, 0);
+  ASSERT_EQ(keys->AEGP_AddKeyframes(batch, AEGP_LTimeMode_CompTime, &two, &index), A_Err_NONE);
+  EXPECT_EQ(index, 1);
+  for (AEGP_KeyframeIndex past : {-1, 2})
+    EXPECT_EQ(keys->AEGP_SetAddKeyframe(batch, past, &value), PF_Err_BAD_CALLBACK_PARAM) << past;
+  EXPECT_EQ(keys->AEGP_SetAddKeyframe(batch, 1, &value), A_Err_NONE);
+  EXPECT_EQ(keys->AEGP_EndAddKeyframes(TRUE, batch), A_Err_NONE);
+  const auto &added = project().layer.masks[0].outline.keys;
+  ASSERT_EQ(added.size(), keys_before + 1);
+  EXPECT_EQ(added.back().at.value, 60);
+  EXPECT_EQ(added.back().at.scale, 30);
+
+  ASSERT_EQ(keys->AEGP_StartAddKeyframes(stream, &batch), A_Err_NONE);
+  ASSERT_EQ(keys->AEGP_AddKeyframes(batch, AEGP_LTimeMode_CompTime, &zero, &index), A_Err_NONE);
+  EXPECT_EQ(keys->AEGP_SetAddKeyframe(batch, index, &value), A_Err_NONE);
+  EXPECT_EQ(keys->AEGP_EndAddKeyframes(FALSE, batch), A_Err_NONE);
+  EXPECT_EQ(project().layer.masks[0].outline.keys.size(), keys_before + 1);
+
+  // A parameter's stream takes no outline keys.
+  AEGP_StreamRefH width = nullptr;
+  AEGP_EffectRefH effect = nullptr;
+  ASSERT_EQ(
+      session().suites().Acquire(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &table), 0);
+  const auto *pfi = static_cast<const AEGP_PFInterfaceSuite1 *>(table);
+  ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(id, session().effect_ref(), &effect), A_Err_NONE);
+  ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, effect, PARAM_WIDTH(0), &width),
+            A_Err_NONE);
+  ASSERT_EQ(keys->AEGP_StartAddKeyframes(width, &batch), A_Err_NONE);
+  ASSERT_EQ(keys->AEGP_AddKeyframes(batch, AEGP_LTimeMode_CompTime, &one, &index), A_Err_NONE);
+  EXPECT_EQ(keys->AEGP_SetAddKeyframe(batch, index, &value), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(keys->AEGP_EndAddKeyframes(TRUE, batch), A_Err_NONE);
+
+  int not_the_comp = 0;
+  A_Time start{-1, 1};
+  const std::size_t problems = session().problems().size();
+  EXPECT_EQ(comps->AEGP_GetCompWorkAreaStart(reinterpret_cast<AEGP_CompH>(&not_the_comp), &start),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(start.value, -1);
+  ASSERT_EQ(session().problems().size(), problems + 1);
+  EXPECT_EQ(session().problems().back(), "AEGP_GetCompWorkAreaStart: not the effect's composition");
+  session().problems().resize(problems);
+
+  EXPECT_EQ(streams->AEGP_DisposeStream(width), A_Err_NONE);
+  ASSERT_EQ(session().suites().Acquire(kAEGPEffectSuite, kAEGPEffectSuiteVersion3, &table), 0);
+  EXPECT_EQ(static_cast<const AEGP_EffectSuite3 *>(table)->AEGP_DisposeEffect(effect), A_Err_NONE);
+  EXPECT_EQ(streams->AEGP_DisposeStreamValue(&value), A_Err_NONE);
+  EXPECT_EQ(streams->AEGP_DisposeStream(stream), A_Err_NONE);
+  EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
+  for (const auto &[name, version] : std::vector<std::pair<const char *, int>>{
+           {kAEGPEffectSuite, kAEGPEffectSuiteVersion3},
+           {kAEGPPFInterfaceSuite, 1},
+           {kAEGPCompSuite, kAEGPCompSuiteVersion18},
+           {kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion4},
+           {kAEGPStreamSuite, kAEGPStreamSuiteVersion9},
+           {kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6}})
+    session().suites().Release(name, version);
+}
+
 // A module that keeps the drawing of a draw event and uses it on a later click draws on nothing:
 // each use is refused and named, nothing is added to what the window shows, and the click's
 // coordinate callback at a time scale of 0 is refused before it maps the point (at a scale of 1,
-// whole seconds, it is mapped).
+// whole seconds, it is mapped). What the same click leaves taken, or gives back untaken, is
+// named at its end.
 TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
-  host::Module module(ORVANE_KEEPS_ITS_DRAWING);
+  host::Module module(ORVANE_MISUSES_THE_HOST);
   host::Session session(module);
   ASSERT_EQ(session.Apply(), PF_Err_NONE);
   session.ParamChanged(PARAM_CREATE_MASK);
@@ -317,7 +461,7 @@ TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
   const std::size_t problems = session.problems().size();
   session.MouseDown(host::WindowKind::Comp, {1, 1}, 0, true);
 
-  void *loaded = dlopen(ORVANE_KEEPS_ITS_DRAWING, RTLD_NOW | RTLD_NOLOAD);
+  void *loaded = dlopen(ORVANE_MISUSES_THE_HOST, RTLD_NOW | RTLD_NOLOAD);
   ASSERT_NE(loaded, nullptr);
   auto answers_of =
       reinterpret_cast<StaleDrawingAnswersFn>(dlsym(loaded, ORVANE_STALE_DRAWING_ANSWERS));
@@ -339,7 +483,12 @@ TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
                                        session.problems().end());
   for (const char *expected :
        {"GetSupplier: no drawing under way", "GetSurface: no drawing under way",
-        "StrokePath: no drawing under way", "PaintRect: no drawing under way"}) {
+        "StrokePath: no drawing under way", "PaintRect: no drawing under way",
+        // what it left taken on the click, or gave back untaken
+        "suite \"AEGP Utility Suite\" 11 acquired 1 more times than released",
+        "suite \"AEGP Effect Suite\" 3 released 1 more times than acquired",
+        "checkin_param: parameter checked in that was not checked out",
+        "1 parameter checkouts never checked in"}) {
     EXPECT_EQ(std::count(named.begin(), named.end(), expected), 1) << expected;
   }
 }

@@ -75,6 +75,50 @@ TEST(ProjectFile, EveryKeyOfABakeIsSavedAndReopened) {
   EXPECT_EQ(Dump(dir + "/2")["masks"][0]["keyframes"], keys);
 }
 
+// A parameter's keys and expression are saved as the user made them, each key at its time in the
+// composition and in the layer (which starts 1 s in) and on the composition's ticks (30 a
+// second), and read back as they were.
+TEST(ProjectFile, KeysAndExpressionsOfParametersAreSavedAndReopened) {
+  const std::string dir = ::testing::TempDir() + "keyed";
+  const std::string keyed = WriteTemp("keyed-steps.json", R"({"layer": {"start": 1}, "steps": [
+      {"do": "apply"}, {"do": "key", "param": "Angle 1", "value": 10, "time": 2},
+      {"do": "key", "param": "Angle 1", "value": 20, "time": 3},
+      {"do": "expression", "param": "Angle 1", "value": 5},
+      {"do": "expression", "param": "Center 1", "value": [1.5, -2]},
+      {"do": "save", "file": "saved.json"}]})");
+  auto made = RunHost("run " + keyed + " -q --out " + dir + "/1");
+  ASSERT_EQ(made.code, 0) << made.out;
+  std::ifstream in(dir + "/1/saved.json");
+  const nlohmann::json saved = nlohmann::json::parse(in, nullptr, false);
+  ASSERT_TRUE(saved.is_object());
+  const nlohmann::json &angle = saved["params"]["Angle 1"];
+  nlohmann::json expected = nlohmann::json::array();
+  for (double t : {2.0, 3.0}) {
+    const double v = t == 2 ? 10 : 20;
+    expected.push_back({{"time", t},
+                        {"value", v},
+                        {"layer_time", t - 1},
+                        {"tick", int(t * 30)},
+                        {"scale", 30},
+                        {"raw", {v, 0.0, 0.0, 0.0}}});
+  }
+  EXPECT_EQ(angle["keyframes"], expected);
+  EXPECT_EQ(angle["expression"], 5.0);
+  EXPECT_EQ(angle["raw_expression"], nlohmann::json({5.0, 0.0, 0.0, 0.0}));
+  EXPECT_EQ(saved["params"]["Center 1"]["expression"], nlohmann::json({1.5, -2.0}));
+  EXPECT_FALSE(saved["params"]["Width 1"].contains("expression"));
+
+  const std::string again = WriteTemp("keyed-again.json", R"({"steps": [
+      {"do": "save", "file": "again.json"}]})");
+  auto reopened =
+      RunHost("run " + again + " -q --project " + dir + "/1/saved.json --out " + dir + "/2");
+  ASSERT_EQ(reopened.code, 0) << reopened.out;
+  std::ifstream back_in(dir + "/2/again.json");
+  const nlohmann::json back = nlohmann::json::parse(back_in, nullptr, false);
+  ASSERT_TRUE(back.is_object());
+  EXPECT_EQ(back["params"], saved["params"]);
+}
+
 TEST(ProjectFile, AFileThatIsNoProjectIsOneLineAndExitCode2) {
   const std::string steps = WriteTemp("steps.json", R"({"steps": []})");
   struct Case {

@@ -1,6 +1,6 @@
 // What the host answered a module that kept the drawing of a draw event and used it on a later
 // click, with a coordinate callback at a time scale of 0 on the same click. The fixture module
-// keeps_its_drawing fills it; a test reads it through KeptDrawingAnswers().
+// misuses_the_host fills it; a test reads it through KeptDrawingAnswers().
 #ifndef ORVANE_TESTS_STALEDRAWING_H
 #define ORVANE_TESTS_STALEDRAWING_H
 

@@ -92,6 +92,15 @@ TEST(HandleTable, ReleasedHandlesCostNothingAndAreStillRecognised) {
   EXPECT_EQ(table.Get<Payload>(reinterpret_cast<const void *>(bits), HandleKind::Stream, "G"),
             nullptr);
   EXPECT_EQ(table.TakeProblems(), (std::vector<std::string>{"G: foreign stream"}));
+  // As the trace shows them: a handle held, one leaked and so released at the command's end, one
+  // released whose slot is used again since, and one that is none of the table's.
+  const std::string live = table.Tag(table.Make<Payload>(HandleKind::Stream)->key);
+  EXPECT_EQ(live.rfind("stream #", 0), 0u) << live;
+  EXPECT_EQ(live.find("released"), std::string::npos) << live;
+  EXPECT_EQ(table.Tag(held), "stream (released)");
+  EXPECT_EQ(table.Tag(seen.front()), "stream value (released)");
+  int stranger = 0;
+  EXPECT_EQ(table.Tag(&stranger), "foreign");
 }
 
 // A slot given back ages among the free before it is used again, so that a handle released a
@@ -297,13 +306,13 @@ TEST(Animatable, OutlineKeysGiveBackWhatWasKeyed) {
   }
   EXPECT_EQ(times, (std::vector<double>{1, 2, 3}));
   EXPECT_EQ(a.keys[1].at.value, 61);
-  // A tangent kept however few of them are not 0: each of the four alone.
+  // Tangents kept however few of them are not 0: each of the four alone, on every vertex.
   for (int which = 0; which < 4; ++which) {
     Outline one{false, {{1, 2, 0, 0, 0, 0}, {3, 4, 0, 0, 0, 0}}};
     A_FpLong AEGP_MaskVertex::*const tangents[] = {
         &AEGP_MaskVertex::tan_in_x, &AEGP_MaskVertex::tan_in_y, &AEGP_MaskVertex::tan_out_x,
         &AEGP_MaskVertex::tan_out_y};
-    one.vertices[1].*tangents[which] = 0.5;
+    for (AEGP_MaskVertex &v : one.vertices) v.*tangents[which] = 0.5;
     Animatable<Outline> b;
     b.SetKey(0, A_Time{0, 30}, one);
     const Outline kept = b.keys[0].value;  // keys are unpacked as they are read

@@ -2,6 +2,7 @@
 // colours, the Info panel and what each parameter type holds.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -336,4 +337,25 @@ TEST(ProjectModel, OutlineKeysDifferWhereAnyOfTheirKeysDoes) {
   EXPECT_TRUE(keyed(square) == keyed(square));
   EXPECT_FALSE(keyed(square) == keyed(moved));
   EXPECT_FALSE(keyed(square) == keyed(curved));
+}
+
+// Layers are the same when their masks' expressions are: the same offsets alike, one more offset
+// or a uniform one in place of one per vertex not.
+TEST(ProjectModel, MasksDifferWhereTheirExpressionsDo) {
+  const auto layer_with = [](std::optional<host::OutlineExpression> expression) {
+    host::Layer layer;
+    host::Mask mask = layer.NewMask();
+    mask.expression = std::move(expression);
+    layer.masks.push_back(mask);
+    return layer;
+  };
+  const host::OutlineExpression each{false, {{1, 2, 0, 0, 0, 0}, {3, 4, 0, 0, 0, 0}}};
+  host::OutlineExpression longer = each, uniform = each;
+  longer.offsets.push_back({5, 6, 0, 0, 0, 0});
+  uniform.uniform = true;
+  EXPECT_TRUE(layer_with(each) == layer_with(each));
+  EXPECT_TRUE(layer_with(std::nullopt) == layer_with(std::nullopt));
+  EXPECT_FALSE(layer_with(each) == layer_with(longer));
+  EXPECT_FALSE(layer_with(each) == layer_with(uniform));
+  EXPECT_FALSE(layer_with(each) == layer_with(std::nullopt));
 }
