@@ -7,6 +7,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "HostFixture.h"
 #include "Params.h"
@@ -19,12 +22,24 @@ namespace {
 
 class HostMisuse : public HostTest {
  protected:
-  const AEGP_LayerMaskSuite6 *MaskSuite() {
+  // A suite as a module takes it; every suite taken is given back when the test ends.
+  template <typename Suite>
+  const Suite *Take(const char *name, int version) {
     const void *table = nullptr;
-    EXPECT_EQ(session().suites().Acquire(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6, &table),
-              0);
-    return static_cast<const AEGP_LayerMaskSuite6 *>(table);
+    EXPECT_EQ(session().suites().Acquire(name, version, &table), 0) << name;
+    taken_.emplace_back(name, version);
+    return static_cast<const Suite *>(table);
   }
+  const AEGP_LayerMaskSuite6 *MaskSuite() {
+    return Take<AEGP_LayerMaskSuite6>(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
+  }
+  void TearDown() override {
+    for (const auto &[name, version] : taken_) session().suites().Release(name.c_str(), version);
+    HostTest::TearDown();
+  }
+
+ private:
+  std::vector<std::pair<std::string, int>> taken_;
 };
 
 TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
@@ -50,7 +65,6 @@ TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
     EXPECT_EQ(masks->AEGP_GetLayerMaskByIndex(layer, index, &mask), PF_Err_INVALID_INDEX) << index;
     EXPECT_EQ(mask, nullptr);
   }
-  session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
 }
 
 // Streams are those of parameters that hold a value (not the input layer, a group or a button,
@@ -59,14 +73,10 @@ TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
 TEST_F(HostMisuse, StreamsAreOfValuesAndKeepFiniteNumbers) {
   ApplyEffect();
   Press(PARAM_CREATE_MASK);
-  const void *table = nullptr;
-  ASSERT_EQ(session().suites().Acquire(kAEGPStreamSuite, kAEGPStreamSuiteVersion9, &table), 0);
-  const auto *streams = static_cast<const AEGP_StreamSuite9 *>(table);
-  ASSERT_EQ(
-      session().suites().Acquire(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &table), 0);
-  const auto *pfi = static_cast<const AEGP_PFInterfaceSuite1 *>(table);
-  ASSERT_EQ(session().suites().Acquire(kAEGPEffectSuite, kAEGPEffectSuiteVersion3, &table), 0);
-  const auto *effects = static_cast<const AEGP_EffectSuite3 *>(table);
+  const auto *streams = Take<AEGP_StreamSuite9>(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
+  const auto *pfi =
+      Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
+  const auto *effects = Take<AEGP_EffectSuite3>(kAEGPEffectSuite, kAEGPEffectSuiteVersion3);
   const AEGP_PluginID id = session().IssuePluginId();
   AEGP_EffectRefH effect = nullptr;
   ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(id, session().effect_ref(), &effect), A_Err_NONE);
@@ -116,10 +126,6 @@ TEST_F(HostMisuse, StreamsAreOfValuesAndKeepFiniteNumbers) {
   EXPECT_EQ(opacity, nullptr);
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
   EXPECT_EQ(effects->AEGP_DisposeEffect(effect), A_Err_NONE);
-  session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
-  session().suites().Release(kAEGPEffectSuite, kAEGPEffectSuiteVersion3);
-  session().suites().Release(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
-  session().suites().Release(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
 }
 
 // A vertex is found by the segment that ends on it: on a closed outline the last segment ends on
@@ -129,12 +135,9 @@ TEST_F(HostMisuse, AnOutlinesVerticesAreFoundByTheSegmentThatEndsOnThem) {
   ApplyEffect();
   Press(PARAM_CREATE_MASK);
   const AEGP_LayerMaskSuite6 *masks = MaskSuite();
-  const void *table = nullptr;
-  ASSERT_EQ(session().suites().Acquire(kAEGPStreamSuite, kAEGPStreamSuiteVersion9, &table), 0);
-  const auto *streams = static_cast<const AEGP_StreamSuite9 *>(table);
-  ASSERT_EQ(
-      session().suites().Acquire(kAEGPMaskOutlineSuite, kAEGPMaskOutlineSuiteVersion3, &table), 0);
-  const auto *outlines = static_cast<const AEGP_MaskOutlineSuite3 *>(table);
+  const auto *streams = Take<AEGP_StreamSuite9>(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
+  const auto *outlines =
+      Take<AEGP_MaskOutlineSuite3>(kAEGPMaskOutlineSuite, kAEGPMaskOutlineSuiteVersion3);
   const AEGP_PluginID id = session().IssuePluginId();
   AEGP_MaskRefH mask = nullptr;
   ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(host::LayerToken(session()), 0, &mask), A_Err_NONE);
@@ -187,9 +190,6 @@ TEST_F(HostMisuse, AnOutlinesVerticesAreFoundByTheSegmentThatEndsOnThem) {
   EXPECT_EQ(streams->AEGP_DisposeStreamValue(&value), A_Err_NONE);
   EXPECT_EQ(streams->AEGP_DisposeStream(stream), A_Err_NONE);
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
-  session().suites().Release(kAEGPMaskOutlineSuite, kAEGPMaskOutlineSuiteVersion3);
-  session().suites().Release(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
-  session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
 }
 
 // A time is ticks on a scale: none at all, or one on a scale of 0, is no time, refused before
@@ -198,9 +198,7 @@ TEST_F(HostMisuse, AStreamValueIsReadOnlyAtATimeWithAScale) {
   ApplyEffect();
   Press(PARAM_CREATE_MASK);
   const AEGP_LayerMaskSuite6 *masks = MaskSuite();
-  const void *table = nullptr;
-  ASSERT_EQ(session().suites().Acquire(kAEGPStreamSuite, kAEGPStreamSuiteVersion9, &table), 0);
-  const auto *streams = static_cast<const AEGP_StreamSuite9 *>(table);
+  const auto *streams = Take<AEGP_StreamSuite9>(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
   const AEGP_PluginID id = session().IssuePluginId();
   AEGP_MaskRefH mask = nullptr;
   ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(host::LayerToken(session()), 0, &mask), A_Err_NONE);
@@ -223,8 +221,6 @@ TEST_F(HostMisuse, AStreamValueIsReadOnlyAtATimeWithAScale) {
   EXPECT_EQ(streams->AEGP_DisposeStreamValue(&value), A_Err_NONE);
   EXPECT_EQ(streams->AEGP_DisposeStream(stream), A_Err_NONE);
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
-  session().suites().Release(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
-  session().suites().Release(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
 }
 
 // The output is checked out only by the effect and only into a place to put it; the layer's
@@ -309,12 +305,9 @@ TEST_F(HostMisuse, PathsAreTheLayersMasksAskedForByTheEffect) {
   ApplyEffect();
   Press(PARAM_CREATE_MASK);
   Press(PARAM_CREATE_MASK);
-  const void *table = nullptr;
-  ASSERT_EQ(session().suites().Acquire(kPFPathQuerySuite, kPFPathQuerySuiteVersion1, &table), 0);
-  const auto *paths = static_cast<const PF_PathQuerySuite1 *>(table);
-  ASSERT_EQ(
-      session().suites().Acquire(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &table), 0);
-  const auto *pfi = static_cast<const AEGP_PFInterfaceSuite1 *>(table);
+  const auto *paths = Take<PF_PathQuerySuite1>(kPFPathQuerySuite, kPFPathQuerySuiteVersion1);
+  const auto *pfi =
+      Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
   A_long count = -1;
   ASSERT_EQ(paths->PF_NumPaths(session().effect_ref(), &count), PF_Err_NONE);
   EXPECT_EQ(count, 2);
@@ -351,8 +344,6 @@ TEST_F(HostMisuse, PathsAreTheLayersMasksAskedForByTheEffect) {
                                       "AEGP_GetNewEffectForEffect: plug-in id " +
                                           std::to_string(issued + 1) + " was never issued"}));
   session().problems().resize(problems);
-  session().suites().Release(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
-  session().suites().Release(kPFPathQuerySuite, kPFPathQuerySuiteVersion1);
 }
 
 // A batch of keyframes takes keys at times with a scale and outlines of its own mask, by the
@@ -362,13 +353,9 @@ TEST_F(HostMisuse, AKeyframeBatchAddsTheKeysItWasGivenOutlinesFor) {
   ApplyEffect();
   Press(PARAM_CREATE_MASK);
   const AEGP_LayerMaskSuite6 *masks = MaskSuite();
-  const void *table = nullptr;
-  ASSERT_EQ(session().suites().Acquire(kAEGPStreamSuite, kAEGPStreamSuiteVersion9, &table), 0);
-  const auto *streams = static_cast<const AEGP_StreamSuite9 *>(table);
-  ASSERT_EQ(session().suites().Acquire(kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion4, &table), 0);
-  const auto *keys = static_cast<const AEGP_KeyframeSuite4 *>(table);
-  ASSERT_EQ(session().suites().Acquire(kAEGPCompSuite, kAEGPCompSuiteVersion18, &table), 0);
-  const auto *comps = static_cast<const AEGP_CompSuite18 *>(table);
+  const auto *streams = Take<AEGP_StreamSuite9>(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
+  const auto *keys = Take<AEGP_KeyframeSuite4>(kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion4);
+  const auto *comps = Take<AEGP_CompSuite18>(kAEGPCompSuite, kAEGPCompSuiteVersion18);
   const AEGP_PluginID id = session().IssuePluginId();
   AEGP_MaskRefH mask = nullptr;
   ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(host::LayerToken(session()), 0, &mask), A_Err_NONE);
@@ -408,9 +395,8 @@ TEST_F(HostMisuse, AKeyframeBatchAddsTheKeysItWasGivenOutlinesFor) {
   // A parameter's stream takes no outline keys.
   AEGP_StreamRefH width = nullptr;
   AEGP_EffectRefH effect = nullptr;
-  ASSERT_EQ(
-      session().suites().Acquire(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &table), 0);
-  const auto *pfi = static_cast<const AEGP_PFInterfaceSuite1 *>(table);
+  const auto *pfi =
+      Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
   ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(id, session().effect_ref(), &effect), A_Err_NONE);
   ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, effect, PARAM_WIDTH(0), &width),
             A_Err_NONE);
@@ -430,19 +416,12 @@ TEST_F(HostMisuse, AKeyframeBatchAddsTheKeysItWasGivenOutlinesFor) {
   session().problems().resize(problems);
 
   EXPECT_EQ(streams->AEGP_DisposeStream(width), A_Err_NONE);
-  ASSERT_EQ(session().suites().Acquire(kAEGPEffectSuite, kAEGPEffectSuiteVersion3, &table), 0);
-  EXPECT_EQ(static_cast<const AEGP_EffectSuite3 *>(table)->AEGP_DisposeEffect(effect), A_Err_NONE);
+  EXPECT_EQ(Take<AEGP_EffectSuite3>(kAEGPEffectSuite, kAEGPEffectSuiteVersion3)
+                ->AEGP_DisposeEffect(effect),
+            A_Err_NONE);
   EXPECT_EQ(streams->AEGP_DisposeStreamValue(&value), A_Err_NONE);
   EXPECT_EQ(streams->AEGP_DisposeStream(stream), A_Err_NONE);
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
-  for (const auto &[name, version] : std::vector<std::pair<const char *, int>>{
-           {kAEGPEffectSuite, kAEGPEffectSuiteVersion3},
-           {kAEGPPFInterfaceSuite, 1},
-           {kAEGPCompSuite, kAEGPCompSuiteVersion18},
-           {kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion4},
-           {kAEGPStreamSuite, kAEGPStreamSuiteVersion9},
-           {kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6}})
-    session().suites().Release(name, version);
 }
 
 // A module that keeps the drawing of a draw event and uses it on a later click draws on nothing:

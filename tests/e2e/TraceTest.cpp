@@ -115,6 +115,41 @@ TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
             (std::set<std::vector<double>>{{640, 360}, {1280, 360}, {1280, 720}, {640, 720}}));
 }
 
+// A drag renders at the resolution the window is shown at, as the application's "Auto" does (a
+// half from 50 %, a third from 33 %), and its release at full resolution: the layer the module
+// checks out for each render is that size. The render of a draw is at full resolution too.
+TEST(Trace, ADragRendersAtTheWindowsResolutionAndItsReleaseAtFull) {
+  struct Case {
+    double zoom;
+    int factor;
+  };
+  for (const Case c : {Case{0.5, 2}, Case{0.3, 3}, Case{1, 1}}) {
+    SCOPED_TRACE(c.zoom);
+    // From the first corner of the mask Create makes, (640, 360) in the composition.
+    const double x = 640 * c.zoom, y = 360 * c.zoom;
+    nlohmann::json scenario = {{"view", {{"zoom", c.zoom}}},
+                               {"steps",
+                                {{{"do", "apply"}},
+                                 {{"do", "press"}, {"param", "Create Mask"}},
+                                 {{"do", "drag"},
+                                  {"window", "comp"},
+                                  {"points", {{x, y}, {x + 10, y + 10}, {x + 20, y + 20}}}}}}};
+    const std::string path = WriteTemp("trace-zoom.json", scenario.dump());
+    const std::string file = ::testing::TempDir() + "trace-zoom.jsonl";
+    auto r = RunHost("run " + path + " -q --trace " + file);
+    ASSERT_EQ(r.code, 0) << r.out;
+    std::ifstream in(file);
+    std::vector<nlohmann::json> rects;
+    for (std::string line; std::getline(in, line);) {
+      const auto call = nlohmann::json::parse(line);
+      if (call.value("fn", "") == "checkout_layer" && call["step"] == 3)
+        rects.push_back(call["args"][2]);
+    }
+    EXPECT_EQ(rects, (std::vector<nlohmann::json>{{0, 0, 1920 / c.factor, 1080 / c.factor},
+                                                  {0, 0, 1920, 1080}}));
+  }
+}
+
 // Every host function the module calls is in the trace: a bake of two rectangles over ten frames
 // reads and writes each of the four corners of each mask at each frame and adds a key for each.
 TEST(Trace, ABakeTracesEveryCornerItWritesAndEveryKeyItAdds) {

@@ -306,20 +306,21 @@ TEST(Animatable, OutlineKeysGiveBackWhatWasKeyed) {
   }
   EXPECT_EQ(times, (std::vector<double>{1, 2, 3}));
   EXPECT_EQ(a.keys[1].at.value, 61);
-  // Tangents kept however few of them are not 0: each of the four alone, on every vertex.
+  // Tangents are kept however few of them are set: each of the four alone, at 1, on every
+  // vertex.
   for (int which = 0; which < 4; ++which) {
     Outline one{false, {{1, 2, 0, 0, 0, 0}, {3, 4, 0, 0, 0, 0}}};
     A_FpLong AEGP_MaskVertex::*const tangents[] = {
         &AEGP_MaskVertex::tan_in_x, &AEGP_MaskVertex::tan_in_y, &AEGP_MaskVertex::tan_out_x,
         &AEGP_MaskVertex::tan_out_y};
-    for (AEGP_MaskVertex &v : one.vertices) v.*tangents[which] = 0.5;
+    for (AEGP_MaskVertex &v : one.vertices) v.*tangents[which] = 1;
     Animatable<Outline> b;
     b.SetKey(0, A_Time{0, 30}, one);
     const Outline kept = b.keys[0].value;  // keys are unpacked as they are read
     const AEGP_MaskVertex &v = kept.vertices[1];
     EXPECT_EQ((std::vector<double>{v.tan_in_x, v.tan_in_y, v.tan_out_x, v.tan_out_y}),
-              (std::vector<double>{which == 0 ? 0.5 : 0, which == 1 ? 0.5 : 0, which == 2 ? 0.5 : 0,
-                                   which == 3 ? 0.5 : 0}))
+              (std::vector<double>{which == 0 ? 1.0 : 0.0, which == 1 ? 1.0 : 0.0,
+                                   which == 2 ? 1.0 : 0.0, which == 3 ? 1.0 : 0.0}))
         << which;
   }
   a.SetKey(2.5, A_Time{75, 30}, square);

@@ -71,6 +71,10 @@ TEST(Golden, WholeNumbersAreComparedExactlyAndOthersWithinTheTolerance) {
   // Fractions within the tolerance, relative to the larger.
   EXPECT_EQ(Differences(100.0, 100.5, 0.01), 0u);
   EXPECT_EQ(Differences(100.0, 102.0, 0.01), 1u);
+  // A difference of just the tolerance is within it: 2 from 4 is a half of the larger.
+  EXPECT_EQ(Differences(2.0, 4.0, 0.5), 0u);
+  EXPECT_EQ(Differences(4.0, 2.0, 0.5), 0u);
+  EXPECT_EQ(Differences(2.0, 4.0, 0.4375), 1u);
 }
 
 // A difference shows both values, each cut to 57 characters and "..." once it is over 60.
