@@ -112,8 +112,12 @@ TEST(HandleTable, AReleasedSlotAgesBeforeItIsUsedAgain) {
   for (int i = 0; i < 65; ++i) made.push_back(table.Make<Payload>(HandleKind::Stream)->key);
   for (const void *h : made) ASSERT_TRUE(table.Release(h, HandleKind::Stream, "R"));
   EXPECT_EQ(table.slot_count(), 65u);
-  table.Make<Payload>(HandleKind::Stream);
+  // The oldest slot again, under a handle of its own: the one released there stays released.
+  const void *again = table.Make<Payload>(HandleKind::Stream)->key;
   EXPECT_EQ(table.slot_count(), 65u);
+  EXPECT_NE(again, made.front());
+  EXPECT_EQ(table.Get<Payload>(made.front(), HandleKind::Stream, "old"), nullptr);
+  EXPECT_EQ(table.TakeProblems(), (std::vector<std::string>{"old: stream used after release"}));
   HandleTable fresh;
   const void *first = fresh.Make<Payload>(HandleKind::Stream)->key;
   ASSERT_TRUE(fresh.Release(first, HandleKind::Stream, "R"));

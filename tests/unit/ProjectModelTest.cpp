@@ -248,6 +248,14 @@ TEST(ParamTypes, EachTypeKeepsItsOwnFieldsAndRange) {
   EXPECT_FALSE(host::TypeOf(button).has_stream);
   EXPECT_FALSE(host::TypeOf(group).has_stream);
   EXPECT_TRUE(host::TypeOf(checkbox).has_stream);
+  // A checkbox is off or on, in its definition as in its stream.
+  for (double on : {0.0, 1.0}) {
+    host::StreamValue set;
+    set.v[0] = on;
+    host::WriteValue(checkbox, set);
+    EXPECT_EQ(checkbox.u.bd.value, on);
+    EXPECT_EQ(host::ReadValue(checkbox).v[0], on);
+  }
 }
 
 // A definition's text pointer is where the host's copy of the text sits while it is handed
