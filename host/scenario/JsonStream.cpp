@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #if defined(_WIN32)
@@ -38,31 +39,20 @@ constexpr std::size_t kMaxString = 1 << 16;
 
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
 
+// A power of ten far beyond any a double holds, and far from overflowing when others are added.
+constexpr long long kFarPower = 1LL << 40;
+
 // Whether a number a double cannot hold is too large rather than too small, from its text (a
 // valid JSON number): its digits read as 0.d1d2... times ten to a power above 0. The parser that
 // found it out of range leaves its result as it was, so the text is all there is to go by.
 bool AboveOne(const std::string &text) {
-  std::size_t i = text[0] == '-' ? 1 : 0;
-  long long power = 0;
-  bool significant = false;
-  for (; i < text.size() && IsDigit(text[i]); ++i) {
-    significant = significant || text[i] != '0';
-    if (significant) ++power;
-  }
-  if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && IsDigit(text[i]) && !significant; ++i) {
-      significant = text[i] != '0';
-      if (!significant) --power;
-    }
-    while (i < text.size() && IsDigit(text[i])) ++i;
-  }
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    const bool down = text[i + 1] == '-';
-    long long exponent = 0;
-    for (i += text[i + 1] == '-' || text[i + 1] == '+' ? 2 : 1; i < text.size(); ++i)
-      exponent = std::min<long long>(exponent * 10 + (text[i] - '0'), 1LL << 40);
-    power += down ? -exponent : exponent;
-  }
+  const std::size_t e = std::min(text.find_first_of("eE"), text.size());
+  const std::size_t point = std::min(text.find('.'), e);
+  const std::size_t first = text.find_first_of("123456789");
+  if (first >= e) return false;  // all zeros, which any double holds
+  long long power = first < point ? (long long)(point - first) : -(long long)(first - point - 1);
+  if (e < text.size())
+    power += std::clamp(std::strtoll(&text[e + 1], nullptr, 10), -kFarPower, kFarPower);
   return power > 0;
 }
 
