@@ -65,6 +65,11 @@ TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
     EXPECT_EQ(masks->AEGP_GetLayerMaskByIndex(layer, index, &mask), PF_Err_INVALID_INDEX) << index;
     EXPECT_EQ(mask, nullptr);
   }
+  // And a mask's colour is read into a place for it.
+  AEGP_MaskRefH mask = nullptr;
+  ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(layer, 0, &mask), A_Err_NONE);
+  EXPECT_EQ(masks->AEGP_GetMaskColor(mask, nullptr), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
 }
 
 // Streams are those of parameters that hold a value (not the input layer, a group or a button,
@@ -413,6 +418,16 @@ TEST_F(HostMisuse, AKeyframeBatchAddsTheKeysItWasGivenOutlinesFor) {
   EXPECT_EQ(start.value, -1);
   ASSERT_EQ(session().problems().size(), problems + 1);
   EXPECT_EQ(session().problems().back(), "AEGP_GetCompWorkAreaStart: not the effect's composition");
+  A_Time duration{-1, 1};
+  A_FpLong fps = -1;
+  EXPECT_EQ(
+      comps->AEGP_GetCompWorkAreaDuration(reinterpret_cast<AEGP_CompH>(&not_the_comp), &duration),
+      PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(comps->AEGP_GetCompFramerate(reinterpret_cast<AEGP_CompH>(&not_the_comp), &fps),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(duration.value, -1);
+  EXPECT_EQ(fps, -1);
+  EXPECT_EQ(session().problems().size(), problems + 3);
   session().problems().resize(problems);
 
   EXPECT_EQ(streams->AEGP_DisposeStream(width), A_Err_NONE);

@@ -265,7 +265,8 @@ TEST(Animatable, HoldsOutsideItsKeysAndIsLinearBetween) {
   EXPECT_EQ(a.At(2).v[0], 0);
   EXPECT_EQ(a.keys[1].at.value, 60);  // with the time it was set at
   EXPECT_EQ(a.keys[1].at.scale, 30u);
-  // Held, a value keeps each key's until the next key.
+  // Held, a value keeps each key's from the instant of the key until the next key.
+  EXPECT_EQ(a.At(2, true).v[0], 0);
   EXPECT_EQ(a.At(2.9, true).v[0], 0);
   EXPECT_EQ(a.At(1.5, true).v[0], 10);
   EXPECT_EQ(a.At(0, true).v[0], 10);

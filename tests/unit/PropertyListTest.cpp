@@ -101,6 +101,15 @@ TEST(PropertyList, ReaderReportsTruncatedAndDirtyLists) {
   EXPECT_FALSE(orvane::host::ReadPropertyList(cut).problems.empty());
   bytes[10 + 16 + 4 + 16 + 15] = 0x55;  // the last padding byte of 'name'
   EXPECT_FALSE(orvane::host::ReadPropertyList(bytes).problems.empty());
+  // A property with no data that ends the list just where the list ends is read.
+  const std::vector<uint8_t> empty_last = {1,   0,   0,   0,   0,   0,   1,   0,   0, 0,  // header
+                                           'E', 'B', 'D', 'A', 'e', 'n', 'o', 'n',        // codes
+                                           7,   0,   0,   0,   0,   0,   0,   0};  // id, length
+  const orvane::host::PropertyList list = orvane::host::ReadPropertyList(empty_last);
+  EXPECT_TRUE(list.problems.empty());
+  ASSERT_EQ(list.properties.size(), 1u);
+  EXPECT_EQ(list.properties[0].id, 7u);
+  EXPECT_TRUE(list.properties[0].data.empty());
 }
 
 // A field that runs past a property's bytes reads as 0, never as the bytes beyond them.
