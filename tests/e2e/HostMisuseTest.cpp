@@ -463,6 +463,8 @@ TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
   const StaleDrawingAnswers a = *answers_of();
   dlclose(loaded);
   EXPECT_EQ(a.clicks, 1);
+  EXPECT_GE(a.handed_params, 3) << "the change, the draw and the click hand parameters over";
+  EXPECT_EQ(a.params_missing, 0);
   EXPECT_EQ(a.supplier, PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(a.surface, PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_FALSE(a.surface_written);

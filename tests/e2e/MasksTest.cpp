@@ -1,6 +1,8 @@
 // The mask commands through the loaded module: create, recolour, live update, render, slot
 // visibility, and what a failing host call leaves behind.
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "FaultSweep.h"
 #include "HostFixture.h"
@@ -202,12 +204,20 @@ TEST_F(Masks, WithNoSlotInUseEachPreRenderOpensAGroupThatLeavesNoEntry) {
   EXPECT_TRUE(project().undo.entries().empty());
 }
 
-TEST_F(Masks, RenderedOutputEqualsInputAtEveryDepth) {
-  for (int depth : {8, 16, 32}) {
-    SCOPED_TRACE(depth);
-    host::RenderResult r = session().Render(session().context(), depth);
+// Each render after the last at another depth and size: the output is made anew for it.
+TEST_F(Masks, RenderedOutputEqualsInputAtEveryDepthAndSize) {
+  const std::pair<int, A_long> renders[] = {{8, 1}, {16, 2}, {32, 1}, {8, 2}};
+  for (const auto &[depth, downsample] : renders) {
+    SCOPED_TRACE(std::to_string(depth) + " bits at 1/" + std::to_string(downsample));
+    host::CommandContext context = session().context();
+    context.downsample_x = context.downsample_y = PF_RationalScale{1, A_u_long(downsample)};
+    host::RenderResult r = session().Render(context, depth);
     EXPECT_TRUE(r.rendered);
     EXPECT_TRUE(r.output_equals_input);
+    // A downsampled size is rounded up.
+    const A_long width = (project().layer.width + downsample - 1) / downsample;
+    EXPECT_EQ(session().render_state().output.width, width);
+    EXPECT_EQ(session().render_state().output.depth, depth);
   }
 }
 

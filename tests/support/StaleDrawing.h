@@ -1,6 +1,7 @@
 // What the host answered a module that kept the drawing of a draw event and used it on a later
-// click, with a coordinate callback at a time scale of 0 on the same click. The fixture module
-// misuses_the_host fills it; a test reads it through KeptDrawingAnswers().
+// click, with a coordinate callback at a time scale of 0 on the same click, and whether every
+// command's parameters came whole. The fixture module misuses_the_host fills it; a test reads it
+// through KeptDrawingAnswers().
 #ifndef ORVANE_TESTS_STALEDRAWING_H
 #define ORVANE_TESTS_STALEDRAWING_H
 
@@ -16,6 +17,10 @@ struct StaleDrawingAnswers {
   PF_Err layer_to_comp = -1;             // at a time scale of 0, on the click's own context
   PF_FixedPoint point{};                 // the point it was given, after the call
   PF_Err layer_to_comp_in_seconds = -1;  // at a time scale of 1, which is a time
+  // Commands that handed over parameters, and those of them where one of the pointers was null
+  // or the first was not the input layer.
+  int handed_params = 0;
+  int params_missing = 0;
 };
 
 // The name the fixture exports its answers under.

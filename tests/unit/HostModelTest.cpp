@@ -11,6 +11,7 @@
 
 #include "protocol/CallTrace.h"
 #include "protocol/HandleTable.h"
+#include "protocol/SuiteRegistry.h"
 #include "model/Image.h"
 #include "model/ParamTypes.h"
 #include "model/Project.h"
@@ -134,6 +135,45 @@ TEST(HandleTable, LeaksAreReportedOnceAndMemoryHandlesOutliveCommands) {
   EXPECT_TRUE(table.EndCommand().empty());
   EXPECT_EQ(table.live_count(HandleKind::Memory), 1u);
   EXPECT_EQ(table.Get<Payload>(memory, HandleKind::Memory, "later"), memory);
+}
+
+// A withheld suite is refused each way a host may: an error and no table, success and no table,
+// or an error with the real table written anyway; none of them counts as taken. An unknown suite
+// refused with a table gets one that is not any suite's.
+TEST(SuiteRegistry, ARefusalWritesWhatItsKindSaysAndTakesNothing) {
+  SuiteRegistry suites;
+  static const int table = 7;
+  suites.Provide("Kept", 2, &table);
+  suites.Withhold("Kept", 2);
+  const SPErr not_found = SuiteRegistry::kSuiteNotFound;
+  const struct {
+    Refusal refusal;
+    SPErr err;
+    const void *written;
+  } cases[] = {{Refusal::ErrorNoTable, not_found, nullptr},
+               {Refusal::NullTable, 0, nullptr},
+               {Refusal::ErrorWithTable, not_found, &table}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(int(c.refusal));
+    suites.set_refusal(c.refusal);
+    const void *got = &not_found;
+    EXPECT_EQ(suites.Acquire("Kept", 2, &got), c.err);
+    EXPECT_EQ(got, c.written);
+  }
+  const void *unknown = nullptr;
+  EXPECT_EQ(suites.Acquire("Unknown", 1, &unknown), not_found);
+  EXPECT_NE(unknown, nullptr);
+  EXPECT_NE(unknown, &table);
+  EXPECT_EQ(suites.uses().at({"Kept", 2}).acquired, 0);
+  EXPECT_TRUE(suites.uses().at({"Kept", 2}).refused);
+  EXPECT_TRUE(suites.TakeImbalance().empty());
+  // Given again, it is handed out and counted.
+  suites.ClearWithheld();
+  const void *got = nullptr;
+  EXPECT_EQ(suites.Acquire("Kept", 2, &got), 0);
+  EXPECT_EQ(got, &table);
+  EXPECT_EQ(suites.uses().at({"Kept", 2}).acquired, 1);
+  EXPECT_EQ(suites.TakeImbalance(), (std::map<SuiteKey, int>{{{"Kept", 2}, 1}}));
 }
 
 TEST(CallTrace, PlannedFaultsHitExactlyTheirCalls) {
@@ -480,6 +520,12 @@ TEST(Image, GuardBandShowsAWriteOutsideTheImage) {
     EXPECT_TRUE(image.GuardIntact());
     image.Row(2)[5 * image.PixelBytes()] = 0;  // one byte right of the last row's end
     EXPECT_FALSE(image.GuardIntact());
+    // Over the middle column, in the rows above and below the image: no side column is touched.
+    for (A_long row : {-1, 3}) {
+      image.FillSentinel();
+      image.Row(row)[2 * image.PixelBytes()] = 0;
+      EXPECT_FALSE(image.GuardIntact()) << "a write in guard row " << row;
+    }
   }
   Image floats(1, 1, 32);
   floats.FillSentinel();

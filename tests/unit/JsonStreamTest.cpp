@@ -18,11 +18,11 @@ TEST(JsonStream, EscapesAreTheUtf8OfTheirCodePoints) {
   const std::string path = ::testing::TempDir() + "json-stream-escapes.json";
   std::ofstream(path, std::ios::binary)
       << R"(["\u0041", "\u00e9", "\u07ff", "\u20ac", "\ud83d\ude00", "A\u00e9\u07ff\u20ac\ud83d\ude00",)"
-      << R"( "\u4e2d", "\ud83d\ude01", "\uffff"])";
+      << R"( "\u4e2d", "\ud83d\ude01", "\uffff", "\u007f", "\u0080", "\u0800", "\ud800\udc00"])";
   host::JsonStream in(path, 1 << 16, 8);
   const host::Json v = in.TakeValue();
   in.End();
-  ASSERT_EQ(v.size(), 9u);
+  ASSERT_EQ(v.size(), 13u);
   EXPECT_EQ(v[0], "A");
   EXPECT_EQ(v[1], "\xC3\xA9");
   EXPECT_EQ(v[2], "\xDF\xBF");
@@ -33,6 +33,11 @@ TEST(JsonStream, EscapesAreTheUtf8OfTheirCodePoints) {
   EXPECT_EQ(v[6], "\xE4\xB8\xAD");
   EXPECT_EQ(v[7], "\xF0\x9F\x98\x81");
   EXPECT_EQ(v[8], "\xEF\xBF\xBF");
+  // Each side of each step to a longer sequence.
+  EXPECT_EQ(v[9], "\x7F");
+  EXPECT_EQ(v[10], "\xC2\x80");
+  EXPECT_EQ(v[11], "\xE0\xA0\x80");
+  EXPECT_EQ(v[12], "\xF0\x90\x80\x80");
 }
 
 // What does not read is named by line and column, counted from the file's start however far in

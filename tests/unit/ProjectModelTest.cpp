@@ -292,6 +292,28 @@ TEST(ParamTypes, ChoicesHoldTheirKeyAndNumbersBlend) {
   }
 }
 
+// A value handed to the stream suites lands in the fields of its kind, and a stream value given
+// back reads as the same numbers, each in its own place.
+TEST(ParamTypes, StreamValuesKeepEachNumberInItsPlace) {
+  PF_ParamDef def{};
+  def.param_type = PF_Param_POINT;
+  const host::StreamValue point{{12.5, -7.25, 0, 0}};
+  AEGP_StreamVal2 val = host::TypeOf(def).to_stream(point);
+  EXPECT_EQ(val.two_d.x, 12.5);
+  EXPECT_EQ(val.two_d.y, -7.25);
+  host::StreamValue back = host::TypeOf(def).from_stream(def, val);
+  EXPECT_EQ(back.v[0], 12.5);
+  EXPECT_EQ(back.v[1], -7.25);
+
+  def.param_type = PF_Param_COLOR;
+  const host::StreamValue colour{{0.25, 0.5, 0.75, 1}};  // alpha, red, green, blue
+  val = host::TypeOf(def).to_stream(colour);
+  EXPECT_EQ(val.color.alphaF, 0.25);
+  EXPECT_EQ(val.color.blueF, 1);
+  back = host::TypeOf(def).from_stream(def, val);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(back.v[i], colour.v[i]) << "channel " << i;
+}
+
 // A key's ticks are part of it: a key at 0 s on a scale of 30 is not one at 0 s on 60, though
 // the tick and the time are the same, nor one on another tick of the same scale.
 TEST(ProjectModel, KeysAtTheSameTimeOnOtherTicksOrScalesAreNotTheSame) {
