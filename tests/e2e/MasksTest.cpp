@@ -2,7 +2,6 @@
 // visibility, and what a failing host call leaves behind.
 #include <cstring>
 #include <string>
-#include <utility>
 
 #include "FaultSweep.h"
 #include "HostFixture.h"
@@ -204,20 +203,28 @@ TEST_F(Masks, WithNoSlotInUseEachPreRenderOpensAGroupThatLeavesNoEntry) {
   EXPECT_TRUE(project().undo.entries().empty());
 }
 
-// Each render after the last at another depth and size: the output is made anew for it.
+// Each render after the last at another depth or size, one of them changed at a time: the
+// output is made anew for it.
 TEST_F(Masks, RenderedOutputEqualsInputAtEveryDepthAndSize) {
-  const std::pair<int, A_long> renders[] = {{8, 1}, {16, 2}, {32, 1}, {8, 2}};
-  for (const auto &[depth, downsample] : renders) {
-    SCOPED_TRACE(std::to_string(depth) + " bits at 1/" + std::to_string(downsample));
+  struct Render {
+    int depth;
+    A_u_long across, down;  // downsample factors, 1/n
+  };
+  for (const Render &r : {Render{8, 1, 1}, Render{16, 2, 2}, Render{32, 1, 1}, Render{32, 2, 1},
+                          Render{32, 2, 2}, Render{8, 2, 2}}) {
+    SCOPED_TRACE(std::to_string(r.depth) + " bits at 1/" + std::to_string(r.across) + " by 1/" +
+                 std::to_string(r.down));
     host::CommandContext context = session().context();
-    context.downsample_x = context.downsample_y = PF_RationalScale{1, A_u_long(downsample)};
-    host::RenderResult r = session().Render(context, depth);
-    EXPECT_TRUE(r.rendered);
-    EXPECT_TRUE(r.output_equals_input);
+    context.downsample_x = PF_RationalScale{1, r.across};
+    context.downsample_y = PF_RationalScale{1, r.down};
+    host::RenderResult result = session().Render(context, r.depth);
+    EXPECT_TRUE(result.rendered);
+    EXPECT_TRUE(result.output_equals_input);
     // A downsampled size is rounded up.
-    const A_long width = (project().layer.width + downsample - 1) / downsample;
-    EXPECT_EQ(session().render_state().output.width, width);
-    EXPECT_EQ(session().render_state().output.depth, depth);
+    const host::Image &output = session().render_state().output;
+    EXPECT_EQ(output.width, (project().layer.width + A_long(r.across) - 1) / A_long(r.across));
+    EXPECT_EQ(output.height, (project().layer.height + A_long(r.down) - 1) / A_long(r.down));
+    EXPECT_EQ(output.depth, r.depth);
   }
 }
 
