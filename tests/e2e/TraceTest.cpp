@@ -96,8 +96,11 @@ TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
   int checkouts = 0;
   for (std::string line; std::getline(in, line);) {
     const auto call = nlohmann::json::parse(line);
-    if (call.value("fn", "") == "PF_GetDrawingReference")
-      named[call["step"].get<int>()].insert(call["args"][0].get<std::string>());
+    // Each window maps its points to the frame on the context it draws in.
+    if (call.value("fn", "") == "PF_GetDrawingReference" ||
+        call.value("fn", "") == "source_to_frame")
+      named[call["step"].get<int>()].insert(call["fn"].get<std::string>() + " in " +
+                                            call["args"][0].get<std::string>());
     if (call.value("fn", "") == "layer_to_comp" && call["step"] == 3)
       corners.insert(call["args"][3].get<std::vector<double>>());
     if (call.value("fn", "") == "checkout_layer") {
@@ -107,8 +110,11 @@ TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
     }
   }
   EXPECT_GT(checkouts, 0);
-  EXPECT_EQ(named,
-            (std::map<int, std::set<std::string>>{{3, {"comp window"}}, {4, {"layer window"}}}));
+  EXPECT_EQ(
+      named,
+      (std::map<int, std::set<std::string>>{
+          {3, {"PF_GetDrawingReference in comp window", "source_to_frame in comp window"}},
+          {4, {"PF_GetDrawingReference in layer window", "source_to_frame in layer window"}}}));
   // The mask Create made on the 1920 x 1080 layer, a third of it each way around its centre, as
   // the comp window's points are mapped from layer to composition.
   EXPECT_EQ(corners,
