@@ -67,6 +67,19 @@ TEST(Numbers, SlowAndOddRatesGetATimeScaleOrAskForOne) {
   ASSERT_EQ(dump["masks"][0]["keyframes"].size(), 13u);
   EXPECT_EQ(dump["masks"][0]["keyframes"][12]["tick"], 24);
 
+  // 2.4 fps: 12 ticks a second, 5 a frame, the first count of ticks past two that holds a frame.
+  dump = Bake("five.json", R"({"fps": 2.4, "duration": 2.5})");
+  ASSERT_FALSE(dump.is_discarded());
+  ASSERT_EQ(dump["masks"][0]["keyframes"].size(), 6u);
+  EXPECT_EQ(dump["masks"][0]["keyframes"][5]["tick"], 25);
+  EXPECT_EQ(dump["masks"][0]["keyframes"][5]["scale"], 12);
+  // 0.999 is the broadcast kin of 1 fps: 1000 ticks a second, 1001 a frame.
+  dump = Bake("slowest-broadcast.json", R"({"fps": 0.999, "duration": 3})");
+  ASSERT_FALSE(dump.is_discarded());
+  ASSERT_EQ(dump["masks"][0]["keyframes"].size(), 3u);
+  EXPECT_EQ(dump["masks"][0]["keyframes"][1]["tick"], 1001);
+  EXPECT_EQ(dump["masks"][0]["keyframes"][1]["scale"], 1000);
+
   const std::string odd =
       WriteTemp("odd.json", R"({"comp": {"fps": 3.14159265}, "steps": [{"do": "apply"}]})");
   auto r = RunHost("run " + odd + " --quiet");

@@ -216,6 +216,8 @@ TEST_F(FailurePath, TheGlobalHandleIsUnlockedAsOftenAsItIsLocked) {
   ASSERT_EQ(session().suites().Acquire("PF Handle Suite", 2, &table), 0);
   const auto *handles = static_cast<const PF_HandleSuite2 *>(table);
   PF_Handle h = handles->host_new_handle(8);
+  EXPECT_EQ(handles->host_get_handle_size(h), 8u);
+  EXPECT_EQ(handles->host_get_handle_size(nullptr), 0u);
   handles->host_lock_handle(h);
   handles->host_lock_handle(h);
   handles->host_unlock_handle(h);

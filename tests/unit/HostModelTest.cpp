@@ -504,6 +504,14 @@ TEST(Windows, LayerAndCompositionMappingAreInverses) {
     EXPECT_NEAR(q.x, 10 * std::cos(a), 1e-9);
     EXPECT_NEAR(q.y, 10 * std::sin(a), 1e-9);
   }
+  // A layer flattened on one axis still maps back along the other; the flat axis sits on the
+  // anchor.
+  Point2 flat_x = CompToLayer(Transform{{400, 300}, {320, 180}, {0, 50}, 0}, {400, 325});
+  EXPECT_NEAR(flat_x.x, 320, 1e-9);
+  EXPECT_NEAR(flat_x.y, 230, 1e-9);
+  Point2 flat_y = CompToLayer(Transform{{400, 300}, {320, 180}, {50, 0}, 0}, {410, 300});
+  EXPECT_NEAR(flat_y.x, 340, 1e-9);
+  EXPECT_NEAR(flat_y.y, 180, 1e-9);
   View v{2, {10, 20}};
   Point2 f = FromFrame(v, ToFrame(v, {3, 4}));
   EXPECT_DOUBLE_EQ(f.x, 3);

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <unistd.h>
+
 #include "scenario/JsonStream.h"
 
 namespace {
@@ -90,6 +92,27 @@ TEST(JsonStream, AValueReadWholeIsWhatTheTextSays) {
       R"( "ends": [18446744073709551615, -9223372036854775808, 18446744073709551616, -0, 0],)"
       "\n\t\r \"last\": \"\"}";
   EXPECT_EQ(Outcome("json-stream-whole.json", text, Whole), host::Json::parse(text).dump());
+}
+
+// A host started with its standard input closed gets descriptor 0 for the first file it opens;
+// that is a file like any other.
+TEST(JsonStream, AFileOpenedAsDescriptorZeroIsRead) {
+  const std::string path = ::testing::TempDir() + "json-stream-fd0.json";
+  std::ofstream(path, std::ios::binary) << "[7]";
+  const int saved = dup(0);
+  ASSERT_GE(saved, 0);
+  close(0);
+  std::string outcome;
+  try {
+    host::JsonStream in(path, 1 << 16, 8);
+    outcome = in.TakeValue().dump();
+    in.End();
+  } catch (const std::exception &e) {
+    outcome = e.what();
+  }
+  dup2(saved, 0);
+  close(saved);
+  EXPECT_EQ(outcome, "[7]");
 }
 
 // Each way a file stops being JSON, or holds what the reader was not asked for, is named with
