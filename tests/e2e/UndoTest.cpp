@@ -11,7 +11,6 @@ namespace {
 
 class Undo : public HostTest {
  protected:
-  // Plays the steps (a JSON array) on this test's session, after applying the effect.
   // Plays the steps (a JSON array) on this test's session: the first time on a 640 x 360
   // composition whose work area is half a second, after applying the effect.
   void Play(const std::string &steps) { PlayOn(session(), steps); }

@@ -259,6 +259,12 @@ TEST(CallTrace, StreamsEachCallWithItsArgumentsAndResultAsAJsonLine) {
               AEGP_LTimeMode_CompTime, In(&at), A_Boolean(0), 0.5, H(nullptr));
   trace.Leave(PF_Err_OUT_OF_MEMORY);
   trace.Note("ReleaseSuite", "AEGP Stream Suite", 9, 0);
+  // A call is written as it returns: a module that dies right after it leaves it in the file.
+  trace.Enter(HostFunction{"host_dispose_handle", kGivesBack | kCannotFail}, H(nullptr));
+  trace.LeaveVoid();
+  EXPECT_NE(out.str().find("\"fn\":\"host_dispose_handle\",\"args\":[null],\"result\":null}\n"),
+            std::string::npos)
+      << out.str();
   trace.StreamTo(nullptr);
   trace.Enter(HostFunction{"AEGP_EndUndoGroup"});  // no longer traced
   trace.Leave(0);
@@ -266,7 +272,7 @@ TEST(CallTrace, StreamsEachCallWithItsArgumentsAndResultAsAJsonLine) {
   std::istringstream lines(out.str());
   std::vector<nlohmann::json> calls;
   for (std::string line; std::getline(lines, line);) calls.push_back(nlohmann::json::parse(line));
-  ASSERT_EQ(calls.size(), 3u);
+  ASSERT_EQ(calls.size(), 4u);
   EXPECT_EQ(calls[0], (nlohmann::json{{"call", 1},
                                       {"command", 3},
                                       {"step", 2},
@@ -286,7 +292,8 @@ TEST(CallTrace, StreamsEachCallWithItsArgumentsAndResultAsAJsonLine) {
   EXPECT_EQ(calls[2]["fn"], "ReleaseSuite");
   EXPECT_EQ(calls[2]["args"], (nlohmann::json{"AEGP Stream Suite", 9}));
   EXPECT_FALSE(calls[2].contains("call")) << "suites are not counted as host calls";
-  EXPECT_EQ(trace.calls(), 3u);
+  EXPECT_EQ(calls[3]["call"], 3);
+  EXPECT_EQ(trace.calls(), 4u);
 }
 
 TEST(Animatable, HoldsOutsideItsKeysAndIsLinearBetween) {
@@ -419,6 +426,7 @@ TEST(ModuleText, EachByteThatStartsNoWellFormedSequenceShowsAsTheReplacement) {
   const Case cases[] = {
       {"a\xC3\xA9", "a\xC3\xA9"},
       {"\xED\x9F\xBF\xF4\x8F\xBF\xBF", "\xED\x9F\xBF\xF4\x8F\xBF\xBF"},  // U+D7FF, U+10FFFF
+      {"\xEF\x80\x80\xF0\x90\x80\x80", "\xEF\x80\x80\xF0\x90\x80\x80"},  // U+F000, U+10000
       {"\xE2\x82"
        "A",
        r + r + "A"},  // the third byte is no continuation
@@ -428,6 +436,7 @@ TEST(ModuleText, EachByteThatStartsNoWellFormedSequenceShowsAsTheReplacement) {
       {"\xE2\x82", r + r},  // cut off by the end
       {"\xC0\xAF", r + r},
       {"\xE0\x80\x80", r + r + r},
+      {"\xF0\x8F\xBF\xBF", r + r + r + r},
       {"\xED\xA0\x80", r + r + r},
       {"\xF4\x90\x80\x80", r + r + r + r},
   };

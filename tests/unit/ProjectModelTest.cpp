@@ -175,6 +175,13 @@ TEST(UndoHistory, UndoAndRedoGiveBackEachStateAndANewEntryClearsRedo) {
   EXPECT_TRUE(undo.redo_entries().empty());
   ASSERT_TRUE(undo.Undo(m));
   EXPECT_TRUE(m == one);
+  // Opening a project starts its history afresh: nothing before it is left to undo or redo.
+  undo.Clear();
+  EXPECT_TRUE(undo.entries().empty());
+  EXPECT_TRUE(undo.redo_entries().empty());
+  EXPECT_FALSE(undo.Undo(m));
+  EXPECT_FALSE(undo.Redo(m));
+  EXPECT_TRUE(m == one);
 }
 
 TEST(Layer, NewMasksTakeTheNextIdAndCycleThroughEightColours) {
