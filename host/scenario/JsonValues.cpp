@@ -76,7 +76,12 @@ const Json &Section(const Json &scenario, const char *key) {
 }
 
 void Positive(double v, const std::string &what) {
-  if (!(v > 0) || v > 1e9) throw BadInput(what + " must be a positive number");
+  if (!(v > 0)) throw BadInput(what + " must be a positive number");
+  // Sides, rates and tick counts are whole numbers of 32 bits in the project; a billion is well
+  // inside them, and a number past it is a mistake to name as too large, not as not positive.
+  if (v > 1e9)
+    throw BadInput(what + " is " + CountText(v) + "; it must be a positive number, at most " +
+                   CountText(1e9));
 }
 
 std::string Closest(const std::string &name, const std::vector<std::string> &candidates,

@@ -21,6 +21,7 @@ double Number(const Json &obj, const char *key, double fallback, const std::stri
 void Pair(const Json &obj, const char *key, double out[2], const std::string &where);
 // scenario[key] as an object; an empty one when absent.
 const Json &Section(const Json &scenario, const char *key);
+// A number above 0 and at most a billion.
 void Positive(double v, const std::string &what);
 // A number of at most a million in size.
 double Finite(const Json &v, const std::string &what);

@@ -245,6 +245,26 @@ TEST_F(HostMisuse, TheOutputIsCheckedOutByTheEffectIntoAPlace) {
   EXPECT_EQ(world, nullptr);
 }
 
+// The layer comes back as asked for: the rectangle requested, in square pixels, at that size,
+// whatever the result held before.
+TEST_F(HostMisuse, TheLayerComesBackAsAskedForInSquarePixels) {
+  ApplyEffect();
+  PF_PreRenderCallbacks cb{};
+  host::InstallRenderCallbacks(cb);
+  PF_RenderRequest req{};
+  req.rect = PF_LRect{10, 20, 110, 70};
+  PF_CheckoutResult result;
+  std::memset(&result, 0x5a, sizeof result);
+  ASSERT_EQ(cb.checkout_layer(session().effect_ref(), 0, 0, &req, 0, 1, 30, &result), PF_Err_NONE);
+  EXPECT_EQ(result.result_rect.left, 10);
+  EXPECT_EQ(result.max_result_rect.bottom, 70);
+  EXPECT_EQ(result.par.num, 1);
+  EXPECT_EQ(result.par.den, 1u);
+  EXPECT_EQ(result.ref_width, 100);
+  EXPECT_EQ(result.ref_height, 50);
+  EXPECT_EQ(result.solid, 0);
+}
+
 // A parameter is checked out by an index the effect has: before the first or one past the last,
 // it is no parameter, and the definition handed in is left as it was.
 TEST_F(HostMisuse, AParameterIsCheckedOutOnlyByAnIndexTheEffectHas) {

@@ -47,6 +47,8 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
       {R"({"comp": {"width": -1e300}})", "comp width must be a positive number"},
       {R"({"comp": {"time_scale": 1e300}})", "time_scale must be a positive number, at most"},
       {R"({"comp": {"fps": 1e300}})", "fps must be a positive number, at most"},
+      {R"({"comp": {"duration": 1.5e9}})",
+       "comp duration is 1,500,000,000; it must be a positive number, at most 1,000,000,000"},
       {R"({"comp": {"width": 20000, "height": 20000}, "steps": [{"do": "apply"},
            {"do": "render", "depth": 32}]})",
        "20,000 x 20,000 pixels at 32 bits holds 17.9 GiB at once (the layer twice and the output); "
