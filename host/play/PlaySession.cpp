@@ -69,7 +69,8 @@ void PlaySession::Step(const Json &step) {
 
 void PlaySession::MouseDown(const Json &press) {
   Json step = press;
-  step["do"] = "drag";
+  // Anything but an object is the page's mistake, refused by the press itself.
+  if (step.is_object()) step["do"] = "drag";
   runner_.PressMouse(step, recorded_.at("steps").size() + 1);
   drag_window_ = step.value("window", "comp") == "layer" ? WindowKind::Layer : WindowKind::Comp;
   drag_time_ = session_.project().time;

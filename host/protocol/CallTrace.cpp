@@ -8,11 +8,7 @@
 
 namespace orvane::host {
 
-void CallTrace::SetRecording(bool on, bool arguments) {
-  recording_ = on;
-  recording_args_ = on && arguments;
-  UpdateModes();
-}
+void CallTrace::SetRecording(bool on) { recording_ = on; }
 
 void CallTrace::StreamTo(std::ostream *out) {
   if (open_) Emit();
@@ -21,7 +17,7 @@ void CallTrace::StreamTo(std::ostream *out) {
 }
 
 void CallTrace::UpdateModes() {
-  detailed_ = stream_ != nullptr || recording_args_;
+  detailed_ = stream_ != nullptr;
   watch_ = fail_at_ != 0 || !faults_.empty();
   if (!detailed_) open_ = false;
 }
@@ -135,24 +131,16 @@ void CallTrace::Emit() {
 }
 
 void CallTrace::Note(const char *function, const char *name, int version, int result) {
-  if (!detailed_) return;
+  if (!stream_) return;
   if (open_) Emit();
-  if (stream_) {
-    line_ = "{\"command\":" + std::to_string(command_);
-    if (step_) line_ += ",\"step\":" + std::to_string(step_);
-    line_ += ",\"fn\":";
-    PutString(line_, function);
-    line_ += ",\"args\":[";
-    PutString(line_, name ? name : "");
-    line_ += "," + std::to_string(version) + "],\"result\":" + std::to_string(result) + "}\n";
-    stream_->write(line_.data(), std::streamsize(line_.size()));
-  }
-  if (recording_args_) {
-    std::string args = "[";
-    PutString(args, name ? name : "");
-    args += "," + std::to_string(version) + "]";
-    entries_.push_back({function, 0, args, std::to_string(result)});
-  }
+  line_ = "{\"command\":" + std::to_string(command_);
+  if (step_) line_ += ",\"step\":" + std::to_string(step_);
+  line_ += ",\"fn\":";
+  PutString(line_, function);
+  line_ += ",\"args\":[";
+  PutString(line_, name ? name : "");
+  line_ += "," + std::to_string(version) + "],\"result\":" + std::to_string(result) + "}\n";
+  stream_->write(line_.data(), std::streamsize(line_.size()));
 }
 
 void CallTrace::Put(std::string &out, double v) {
@@ -195,10 +183,6 @@ void CallTrace::Put(std::string &out, const AEGP_MaskVertex &v) {
   out += ',';
 }
 
-void CallTrace::Put(std::string &out, const PF_Point &p) {
-  out += "[" + std::to_string(p.h) + "," + std::to_string(p.v) + "],";
-}
-
 void CallTrace::Put(std::string &out, const PF_FixedPoint &p) {
   out += '[';
   Put(out, p.x / 65536.0);
@@ -210,10 +194,6 @@ void CallTrace::Put(std::string &out, const PF_FixedPoint &p) {
 void CallTrace::Put(std::string &out, const PF_LRect &r) {
   out += "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
          std::to_string(r.right) + "," + std::to_string(r.bottom) + "],";
-}
-
-void CallTrace::Put(std::string &out, const PF_RationalScale &r) {
-  out += "[" + std::to_string(r.num) + "," + std::to_string(r.den) + "],";
 }
 
 void CallTrace::Put(std::string &out, const DRAWBOT_ColorRGBA &c) {

@@ -66,7 +66,7 @@ InArg<T> In(const T *p) {
 class CallTrace {
  public:
   // Called first by every host function; a non-zero result is the error the call must return.
-  // The arguments are formatted only when a trace file or a recording with arguments asked.
+  // The arguments are formatted only for a trace file.
   template <typename... Args>
   PF_Err Enter(const HostFunction &function, const Args &...args) {
     ++calls_;
@@ -106,9 +106,9 @@ class CallTrace {
   // Suite acquisitions and releases: shown in the trace file, neither counted nor failed.
   void Note(const char *function, const char *name, int version, int result);
 
-  // Keeps every call in memory (with arguments and results when `arguments`), for tests that
+  // Keeps every call in memory (with arguments and results while streaming), for tests that
   // look at the calls a command made. Off by default.
-  void SetRecording(bool on, bool arguments = false);
+  void SetRecording(bool on);
   // Streams every call with its arguments and result to `out` as JSON lines; null stops.
   void StreamTo(std::ostream *out);
   // Where the calls that follow belong: the command's index and the scenario step's (1-based).
@@ -163,10 +163,8 @@ class CallTrace {
   static void Put(std::string &out, const A_Time &t);
   static void Put(std::string &out, const AEGP_ColorVal &c);
   static void Put(std::string &out, const AEGP_MaskVertex &v);
-  static void Put(std::string &out, const PF_Point &p);
   static void Put(std::string &out, const PF_FixedPoint &p);
   static void Put(std::string &out, const PF_LRect &r);
-  static void Put(std::string &out, const PF_RationalScale &r);
   static void Put(std::string &out, const DRAWBOT_ColorRGBA &c);
   static void Put(std::string &out, const DRAWBOT_PointF32 &p);
   static void Put(std::string &out, const DRAWBOT_RectF32 &r);
@@ -188,8 +186,7 @@ class CallTrace {
     std::size_t seen = 0;
   };
   bool recording_ = false;
-  bool recording_args_ = false;
-  bool detailed_ = false;  // arguments are formatted: a stream or a recording with arguments
+  bool detailed_ = false;  // arguments are formatted: there is a stream
   bool watch_ = false;     // a fault is planned: watch what follows it
   bool open_ = false;      // a call has been entered and its result not yet recorded
   std::size_t calls_ = 0;

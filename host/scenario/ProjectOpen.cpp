@@ -107,7 +107,7 @@ Outline OutlineFrom(const Json &mask, const std::string &where, const Limits &li
   const Json &vs = Field(mask, "vertices", where);
   if (!vs.is_array() || vs.size() > limits.max_vertices)
     throw BadInput(where + ": \"vertices\" is a list of at most " +
-                   std::to_string(limits.max_vertices) + " vertices");
+                   CountText(double(limits.max_vertices)) + " vertices");
   for (const Json &v : vs) o.vertices.push_back(VertexFromJson(v));
   return o;
 }

@@ -100,6 +100,26 @@ TEST(Cli, MaskSessionDumpsMasksUndoAndVisibility) {
   EXPECT_TRUE(dump["host"]["problems"].empty());
 }
 
+TEST(Cli, ARenderIsAtTheDepthItsStepNames) {
+  for (int depth : {8, 16, 32, 17}) {
+    SCOPED_TRACE(depth);
+    const std::string path = WriteScenario(
+        "depth.json", R"({"comp": {"width": 64, "height": 36}, "steps": [{"do": "apply"},
+          {"do": "render", "depth": )" +
+                          std::to_string(depth) + "}]}");
+    auto r = RunHost("run " + path);
+    if (depth == 17) {
+      EXPECT_EQ(r.code, 2) << r.out;
+      EXPECT_NE(r.out.find("\"depth\" is 8, 16 or 32 bits per channel"), std::string::npos)
+          << r.out;
+    } else {
+      EXPECT_EQ(r.code, 0) << r.out;
+      EXPECT_NE(r.out.find("rendered at " + std::to_string(depth) + " bits"), std::string::npos)
+          << r.out;
+    }
+  }
+}
+
 TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
   struct Case {
     std::string steps;

@@ -197,6 +197,40 @@ TEST_F(HostMisuse, AnOutlinesVerticesAreFoundByTheSegmentThatEndsOnThem) {
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
 }
 
+// A control shown or hidden as undoable is a change to undo; as not undoable (the module's own
+// display state) it makes no entry.
+TEST_F(HostMisuse, AControlHiddenAsUndoableIsAStepToUndo) {
+  ApplyEffect();
+  const auto *streams = Take<AEGP_StreamSuite9>(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
+  const auto *pfi =
+      Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
+  const auto *effects = Take<AEGP_EffectSuite3>(kAEGPEffectSuite, kAEGPEffectSuiteVersion3);
+  const auto *dynamic =
+      Take<AEGP_DynamicStreamSuite5>(kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion5);
+  const AEGP_PluginID id = session().IssuePluginId();
+  AEGP_EffectRefH effect = nullptr;
+  ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(id, session().effect_ref(), &effect), A_Err_NONE);
+  AEGP_StreamRefH center = nullptr;
+  ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, effect, PARAM_CENTER(0), &center),
+            A_Err_NONE);
+  const bool shown_first = !param(PARAM_CENTER(0)).hidden;
+  project().undo.Clear();
+  for (A_Boolean undoable : {A_Boolean(0), A_Boolean(1)}) {
+    project().undo.StartGroup("Flag", project());
+    EXPECT_EQ(dynamic->AEGP_SetDynamicStreamFlag(center, AEGP_DynStreamFlag_HIDDEN, undoable,
+                                                 !param(PARAM_CENTER(0)).hidden),
+              A_Err_NONE);
+    project().undo.EndGroup(project());
+  }
+  // Turned over without an entry, then back with one; undoing that turns it over again.
+  EXPECT_EQ(param(PARAM_CENTER(0)).hidden, !shown_first);
+  EXPECT_EQ(project().undo.entries(), std::vector<std::string>{"Flag"});
+  ASSERT_TRUE(project().undo.Undo(project()));
+  EXPECT_EQ(param(PARAM_CENTER(0)).hidden, shown_first);
+  EXPECT_EQ(streams->AEGP_DisposeStream(center), A_Err_NONE);
+  EXPECT_EQ(effects->AEGP_DisposeEffect(effect), A_Err_NONE);
+}
+
 // A time is ticks on a scale: none at all, or one on a scale of 0, is no time, refused before
 // anything is read at it; the time mode is one of the two.
 TEST_F(HostMisuse, AStreamValueIsReadOnlyAtATimeWithAScale) {

@@ -383,6 +383,28 @@ TEST_F(Overlay, APictureShowsTheOutlineAndHandles) {
   cairo_surface_destroy(png);
 }
 
+// A stroke starts at its move-to, not at its first control point: a curve whose controls sit on
+// its end is a straight line from the start, painted in full.
+TEST_F(Overlay, AStrokeInThePictureStartsWhereItsPathMovedTo) {
+  session().surface().Clear();
+  DrawOp line;
+  line.color = DRAWBOT_ColorRGBA{1, 0, 0, 1};
+  line.size = 5;
+  line.path = {{20, 20}, {100, 100}, {100, 100}, {100, 100}};
+  session().surface().Add(line);
+  const std::string path = ::testing::TempDir() + "stroke.png";
+  host::WriteWindowPng(session(), WindowKind::Layer, 0, path);
+  cairo_surface_t *png = cairo_image_surface_create_from_png(path.c_str());
+  ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+  const unsigned char *data = cairo_image_surface_get_data(png);
+  const int stride = cairo_image_surface_get_stride(png);
+  for (int at : {30, 60, 90}) {
+    SCOPED_TRACE(at);
+    EXPECT_EQ(*reinterpret_cast<const uint32_t *>(data + at * stride + at * 4), 0xFFFF0000u);
+  }
+  cairo_surface_destroy(png);
+}
+
 TEST(OverlayFaults, DrawAndClickStopAtAFailedCallAndLeakNothing) {
   static host::Module module(ORVANE_MODULE_PATH);
   auto setup = [](host::Session &s) {

@@ -111,6 +111,31 @@ TEST(PlaySession, ARefusedPointEndsTheDragWithAStepRunAccepts) {
   EXPECT_EQ(Project(Replay(live.Scenario(), limits)), Project(live.Dump()));
 }
 
+// A press the page gets wrong is refused as a mistake in it, never taken for the host failing.
+TEST(PlaySession, AMousePressIsOneObjectWithOnePointAndNotASecond) {
+  PlaySession live(ORVANE_MODULE_PATH, Start(), host::Limits());
+  std::ostringstream notes;
+  live.Start(notes);
+  auto refusal = [&](const Json &press) -> std::string {
+    try {
+      live.MouseDown(press);
+    } catch (const host::BadInput &e) {
+      return e.what();
+    }
+    return "pressed";
+  };
+  EXPECT_EQ(refusal(Json::array({1, 2})), "step 5: a press is an object");
+  EXPECT_NE(refusal({{"window", "comp"}, {"points", {{1, 1}, {2, 2}}}})
+                .find("a mouse press gives \"points\" with its one window point [x, y]"),
+            std::string::npos);
+  EXPECT_FALSE(live.State().at("mouse_down"));
+  EXPECT_EQ(refusal({{"window", "comp"}, {"points", {{420, 230}}}}), "pressed");
+  EXPECT_EQ(refusal({{"window", "comp"}, {"points", {{420, 230}}}}),
+            "step 5: the mouse is already down");
+  live.MouseUp({420, 230});
+  EXPECT_FALSE(live.State().at("mouse_down"));
+}
+
 TEST(PlaySession, WritesNoFilesAndRefusesStepsWhileTheMouseIsDown) {
   const std::filesystem::path scratch =
       std::filesystem::temp_directory_path() / "orvane-play-test-files";

@@ -78,13 +78,14 @@ TEST(ProjectFile, EveryKeyOfABakeIsSavedAndReopened) {
 // A parameter's keys and expression are saved as the user made them, each key at its time in the
 // composition and in the layer (which starts 1 s in) and on the composition's ticks (30 a
 // second), and read back as they were.
-TEST(ProjectFile, KeysAndExpressionsOfParametersAreSavedAndReopened) {
+TEST(ProjectFile, KeysAndExpressionsOfParametersAndMasksAreSavedAndReopened) {
   const std::string dir = ::testing::TempDir() + "keyed";
   const std::string keyed = WriteTemp("keyed-steps.json", R"({"layer": {"start": 1}, "steps": [
       {"do": "apply"}, {"do": "key", "param": "Angle 1", "value": 10, "time": 2},
       {"do": "key", "param": "Angle 1", "value": 20, "time": 3},
       {"do": "expression", "param": "Angle 1", "value": 5},
       {"do": "expression", "param": "Center 1", "value": [1.5, -2]},
+      {"do": "mask"}, {"do": "expression", "mask": 0, "value": [3, -4]},
       {"do": "save", "file": "saved.json"}]})");
   auto made = RunHost("run " + keyed + " -q --out " + dir + "/1");
   ASSERT_EQ(made.code, 0) << made.out;
@@ -107,6 +108,7 @@ TEST(ProjectFile, KeysAndExpressionsOfParametersAreSavedAndReopened) {
   EXPECT_EQ(angle["raw_expression"], nlohmann::json({5.0, 0.0, 0.0, 0.0}));
   EXPECT_EQ(saved["params"]["Center 1"]["expression"], nlohmann::json({1.5, -2.0}));
   EXPECT_FALSE(saved["params"]["Width 1"].contains("expression"));
+  EXPECT_EQ(saved["masks"][0]["expression"], nlohmann::json({3.0, -4.0}));
 
   const std::string again = WriteTemp("keyed-again.json", R"({"steps": [
       {"do": "save", "file": "again.json"}]})");
@@ -117,6 +119,7 @@ TEST(ProjectFile, KeysAndExpressionsOfParametersAreSavedAndReopened) {
   const nlohmann::json back = nlohmann::json::parse(back_in, nullptr, false);
   ASSERT_TRUE(back.is_object());
   EXPECT_EQ(back["params"], saved["params"]);
+  EXPECT_EQ(back["masks"], saved["masks"]);
 }
 
 TEST(ProjectFile, AFileThatIsNoProjectIsOneLineAndExitCode2) {

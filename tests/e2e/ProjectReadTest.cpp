@@ -170,6 +170,49 @@ TEST(ProjectRead, TheNextMaskIdIsGreaterThanEveryMasksId) {
   EXPECT_EQ(o.dump["masks"][1]["id"], 2);
 }
 
+// Each part of a project a hand could get wrong is refused for what is wrong with it.
+TEST(ProjectRead, EachMisshapenPartIsNamedForWhatIsWrongWithIt) {
+  auto with_param = [](const char *name, const json &raw, const json &keys) {
+    json p = Base();
+    p["params"][name] = {{"raw", raw}, {"hidden", false}, {"keyframes", keys}};
+    return p;
+  };
+  Refused(with_param("Width 1", {1, 2, 3}, json::array()),
+          "parameter \"Width 1\": \"raw\" is the four numbers the project holds");
+  Refused(with_param("Width 1", {1, 2, 3, nullptr}, json::array()),
+          "parameter \"Width 1\": \"raw\" is the four numbers the project holds");
+  Refused(with_param("Width 1", {1, 0, 0, 0},
+                     {{{"tick", 0}, {"scale", 30}, {"layer_time", "0"}, {"raw", {1, 0, 0, 0}}}}),
+          "parameter \"Width 1\" keyframe 0: \"layer_time\" must be a time in seconds");
+  Refused(with_param("Number", {1, 0, 0, 0},
+                     {{{"tick", 0}, {"scale", 30}, {"layer_time", 0}, {"raw", {1, 0, 0, 0}}}}),
+          "parameter \"Number\" cannot be animated, so it has no keyframes");
+
+  json p = Base();
+  p["masks"] = {Square(json::array())};
+  p["masks"][0]["index"] = 1;
+  Refused(p, "mask 0: \"index\" is 1; masks are listed in the order of their indices, from 0");
+  p["masks"][0]["index"] = 0;
+  p["masks"][0]["id"] = 0;
+  Refused(p, "mask 0: \"id\" is a whole number from 1");
+  p["masks"] = {Square(json::array()), Square(json::array())};
+  p["masks"][1]["index"] = 1;
+  p["next_mask"]["id"] = 2;
+  Refused(p, "mask 1: id 1 is another mask's");
+  p["masks"] = {Square(json::array())};
+  p["masks"][0]["vertices"] = json::array();
+  for (int i = 0; i < 10001; ++i) p["masks"][0]["vertices"].push_back({i, 0});
+  Refused(p, "mask 0: \"vertices\" is a list of at most 10,000 vertices");
+  // A keyframe's outline is held to the same count.
+  p["masks"][0]["keyframes"] = {Key(0, 1)};
+  p["masks"][0]["keyframes"][0]["vertices"] = p["masks"][0]["vertices"];
+  p["masks"][0]["vertices"] = json::array();
+  Refused(p, "\"vertices\" is a list of at most 10,000 vertices");
+  p = Base();
+  p["next_mask"]["id"] = 1.5;
+  Refused(p, "\"next_mask\" is the next mask's \"id\" and \"palette\" index, whole numbers");
+}
+
 // A mask's colour is four fractions from 0 to 1, alpha first, each read as written.
 TEST(ProjectRead, AMasksColourIsFourFractionsEachHeldToItsRange) {
   for (const json &colour : {json({1.5, 1, 1, 1}), json({1, 1, 1, -0.5}), json({1, 1, 1})}) {

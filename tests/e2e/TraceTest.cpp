@@ -80,6 +80,30 @@ TEST(Trace, TheTraceFileCarriesEachCallsArguments) {
   EXPECT_NE(r.out.find("wrote: " + file), std::string::npos) << r.out;
 }
 
+// A mask's colour is traced as the module gives it: alpha, red, green and blue.
+TEST(Trace, AMasksColourIsTracedAlphaFirst) {
+  const std::string scenario = WriteTemp("trace-colour.json", R"({"steps": [
+      {"do": "apply"}, {"do": "press", "param": "Create Mask"},
+      {"do": "set", "param": "Mask Color 1", "value": [255, 255, 51, 0]}]})");
+  const std::string file = ::testing::TempDir() + "trace-colour.jsonl";
+  auto r = RunHost("run " + scenario + " -q --trace " + file);
+  ASSERT_EQ(r.code, 0) << r.out;
+  std::ifstream in(file);
+  int set = 0;
+  for (std::string line; std::getline(in, line);) {
+    const nlohmann::json call = nlohmann::json::parse(line);
+    if (call["fn"] != "AEGP_SetMaskColor") continue;
+    ++set;
+    const nlohmann::json &colour = call["args"][1];
+    ASSERT_EQ(colour.size(), 4u) << line;
+    EXPECT_EQ(colour[0], 1.0);
+    EXPECT_EQ(colour[1], 1.0);
+    EXPECT_NEAR(colour[2].get<double>(), 51 / 255.0, 1e-6);
+    EXPECT_EQ(colour[3], 0.0);
+  }
+  EXPECT_EQ(set, 1);
+}
+
 // A drawing's context is shown as the window it belongs to, each window's as its own, with the
 // points it maps; and the layer is checked out a frame's ticks at a time: 100 a second at 25
 // frames is 4.

@@ -321,6 +321,33 @@ TEST(ParamTypes, StreamValuesKeepEachNumberInItsPlace) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(back.v[i], colour.v[i]) << "channel " << i;
 }
 
+// A value written into a definition (as a command hands it over) reads back as itself (as a
+// changed value is taken over), type by type; a type the host does not model holds one number.
+TEST(ParamTypes, AValueWrittenIntoADefinitionReadsBackAsItself) {
+  struct Case {
+    PF_ParamType type;
+    host::StreamValue value;
+  };
+  for (const Case &c :
+       {Case{PF_Param_POINT, {{12.5, -7.25, 0, 0}}}, Case{PF_Param_ANGLE, {{-45.5, 0, 0, 0}}},
+        Case{PF_Param_FLOAT_SLIDER, {{0.125, 0, 0, 0}}}, Case{PF_Param_SLIDER, {{7, 0, 0, 0}}},
+        Case{PF_Param_CHECKBOX, {{1, 0, 0, 0}}}, Case{PF_Param_PATH, {{3, 0, 0, 0}}},
+        Case{PF_Param_COLOR, {{1, 0.2, 0.4, 0.6}}}}) {
+    SCOPED_TRACE(c.type);
+    PF_ParamDef def{};
+    def.param_type = c.type;
+    host::WriteValue(def, c.value);
+    const host::StreamValue back = host::ReadValue(def);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(back.v[i], c.value.v[i]) << "number " << i;
+  }
+  const host::ParamType &unknown = host::TypeOf(PF_ParamType(99));
+  EXPECT_TRUE(unknown.has_stream);
+  EXPECT_EQ(unknown.shape, host::ValueShape::None);
+  AEGP_StreamVal2 val{};
+  val.one_d = 2.5;
+  EXPECT_EQ(unknown.from_stream(PF_ParamDef{}, val).v[0], 2.5);
+}
+
 // A key's ticks are part of it: a key at 0 s on a scale of 30 is not one at 0 s on 60, though
 // the tick and the time are the same, nor one on another tick of the same scale.
 TEST(ProjectModel, KeysAtTheSameTimeOnOtherTicksOrScalesAreNotTheSame) {

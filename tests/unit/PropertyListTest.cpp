@@ -122,6 +122,13 @@ TEST(PropertyList, AFieldPastAPropertysBytesIsZero) {
   EXPECT_EQ(p.U32(), 0u);
   p.data.push_back(0x56);
   EXPECT_EQ(p.U32(), 0x56781234u);
+  // A counted text: its length byte, then that many bytes, and none when they are not all there.
+  p.data = {3, 'a', 'b', 'c', 0};
+  EXPECT_EQ(p.CountedText(), "abc");
+  p.data = {5, 'a', 'b', 'c', 0};
+  EXPECT_EQ(p.CountedText(), "");
+  p.data = {};
+  EXPECT_EQ(p.CountedText(), "");
 }
 
 }  // namespace
