@@ -87,8 +87,4 @@ std::vector<SuiteKey> SuiteRegistry::Outstanding() const {
   return out;
 }
 
-bool SuiteRegistry::IsProvided(const std::string &name, int version) const {
-  return tables_.count({name, version}) != 0;
-}
-
 }  // namespace orvane::host

@@ -65,7 +65,6 @@ class SuiteRegistry {
   std::map<SuiteKey, int> TakeImbalance();
   // Suites acquired more often than released (per suite), for the end of a command.
   std::vector<SuiteKey> Outstanding() const;
-  bool IsProvided(const std::string &name, int version) const;
 
   const SPBasicSuite *basic() const { return &basic_; }
 

@@ -140,7 +140,8 @@ Json ParseScenario(const std::string &text, const std::string &origin, const Lim
       else if (c >= 0x80 || (finder.position > 1 &&
                              static_cast<unsigned char>(text[finder.position - 2]) >= 0x80))
         why = std::string("broken UTF-8 (byte ") + hex + ")";
-      else if (c == '\\')
+      // The reader stops on the byte after a backslash that starts no escape it knows.
+      else if (c == '\\' || (finder.position > 1 && text[finder.position - 2] == '\\'))
         why = "a backslash that starts no valid escape";
       else
         why = std::string("unexpected \"") + char(c) + "\"";

@@ -269,6 +269,15 @@ TEST(Outputs, PicturesGoToSubfoldersOfTheOutputFolderAndNeverOutOfIt) {
     linked.push_back(e.path().filename().string());
   std::sort(linked.begin(), linked.end());
   EXPECT_EQ(linked, (std::vector<std::string>{"away", "x.png"}));
+  // A file where a folder on the way would be is no folder to write into.
+  Write(dir + "/linked/plain", "text\n");
+  const std::string into_file = Write(dir + "/bad.json", R"({"steps": [{"do": "apply"},
+      {"do": "png", "file": "plain/in.png"}]})");
+  r = RunHost("run " + into_file + " --quiet --out " + dir + "/linked");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.out.find("\"file\" plain/in.png: " + dir + "/linked/plain is not a folder"),
+            std::string::npos)
+      << r.out;
 }
 
 // ---- a run cut short ----

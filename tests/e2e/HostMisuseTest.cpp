@@ -191,10 +191,47 @@ TEST_F(HostMisuse, AnOutlinesVerticesAreFoundByTheSegmentThatEndsOnThem) {
   EXPECT_EQ(v.x, 7);
   ASSERT_EQ(outlines->AEGP_GetMaskOutlineNumSegments(outline, &segments), A_Err_NONE);
   EXPECT_EQ(segments, 5);
+  EXPECT_EQ(outlines->AEGP_GetMaskOutlineNumSegments(outline, nullptr), PF_Err_BAD_CALLBACK_PARAM);
 
   EXPECT_EQ(streams->AEGP_DisposeStreamValue(&value), A_Err_NONE);
   EXPECT_EQ(streams->AEGP_DisposeStream(stream), A_Err_NONE);
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
+}
+
+// A reference stays with its mask when the masks before it go, and a stream with the parameter
+// it was taken for: one the effect no longer has is no parameter.
+TEST_F(HostMisuse, AReferenceIsToItsOwnMaskOrParameterWhateverMovesMeanwhile) {
+  ApplyEffect();
+  for (int i = 0; i < 3; ++i) Press(PARAM_CREATE_MASK);
+  const AEGP_LayerMaskSuite6 *masks = MaskSuite();
+  AEGP_MaskRefH second = nullptr;
+  ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(host::LayerToken(session()), 1, &second), A_Err_NONE);
+  const AEGP_MaskIDVal second_id = project().layer.masks[1].id;
+  project().layer.masks.erase(project().layer.masks.begin());
+  AEGP_MaskIDVal id = 0;
+  ASSERT_EQ(masks->AEGP_GetMaskID(second, &id), A_Err_NONE);
+  EXPECT_EQ(id, second_id);
+  EXPECT_EQ(masks->AEGP_DisposeMask(second), A_Err_NONE);
+
+  const auto *streams = Take<AEGP_StreamSuite9>(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
+  const auto *pfi =
+      Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
+  const auto *effects = Take<AEGP_EffectSuite3>(kAEGPEffectSuite, kAEGPEffectSuiteVersion3);
+  const AEGP_PluginID plugin = session().IssuePluginId();
+  AEGP_EffectRefH effect = nullptr;
+  ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(plugin, session().effect_ref(), &effect), A_Err_NONE);
+  // The effect cut short just before the parameter (no command is sent after it).
+  AEGP_StreamRefH last = nullptr;
+  ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(plugin, effect, PARAM_WIDTH(0), &last),
+            A_Err_NONE);
+  project().effect.params.resize(std::size_t(PARAM_WIDTH(0)));
+  const A_Time frame{0, 30};
+  AEGP_StreamValue2 value{};
+  EXPECT_EQ(
+      streams->AEGP_GetNewStreamValue(plugin, last, AEGP_LTimeMode_CompTime, &frame, 0, &value),
+      PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(streams->AEGP_DisposeStream(last), A_Err_NONE);
+  EXPECT_EQ(effects->AEGP_DisposeEffect(effect), A_Err_NONE);
 }
 
 // A control shown or hidden as undoable is a change to undo; as not undoable (the module's own

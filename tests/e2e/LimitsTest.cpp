@@ -170,6 +170,15 @@ TEST(Limits, DeepNestingAndHugeFilesAreRefusedBeforeTheyAreRead) {
   ExpectOneClearLine(RunHost("run " + broken_path),
                      broken_path + ":1:65: invalid JSON: unexpected \"x\"");
 
+  // Brackets inside a string are text, an escaped quote does not end it, an escaped backslash
+  // does not escape the quote after it.
+  const std::string quoted = WriteTemp(
+      "quoted-brackets.json", R"({"steps": [], "note": "\")" + std::string(70, '[') + R"("})");
+  ExpectOneClearLine(RunHost("run " + quoted), "unknown key \"note\"");
+  const std::string closed = WriteTemp(
+      "closed-string.json", R"({"steps": [], "note": "\\", "deep": )" + std::string(70, '[') + "}");
+  ExpectOneClearLine(RunHost("run " + closed), "arrays and objects nest more than 64 deep");
+
   const std::string huge = ::testing::TempDir() + "huge.json";
   std::ofstream(huge) << "{}";
   std::filesystem::resize_file(huge, (64u << 20) + 1);  // sparse: nothing is written
@@ -197,6 +206,9 @@ TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {
       {"tab.json", "{\"a\": \"x\ty\"}", "1:9", "unexpected control character 0x09"},
       {"unit.json", "{\"a\": \"x\x1fy\"}", "1:9", "unexpected control character 0x1F"},
       {"utf8.json", "{\"a\": \"\xC3(\"}", "1:9", "broken UTF-8"},
+      {"delete.json", "{\"a\": \x7f}", "1:7", "unexpected byte 0x7F"},
+      {"escape.json", "{\"a\": \"\\q\"}", "1:9", "a backslash that starts no valid escape"},
+      {"escaped.json", "{\"a\": \"\\\\\"q}", "1:11", "unexpected \"q\""},
       {"trailing.json", "{}\n{}", "2:1", "unexpected \"{\""},
       // A blank is no control character, though it is where the reader stopped.
       {"blank.json", "{\"a\": tru }", "1:10", "unexpected \" \""},

@@ -232,6 +232,19 @@ TEST_F(CopyCallback, CopiesTheOverlapOfItsRectanglesCutToBothWorlds) {
             PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(utils.copy(session().effect_ref(), &src, &dst, nullptr, nullptr), PF_Err_NONE);
   EXPECT_EQ(whole.data, from.data);
+  // No world, a world without pixels, or a call from no effect copies nothing.
+  PF_EffectWorld empty = dst;
+  empty.data = nullptr;
+  int not_the_effect = 0;
+  EXPECT_EQ(utils.copy(session().effect_ref(), nullptr, &dst, nullptr, nullptr),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(utils.copy(session().effect_ref(), &src, &empty, nullptr, nullptr),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(utils.copy(reinterpret_cast<PF_ProgPtr>(&not_the_effect), &src, &dst, nullptr, nullptr),
+            PF_Err_BAD_CALLBACK_PARAM);
+  // The C library's absolute value, which the application hands over with the copy.
+  EXPECT_EQ(utils.ansi.fabs(-2.5), 2.5);
+  EXPECT_EQ(utils.ansi.fabs(3.25), 3.25);
 }
 
 }  // namespace

@@ -206,6 +206,27 @@ TEST(PlaySession, TheModulesOutlinesAndTheMasksTheLayerShowsThroughAgree) {
   EXPECT_THROW(live.View(host::WindowKind::Comp, 2), host::BadInput);  // after the end
 }
 
+// The layer alone, which the page shows through the masks' outlines: without masks, the
+// window's own picture, pixel for pixel (the background round the smaller layer too), at any
+// time and in either window.
+TEST(PlaySession, TheLayersPictureIsTheWindowsWithoutMasks) {
+  Json start = Start();
+  start["steps"] = Json::parse(R"([{"do": "apply"}])");
+  start["layer"] = Json::parse(R"({"width": 320, "height": 180})");  // the background shows
+  PlaySession live(ORVANE_MODULE_PATH, start, host::Limits());
+  std::ostringstream notes;
+  live.Start(notes);
+  for (host::WindowKind window : {host::WindowKind::Comp, host::WindowKind::Layer}) {
+    for (double time : {0.0, 0.5}) {
+      SCOPED_TRACE(time);
+      const std::string layer = live.LayerPicture(window, time);
+      EXPECT_EQ(layer.substr(1, 3), "PNG");
+      EXPECT_EQ(layer, live.Picture(window, time));
+    }
+  }
+  EXPECT_THROW(live.LayerPicture(host::WindowKind::Comp, 2), host::BadInput);
+}
+
 // A move's answer carries only what it changed: the slot's width and height, not every value.
 TEST(PlaySession, AMovesAnswerCarriesTheWindowAndTheValuesThatChanged) {
   PlaySession live(ORVANE_MODULE_PATH, Start(), host::Limits());

@@ -133,6 +133,8 @@ TEST(ProjectRead, MaskKeysAreReadInTimeOrderAndOneTimeHoldsOneKey) {
     json p = Base();
     p["time"] = 0.5;
     p["masks"] = {Square(swapped ? json{Key(1, 30), Key(0, 10)} : json{Key(0, 10), Key(1, 30)})};
+    // What a key holds beyond what the host reads (a note of the user's) is passed over.
+    p["masks"][0]["keyframes"][0]["note"] = {{"by", "hand"}, {"values", {1, 2}}};
     p["next_mask"]["id"] = 2;
     Opened o = Open(p);
     ASSERT_EQ(o.code, 0) << o.out;

@@ -213,6 +213,8 @@ TEST_F(ScenarioRefusals, TheSetUpSaysWhatItTakes) {
       {R"({"layer": {"scale": [{"time": 0, "value": 100}]}})",
        R"(layer: "scale": a keyframe's value is [x, y])"},
       {R"({"comp": {"work_area": 5}})", R"(comp: "work_area" must be an object)"},
+      // A work area given its start alone runs to the composition's end.
+      {R"({"comp": {"duration": 3, "work_area": {"start": 1}}})", "ran"},
       {R"({"view": {"zoom": 0}})", "view zoom must be above 0 and at most 64"},
       {R"({"view": {"zoom": 64.5}})", "view zoom must be above 0 and at most 64"},
       {R"({"view": {"zoom": 64}})", "ran"},

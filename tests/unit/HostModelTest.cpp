@@ -581,6 +581,28 @@ TEST(Image, DeepPixelsAreReadAsTheNearestByte) {
             std::vector<int>({255, 64, 255, 0}));
 }
 
+// The layer's pattern is the same picture at every depth: at (0, 0) a dark square (three
+// quarters of each channel's light value) of red 0.15, green 0.25 and blue 0.55, opaque.
+TEST(Image, ThePatternIsTheSameColoursAtEveryDepth) {
+  const Image bytes = TestPattern(130, 70, 8);
+  const std::vector<int> first = {255, int(0.75 * 0.15 * 255 + 0.5), int(0.75 * 0.25 * 255 + 0.5),
+                                  int(0.75 * 0.55 * 255 + 0.5)};
+  for (int depth : {8, 16, 32}) {
+    SCOPED_TRACE(depth);
+    const Image deep = TestPattern(130, 70, depth);
+    const PF_Pixel p = deep.At8(0, 0);
+    EXPECT_EQ(std::vector<int>({p.alpha, p.red, p.green, p.blue}), first);
+    for (const auto &[x, y] : {std::pair{129, 69}, std::pair{64, 0}, std::pair{70, 65}}) {
+      // Within the byte each depth rounds to on its own.
+      const PF_Pixel a = bytes.At8(x, y), b = deep.At8(x, y);
+      EXPECT_EQ(a.alpha, b.alpha);
+      EXPECT_NEAR(a.red, b.red, 1) << x << "," << y;
+      EXPECT_NEAR(a.green, b.green, 1) << x << "," << y;
+      EXPECT_NEAR(a.blue, b.blue, 1) << x << "," << y;
+    }
+  }
+}
+
 TEST(ProjectModel, AMaskIsFoundByItsIdAndAnIdOfNoMaskIsNowhere) {
   Project project;
   for (AEGP_MaskIDVal id : {5, 9, 2}) {

@@ -340,12 +340,34 @@ TEST(ParamTypes, AValueWrittenIntoADefinitionReadsBackAsItself) {
     const host::StreamValue back = host::ReadValue(def);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(back.v[i], c.value.v[i]) << "number " << i;
   }
+  // A colour's channels are held to a byte's range, the nearest byte taken.
+  PF_ParamDef colour{};
+  colour.param_type = PF_Param_COLOR;
+  host::WriteValue(colour, host::StreamValue{{1.002, -0.5, 0.5, 3}});
+  EXPECT_EQ(colour.u.cd.value.alpha, 255);  // 255.51 rounds to 256, held at 255
+  EXPECT_EQ(colour.u.cd.value.red, 0);
+  EXPECT_EQ(colour.u.cd.value.green, 128);
+  EXPECT_EQ(colour.u.cd.value.blue, 255);
   const host::ParamType &unknown = host::TypeOf(PF_ParamType(99));
   EXPECT_TRUE(unknown.has_stream);
   EXPECT_EQ(unknown.shape, host::ValueShape::None);
   AEGP_StreamVal2 val{};
   val.one_d = 2.5;
   EXPECT_EQ(unknown.from_stream(PF_ParamDef{}, val).v[0], 2.5);
+}
+
+// A key set at a time that has one replaces it, value and ticks; the keys stay in time order.
+TEST(Animation, AKeySetWhereOneIsReplacesIt) {
+  host::Animatable<host::StreamValue> a;
+  a.SetKey(2, A_Time{60, 30}, host::StreamValue{{20, 0, 0, 0}});
+  a.SetKey(1, A_Time{30, 30}, host::StreamValue{{10, 0, 0, 0}});
+  a.Set(1, A_Time{60, 60}, host::StreamValue{{15, 0, 0, 0}});
+  ASSERT_EQ(a.keys.size(), 2u);
+  EXPECT_EQ(a.keys[0].time, 1);
+  EXPECT_EQ(a.keys[0].value.v[0], 15);
+  EXPECT_EQ(a.keys[0].at.scale, 60);
+  EXPECT_EQ(a.keys[1].value.v[0], 20);
+  EXPECT_EQ(a.At(1.5).v[0], 17.5);
 }
 
 // A key's ticks are part of it: a key at 0 s on a scale of 30 is not one at 0 s on 60, though

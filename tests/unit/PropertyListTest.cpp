@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "PluginInfo.h"
 #include "PropertyList.h"
@@ -96,11 +98,21 @@ TEST(PropertyList, UniversalMacListAddsTheArm64EntryAfterTheX86_64One) {
 }
 
 TEST(PropertyList, ReaderReportsTruncatedAndDirtyLists) {
+  using Problems = std::vector<std::string>;
   std::vector<uint8_t> bytes = WindowsBytes();
+  // 'kind' takes bytes 10 to 30, 'name' 30 to 62, 'catg' 62 to 94; the fourth starts at 94.
   std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + 100);
-  EXPECT_FALSE(orvane::host::ReadPropertyList(cut).problems.empty());
+  EXPECT_EQ(orvane::host::ReadPropertyList(cut).problems, Problems{"property 4 runs past the end"});
+  cut.assign(bytes.begin(), bytes.begin() + 115);
+  EXPECT_EQ(orvane::host::ReadPropertyList(cut).problems,
+            Problems{"property '8664' data runs past the end"});
+  std::vector<uint8_t> odd(bytes);
+  odd[30 + 12] = 15;  // 'name' counts 15 bytes, its 16th now padding
+  EXPECT_EQ(orvane::host::ReadPropertyList(odd).problems,
+            Problems{"property 'name' length is not a multiple of 4"});
   bytes[10 + 16 + 4 + 16 + 15] = 0x55;  // the last padding byte of 'name'
-  EXPECT_FALSE(orvane::host::ReadPropertyList(bytes).problems.empty());
+  EXPECT_EQ(orvane::host::ReadPropertyList(bytes).problems,
+            Problems{"property 'name' has non-zero padding"});
   // A property with no data that ends the list just where the list ends is read.
   const std::vector<uint8_t> empty_last = {1,   0,   0,   0,   0,   0,   1,   0,   0, 0,  // header
                                            'E', 'B', 'D', 'A', 'e', 'n', 'o', 'n',        // codes
