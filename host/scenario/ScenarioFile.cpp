@@ -147,7 +147,7 @@ Json ParseScenario(const std::string &text, const std::string &origin, const Lim
         why = std::string("unexpected \"") + char(c) + "\"";
     }
     // A number is located where it starts; anything else where the reader stopped.
-    const std::size_t at = finder.id == 406 && finder.token.size() < finder.position
+    const std::size_t at = finder.id == 406 && finder.token.size() <= finder.position
                                ? finder.position - finder.token.size() + 1
                                : finder.position;
     throw BadInput(origin + ":" + Where(text, at) + ": invalid JSON: " + why);

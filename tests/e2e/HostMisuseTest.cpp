@@ -33,13 +33,28 @@ class HostMisuse : public HostTest {
   const AEGP_LayerMaskSuite6 *MaskSuite() {
     return Take<AEGP_LayerMaskSuite6>(kAEGPLayerMaskSuite, kAEGPLayerMaskSuiteVersion6);
   }
+  // The effect's reference as a module takes it; given back when the test ends.
+  AEGP_EffectRefH Effect(AEGP_PluginID id) {
+    const auto *pfi =
+        Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
+    AEGP_EffectRefH effect = nullptr;
+    EXPECT_EQ(pfi->AEGP_GetNewEffectForEffect(id, session().effect_ref(), &effect), A_Err_NONE);
+    effects_.push_back(effect);
+    return effect;
+  }
   void TearDown() override {
+    if (!effects_.empty()) {
+      const auto *suite = Take<AEGP_EffectSuite3>(kAEGPEffectSuite, kAEGPEffectSuiteVersion3);
+      for (AEGP_EffectRefH effect : effects_)
+        EXPECT_EQ(suite->AEGP_DisposeEffect(effect), A_Err_NONE);
+    }
     for (const auto &[name, version] : taken_) session().suites().Release(name.c_str(), version);
     HostTest::TearDown();
   }
 
  private:
   std::vector<std::pair<std::string, int>> taken_;
+  std::vector<AEGP_EffectRefH> effects_;
 };
 
 TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
@@ -79,12 +94,8 @@ TEST_F(HostMisuse, StreamsAreOfValuesAndKeepFiniteNumbers) {
   ApplyEffect();
   Press(PARAM_CREATE_MASK);
   const auto *streams = Take<AEGP_StreamSuite9>(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
-  const auto *pfi =
-      Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
-  const auto *effects = Take<AEGP_EffectSuite3>(kAEGPEffectSuite, kAEGPEffectSuiteVersion3);
   const AEGP_PluginID id = session().IssuePluginId();
-  AEGP_EffectRefH effect = nullptr;
-  ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(id, session().effect_ref(), &effect), A_Err_NONE);
+  const AEGP_EffectRefH effect = Effect(id);
   for (PF_ParamIndex index :
        {PARAM_INPUT, PARAM_RECTANGLES_START, PARAM_CREATE_MASK, PARAM_COUNT}) {
     AEGP_StreamRefH stream = nullptr;
@@ -93,7 +104,20 @@ TEST_F(HostMisuse, StreamsAreOfValuesAndKeepFiniteNumbers) {
         << index;
     EXPECT_EQ(stream, nullptr);
   }
+  // Nor is a stream had for an id never issued, from something that is no effect, or into
+  // no place; each is told as the module's misuse.
   AEGP_StreamRefH width = nullptr;
+  EXPECT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id + 1, effect, PARAM_WIDTH(0), &width),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(session().problems().back(), "AEGP_GetNewEffectStreamByIndex: plug-in id " +
+                                             std::to_string(id + 1) + " was never issued");
+  EXPECT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, reinterpret_cast<AEGP_EffectRefH>(&width),
+                                                    PARAM_WIDTH(0), &width),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(session().handles().TakeProblems().size(), 1u);
+  EXPECT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, effect, PARAM_WIDTH(0), nullptr),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(width, nullptr);
   ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, effect, PARAM_WIDTH(0), &width),
             A_Err_NONE);
   for (double set : {123.5, std::numeric_limits<double>::quiet_NaN()}) {
@@ -130,7 +154,6 @@ TEST_F(HostMisuse, StreamsAreOfValuesAndKeepFiniteNumbers) {
             PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(opacity, nullptr);
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
-  EXPECT_EQ(effects->AEGP_DisposeEffect(effect), A_Err_NONE);
 }
 
 // A vertex is found by the segment that ends on it: on a closed outline the last segment ends on
@@ -214,12 +237,8 @@ TEST_F(HostMisuse, AReferenceIsToItsOwnMaskOrParameterWhateverMovesMeanwhile) {
   EXPECT_EQ(masks->AEGP_DisposeMask(second), A_Err_NONE);
 
   const auto *streams = Take<AEGP_StreamSuite9>(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
-  const auto *pfi =
-      Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
-  const auto *effects = Take<AEGP_EffectSuite3>(kAEGPEffectSuite, kAEGPEffectSuiteVersion3);
   const AEGP_PluginID plugin = session().IssuePluginId();
-  AEGP_EffectRefH effect = nullptr;
-  ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(plugin, session().effect_ref(), &effect), A_Err_NONE);
+  const AEGP_EffectRefH effect = Effect(plugin);
   // The effect cut short just before the parameter (no command is sent after it).
   AEGP_StreamRefH last = nullptr;
   ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(plugin, effect, PARAM_WIDTH(0), &last),
@@ -231,7 +250,6 @@ TEST_F(HostMisuse, AReferenceIsToItsOwnMaskOrParameterWhateverMovesMeanwhile) {
       streams->AEGP_GetNewStreamValue(plugin, last, AEGP_LTimeMode_CompTime, &frame, 0, &value),
       PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(streams->AEGP_DisposeStream(last), A_Err_NONE);
-  EXPECT_EQ(effects->AEGP_DisposeEffect(effect), A_Err_NONE);
 }
 
 // A control shown or hidden as undoable is a change to undo; as not undoable (the module's own
@@ -239,14 +257,10 @@ TEST_F(HostMisuse, AReferenceIsToItsOwnMaskOrParameterWhateverMovesMeanwhile) {
 TEST_F(HostMisuse, AControlHiddenAsUndoableIsAStepToUndo) {
   ApplyEffect();
   const auto *streams = Take<AEGP_StreamSuite9>(kAEGPStreamSuite, kAEGPStreamSuiteVersion9);
-  const auto *pfi =
-      Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
-  const auto *effects = Take<AEGP_EffectSuite3>(kAEGPEffectSuite, kAEGPEffectSuiteVersion3);
   const auto *dynamic =
       Take<AEGP_DynamicStreamSuite5>(kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion5);
   const AEGP_PluginID id = session().IssuePluginId();
-  AEGP_EffectRefH effect = nullptr;
-  ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(id, session().effect_ref(), &effect), A_Err_NONE);
+  const AEGP_EffectRefH effect = Effect(id);
   AEGP_StreamRefH center = nullptr;
   ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, effect, PARAM_CENTER(0), &center),
             A_Err_NONE);
@@ -265,7 +279,6 @@ TEST_F(HostMisuse, AControlHiddenAsUndoableIsAStepToUndo) {
   ASSERT_TRUE(project().undo.Undo(project()));
   EXPECT_EQ(param(PARAM_CENTER(0)).hidden, shown_first);
   EXPECT_EQ(streams->AEGP_DisposeStream(center), A_Err_NONE);
-  EXPECT_EQ(effects->AEGP_DisposeEffect(effect), A_Err_NONE);
 }
 
 // A time is ticks on a scale: none at all, or one on a scale of 0, is no time, refused before
@@ -334,6 +347,57 @@ TEST_F(HostMisuse, TheLayerComesBackAsAskedForInSquarePixels) {
   EXPECT_EQ(result.ref_width, 100);
   EXPECT_EQ(result.ref_height, 50);
   EXPECT_EQ(result.solid, 0);
+}
+
+// Drawing is for a draw event in its own window, on the supplier the host gave: anything else
+// draws nothing and is told as the module's misuse.
+TEST_F(HostMisuse, DrawingOutsideAnEventOrWithAStrangeSupplierDrawsNothing) {
+  ApplyEffect();
+  const auto *ui =
+      Take<PF_EffectCustomUISuite1>(kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1);
+  const auto *supplier =
+      Take<DRAWBOT_SupplierSuite1>(kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1);
+  using Problems = std::vector<std::string>;
+  ASSERT_TRUE(session().handles().TakeProblems().empty());
+  DRAWBOT_DrawRef ref = reinterpret_cast<DRAWBOT_DrawRef>(&ref);
+  EXPECT_EQ(ui->PF_GetDrawingReference(session().context_handle(host::WindowKind::Layer), &ref),
+            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(ref, nullptr);
+  EXPECT_EQ(session().handles().TakeProblems(),
+            Problems{"PF_GetDrawingReference: not the context of the event's window"});
+  int strange = 0;
+  const auto other = reinterpret_cast<DRAWBOT_SupplierRef>(&strange);
+  const DRAWBOT_ColorRGBA red{1, 0, 0, 1};
+  DRAWBOT_PenRef pen = nullptr;
+  DRAWBOT_PathRef path = nullptr;
+  EXPECT_EQ(supplier->NewPen(other, &red, 1, &pen), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(supplier->NewPath(other, &path), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(pen, nullptr);
+  EXPECT_EQ(path, nullptr);
+  EXPECT_EQ(session().handles().TakeProblems(),
+            (Problems{"NewPen: unknown supplier", "NewPath: unknown supplier"}));
+}
+
+// A parameter added while an entry is being made (which only a module that adds parameters
+// late does) is undone with the entry: the list is kept whole, not cut to its parts.
+TEST_F(HostMisuse, AParameterAddedWhileAnEntryIsOpenIsUndoneWithIt) {
+  ApplyEffect();
+  PF_InData in{};
+  PF_UtilCallbacks utils{};
+  host::InstallCallbacks(in, utils);
+  const std::size_t count = project().effect.params.size();
+  const double fps = project().comp.fps;
+  project().undo.Clear();
+  project().undo.StartGroup("Grow", project());
+  project().WillChange(host::UndoHistory::ModelPart());
+  project().comp.fps = fps + 5;
+  PF_ParamDef def = project().effect.params[PARAM_WIDTH(0)].def;
+  ASSERT_EQ(in.inter.add_param(session().effect_ref(), -1, &def), PF_Err_NONE);
+  project().undo.EndGroup(project());
+  ASSERT_EQ(project().effect.params.size(), count + 1);
+  ASSERT_TRUE(project().undo.Undo(project()));
+  EXPECT_EQ(project().effect.params.size(), count);
+  EXPECT_EQ(project().comp.fps, fps);
 }
 
 // A parameter is checked out by an index the effect has: before the first or one past the last,
@@ -490,11 +554,7 @@ TEST_F(HostMisuse, AKeyframeBatchAddsTheKeysItWasGivenOutlinesFor) {
 
   // A parameter's stream takes no outline keys.
   AEGP_StreamRefH width = nullptr;
-  AEGP_EffectRefH effect = nullptr;
-  const auto *pfi =
-      Take<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
-  ASSERT_EQ(pfi->AEGP_GetNewEffectForEffect(id, session().effect_ref(), &effect), A_Err_NONE);
-  ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, effect, PARAM_WIDTH(0), &width),
+  ASSERT_EQ(streams->AEGP_GetNewEffectStreamByIndex(id, Effect(id), PARAM_WIDTH(0), &width),
             A_Err_NONE);
   ASSERT_EQ(keys->AEGP_StartAddKeyframes(width, &batch), A_Err_NONE);
   ASSERT_EQ(keys->AEGP_AddKeyframes(batch, AEGP_LTimeMode_CompTime, &one, &index), A_Err_NONE);
@@ -522,9 +582,6 @@ TEST_F(HostMisuse, AKeyframeBatchAddsTheKeysItWasGivenOutlinesFor) {
   session().problems().resize(problems);
 
   EXPECT_EQ(streams->AEGP_DisposeStream(width), A_Err_NONE);
-  EXPECT_EQ(Take<AEGP_EffectSuite3>(kAEGPEffectSuite, kAEGPEffectSuiteVersion3)
-                ->AEGP_DisposeEffect(effect),
-            A_Err_NONE);
   EXPECT_EQ(streams->AEGP_DisposeStreamValue(&value), A_Err_NONE);
   EXPECT_EQ(streams->AEGP_DisposeStream(stream), A_Err_NONE);
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);

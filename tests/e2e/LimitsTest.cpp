@@ -200,6 +200,8 @@ TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {
       {"deepnumber.json", R"({"steps": [{"do": "render", "time": -2e999}]})",
        "1:" + std::to_string(std::string(R"({"steps": [{"do": "render", "time": )").size() + 1),
        "the number -2e999 is too large"},
+      // A number that is the whole file starts at its first byte.
+      {"alone.json", "1e400", "1:1", "the number 1e400 is too large"},
       {"open.json", "{\"steps\": [", "1:12", "the text ends before the JSON does"},
       {"letter.json", "{\n  \"steps\": [x]\n}", "2:13", "unexpected \"x\""},
       {"comma.json", "{\"steps\": [],}", "1:14", "unexpected \"}\""},

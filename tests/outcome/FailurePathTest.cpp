@@ -105,6 +105,19 @@ TEST_F(FailurePath, AFailedMaskCommandStillAsksForARender) {
   }
 }
 
+// A mask's outline the live update cannot read ends its pre-render with that error, nothing held.
+TEST_F(FailurePath, AnOutlineThatCannotBeReadEndsThePreRenderWithItsError) {
+  ApplyEffect();
+  Press(PARAM_CREATE_MASK);
+  session().trace().FailFunction("AEGP_GetNewStreamValue", 0, kRefused);
+  const host::RenderResult r = session().Render(session().context());
+  session().trace().ClearFaults();
+  EXPECT_EQ(r.pre_render_err, kRefused);
+  EXPECT_TRUE(session().suites().Outstanding().empty());
+  EXPECT_TRUE(session().commands().back().problems.empty())
+      << session().commands().back().problems.front();
+}
+
 TEST_F(FailurePath, AFailedInputCheckoutLeavesTheOutputRectanglesAlone) {
   ApplyEffect();
   host::CommandContext context;

@@ -93,13 +93,18 @@ TEST(OutputFile, TheOldFileStaysUntilTheNewOneIsCommittedWholeAndNothingElseIsLe
   }
   EXPECT_EQ(Read(target), text);
 
-  // Not committed: dropped, or kept as far as it got, as the file asked.
+  // Not committed: dropped, or kept as far as it got, as the file asked; closed either way.
+  const auto descriptors = [] {
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+  };
+  const auto open_before = descriptors();
   { OutputFile(target.string()).stream() << "dropped"; }
   EXPECT_EQ(Read(target), text);
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"dump.json"});
   { OutputFile(target.string(), OutputFile::OnStop::Keep).stream() << "kept"; }
   EXPECT_EQ(Read(target), "kept");
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"dump.json"});
+  EXPECT_EQ(descriptors(), open_before);
 }
 
 TEST(OutputFile, ANewFileTakesThePermissionsOfTheOneItReplaces) {
