@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -118,6 +119,25 @@ TEST(Cli, ARenderIsAtTheDepthItsStepNames) {
           << r.out;
     }
   }
+}
+
+// A contact sheet shows the composition as it is: the window's zoom and scroll do not move it.
+TEST(Cli, AContactSheetIsTheSameWhateverTheWindowShows) {
+  std::string sheets[2];
+  for (int zoomed = 0; zoomed < 2; ++zoomed) {
+    const std::string dir = ::testing::TempDir() + "sheet" + std::to_string(zoomed);
+    const std::string path = WriteScenario(
+        "sheet.json", std::string(R"({"comp": {"width": 64, "height": 36, "duration": 2},)") +
+                          (zoomed ? R"("view": {"zoom": 2, "origin": [20, 10]},)" : "") +
+                          R"("steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"},
+                              {"do": "sheet", "file": "s.png", "every": 30}]})");
+    auto r = RunHost("run " + path + " -q --out " + dir);
+    ASSERT_EQ(r.code, 0) << r.out;
+    std::ifstream in(dir + "/s.png", std::ios::binary);
+    sheets[zoomed].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  EXPECT_GT(sheets[0].size(), 100u);
+  EXPECT_TRUE(sheets[0] == sheets[1]) << "the zoomed window's sheet differs";
 }
 
 TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
