@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <thread>
 
 #include "FaultSweep.h"
 #include "HostFixture.h"
@@ -403,6 +405,17 @@ TEST_F(Overlay, AStrokeInThePictureStartsWhereItsPathMovedTo) {
     EXPECT_EQ(*reinterpret_cast<const uint32_t *>(data + at * stride + at * 4), 0xFFFF0000u);
   }
   cairo_surface_destroy(png);
+}
+
+// The layer's picture follows the layer's size: made after its height changes (its width kept),
+// it is the picture a thread with nothing kept from before makes.
+TEST_F(Overlay, TheLayersPictureFollowsItsHeight) {
+  host::WindowLayerPng(session(), WindowKind::Layer, 0);
+  project().layer.height += 4;
+  const std::string after = host::WindowLayerPng(session(), WindowKind::Layer, 0);
+  std::string fresh;
+  std::thread([&] { fresh = host::WindowLayerPng(session(), WindowKind::Layer, 0); }).join();
+  EXPECT_TRUE(after == fresh) << "a picture of the layer at its old height";
 }
 
 TEST(OverlayFaults, DrawAndClickStopAtAFailedCallAndLeakNothing) {
