@@ -637,5 +637,23 @@ TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
   }
 }
 
+// An exception a module lets out of its entry point stops at the host's edge: the command ends
+// as damaged and names it, and the session answers the next command as before.
+TEST(HostMisuseByAnException, EndsItsCommandAsDamagedAndIsNamed) {
+  host::Module module(ORVANE_LETS_AN_EXCEPTION_OUT);
+  host::Session session(module);
+  ASSERT_EQ(session.Apply(), PF_Err_NONE);
+  session.ParamChanged(PARAM_CREATE_MASK);
+  ASSERT_TRUE(session.problems().empty());
+  EXPECT_EQ(session.Draw(host::WindowKind::Comp, 0).err, PF_Err_INTERNAL_STRUCT_DAMAGED);
+  EXPECT_EQ(session.commands().back().err, PF_Err_INTERNAL_STRUCT_DAMAGED);
+  EXPECT_EQ(session.commands().back().problems,
+            std::vector<std::string>{"an exception escaped the module"});
+  EXPECT_EQ(session.problems(), std::vector<std::string>{"an exception escaped the module"});
+  session.ParamChanged(PARAM_CREATE_MASK);
+  EXPECT_EQ(session.commands().back().err, PF_Err_NONE);
+  EXPECT_EQ(session.project().layer.masks.size(), 2u);
+}
+
 }  // namespace
 }  // namespace orvane::test

@@ -2,6 +2,7 @@
 // registration, command dispatch and the error boundary.
 #include <cstring>
 
+#include "AE_EffectCBSuites.h"
 #include "HostFixture.h"
 #include "Params.h"
 
@@ -80,6 +81,22 @@ TEST_F(Shell, TearDownDisposesExactlyTheStoredHandle) {
     disposals += std::strcmp(call.function, "host_dispose_handle") == 0;
   }
   EXPECT_EQ(disposals, 1u);
+}
+
+// A memory handle still held once the module has given back its global data is a leak, and
+// named as one.
+TEST_F(Shell, AHandleStillHeldAfterTearDownIsNamed) {
+  ASSERT_EQ(session().GlobalSetup(), PF_Err_NONE);
+  const void *table = nullptr;
+  ASSERT_EQ(session().suites().Acquire(kPFHandleSuite, kPFHandleSuiteVersion2, &table), 0);
+  const auto *handle_suite = static_cast<const PF_HandleSuite2 *>(table);
+  PF_Handle kept = handle_suite->host_new_handle(16);
+  ASSERT_NE(kept, nullptr);
+  ASSERT_EQ(session().GlobalSetdown(), PF_Err_NONE);
+  EXPECT_EQ(session().problems(),
+            std::vector<std::string>{"memory handles still held after global tear-down"});
+  handle_suite->host_dispose_handle(kept);
+  session().suites().Release(kPFHandleSuite, kPFHandleSuiteVersion2);
 }
 
 TEST_F(Shell, TearDownWithoutGlobalDataDisposesNothing) {

@@ -231,7 +231,7 @@ TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWhole) {
 TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWholeForEveryKindOfKey) {
   // Keys no scenario makes, for every branch of the streaming writer: tangents, an empty outline,
   // numbers that are not finite, negative and fractional times, expressions on a mask and on a
-  // parameter, and a keyed parameter.
+  // parameter, a keyed parameter, and lines in the Info panel.
   host::Module module(ORVANE_MODULE_PATH);
   host::Session s(module);
   ASSERT_EQ(s.Apply(), PF_Err_NONE);
@@ -258,12 +258,14 @@ TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWholeForEveryKindOfKey) {
   turn.v[0] = 45;
   p.effect.params[std::size_t(angle)].stream.SetKey(0.5, A_Time{75, 30}, turn);
   p.effect.params[std::size_t(angle)].expression = turn;
+  p.info.Show("Processing... 50.00%", "Completed");
 
   std::ostringstream streamed;
   host::WriteProject(streamed, s, {});
   const std::string whole = host::DumpProject(s, {}).dump(2) + "\n";
   EXPECT_EQ(streamed.str(), whole);
-  for (const char *part : {"1.5", "1e+300", "-1e-07", "\"vertices\": []", "\"tick\": -45"})
+  for (const char *part :
+       {"1.5", "1e+300", "-1e-07", "\"vertices\": []", "\"tick\": -45", "Completed"})
     EXPECT_NE(whole.find(part), std::string::npos) << part;
 }
 

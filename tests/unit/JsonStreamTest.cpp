@@ -137,7 +137,7 @@ TEST(JsonStream, EachFaultIsNamedWhereTheReaderStopped) {
       {"[1, 2", list,
        ":1:6: invalid JSON: the text ends before the JSON does (an unclosed bracket?)"},
       {R"(["abc)", Whole, ":1:6: invalid JSON: the text ends inside a string"},
-      {"[\"a\x01\"]", Whole,
+      {"[\"a\x1F\"]", Whole,  // the last control character
        ":1:5: invalid JSON: a control character in a string (strings must escape it)"},
       {R"(["\u12G4"])", Whole, ":1:8: invalid JSON: \\u takes four hexadecimal digits"},
       {R"(["\ud83d"])", Whole, ":1:10: invalid JSON: a lone surrogate in \\u"},

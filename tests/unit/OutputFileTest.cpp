@@ -71,6 +71,10 @@ unsigned ModeOf(const fs::path &p) {
   return st.st_mode & 07777;
 }
 
+long OpenDescriptors() {
+  return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+}
+
 TEST(OutputFile, TheOldFileStaysUntilTheNewOneIsCommittedWholeAndNothingElseIsLeft) {
   const fs::path dir = Folder("commit");
   const fs::path target = dir / "dump.json";
@@ -94,17 +98,14 @@ TEST(OutputFile, TheOldFileStaysUntilTheNewOneIsCommittedWholeAndNothingElseIsLe
   EXPECT_EQ(Read(target), text);
 
   // Not committed: dropped, or kept as far as it got, as the file asked; closed either way.
-  const auto descriptors = [] {
-    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
-  };
-  const auto open_before = descriptors();
+  const auto open_before = OpenDescriptors();
   { OutputFile(target.string()).stream() << "dropped"; }
   EXPECT_EQ(Read(target), text);
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"dump.json"});
   { OutputFile(target.string(), OutputFile::OnStop::Keep).stream() << "kept"; }
   EXPECT_EQ(Read(target), "kept");
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"dump.json"});
-  EXPECT_EQ(descriptors(), open_before);
+  EXPECT_EQ(OpenDescriptors(), open_before);
 }
 
 TEST(OutputFile, ANewFileTakesThePermissionsOfTheOneItReplaces) {
@@ -169,14 +170,17 @@ TEST(OutputFile, WhatCannotBeWrittenIsRefusedByNameAndLeavesNothing) {
                   "cannot write " + (dir / "no" / "such.json").string() + ": ", 0),
               0u);
   }
-  // The target turns into a folder while the file is written: the rename fails.
+  // The target turns into a folder while the file is written: the rename fails, and the file's
+  // descriptor, closed before it, is not closed again (by then another file may have its number).
   const fs::path target = dir / "late.json";
+  const long open_before = OpenDescriptors();
   {
     OutputFile f(target.string());
     f.stream() << "late";
     fs::create_directories(target / "inside");
     EXPECT_THROW(f.Commit(), BadInput);
   }
+  EXPECT_EQ(OpenDescriptors(), open_before);
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"late.json"});
   EXPECT_TRUE(fs::is_directory(target));
 }

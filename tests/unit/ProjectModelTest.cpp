@@ -319,6 +319,11 @@ TEST(ParamTypes, StreamValuesKeepEachNumberInItsPlace) {
   EXPECT_EQ(val.color.blueF, 1);
   back = host::TypeOf(def).from_stream(def, val);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(back.v[i], colour.v[i]) << "channel " << i;
+
+  def.param_type = PF_Param_PATH;  // a mask reference: the mask's id, past a signed 32 bits
+  val = host::TypeOf(def).to_stream(host::StreamValue{{4000000000.0, 0, 0, 0}});
+  EXPECT_EQ(val.mask_id, 4000000000u);
+  EXPECT_EQ(host::TypeOf(def).from_stream(def, val).v[0], 4000000000.0);
 }
 
 // A value written into a definition (as a command hands it over) reads back as itself (as a
