@@ -159,7 +159,6 @@ PF_Err CheckoutOutput(PF_ProgPtr effect_ref, PF_EffectWorld **output) {
   // As for the layer's pixels: the record outlives the call, one per callback and thread.
   static thread_local PF_EffectWorld world;
   world = s.render_state().output.World();
-  s.render_state().output_given = true;
   *output = &world;
   return PF_Err_NONE;
 }

@@ -50,7 +50,6 @@ struct RenderState {
   // are to keep their colour.
   double layer_time = 0;
   bool keep_colour = false;
-  bool output_given = false;
 };
 
 // What pre-render's output rectangles hold when handed over: empty, as a module unions its

@@ -637,6 +637,43 @@ TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
   }
 }
 
+// What a command tells the module of its layer and composition, in the composition's ticks: a
+// layer of 640x360 that starts 1 s into a composition of 5 s at 24 fps, drawn 2 s in.
+TEST(HostMisuseOfAKeptDrawing, TheInDataDescribesTheLayerAndTheComposition) {
+  host::Module module(ORVANE_MISUSES_THE_HOST);
+  host::Session session(module);
+  host::Project &p = session.project();
+  p.comp.fps = 24;
+  p.comp.time_scale = 24;
+  p.comp.duration = p.comp.work_duration = 5;
+  p.layer.width = 640;
+  p.layer.height = 360;
+  p.layer.start = 1;
+  ASSERT_EQ(session.Apply(), PF_Err_NONE);
+  ASSERT_EQ(session.Draw(host::WindowKind::Comp, 2).err, PF_Err_NONE);
+  void *loaded = dlopen(ORVANE_MISUSES_THE_HOST, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(loaded, nullptr);
+  auto answers_of =
+      reinterpret_cast<StaleDrawingAnswersFn>(dlsym(loaded, ORVANE_STALE_DRAWING_ANSWERS));
+  ASSERT_NE(answers_of, nullptr);
+  const PF_InData in = answers_of()->in_data;
+  dlclose(loaded);
+  EXPECT_EQ(in.width, 640);
+  EXPECT_EQ(in.height, 360);
+  EXPECT_EQ(in.extent_hint.left, 0);
+  EXPECT_EQ(in.extent_hint.top, 0);
+  EXPECT_EQ(in.extent_hint.right, 640);
+  EXPECT_EQ(in.extent_hint.bottom, 360);
+  EXPECT_EQ(in.time_scale, 24u);
+  EXPECT_EQ(in.current_time, 24);  // layer time: 1 s
+  EXPECT_EQ(in.time_step, 1);
+  EXPECT_EQ(in.local_time_step, 1);
+  EXPECT_EQ(in.total_time, 120);
+  EXPECT_EQ(in.pixel_aspect_ratio.num, 1);
+  EXPECT_EQ(in.pixel_aspect_ratio.den, 1);
+  EXPECT_EQ(in.num_params, A_long(p.effect.params.size()));
+}
+
 // An exception a module lets out of its entry point stops at the host's edge: the command ends
 // as damaged and names it, and the session answers the next command as before.
 TEST(HostMisuseByAnException, EndsItsCommandAsDamagedAndIsNamed) {

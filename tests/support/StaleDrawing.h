@@ -1,7 +1,7 @@
 // What the host answered a module that kept the drawing of a draw event and used it on a later
-// click, with a coordinate callback at a time scale of 0 on the same click, and whether every
-// command's parameters came whole. The fixture module misuses_the_host fills it; a test reads it
-// through KeptDrawingAnswers().
+// click, with a coordinate callback at a time scale of 0 on the same click, whether every
+// command's parameters came whole, and the last command's in-data. The fixture module
+// misuses_the_host fills it; a test reads it through KeptDrawingAnswers().
 #ifndef ORVANE_TESTS_STALEDRAWING_H
 #define ORVANE_TESTS_STALEDRAWING_H
 
@@ -21,6 +21,7 @@ struct StaleDrawingAnswers {
   // or the first was not the input layer.
   int handed_params = 0;
   int params_missing = 0;
+  PF_InData in_data{};  // as the last command handed it over
 };
 
 // The name the fixture exports its answers under.
