@@ -111,9 +111,15 @@ TEST(ProjectRead, TheEdgesOfEachRangeAndNumbersOfEveryLeadingDigitOpen) {
                     {"raw", {0, 0, 0, 0}}};
   const json one = {{"layer_time", 1}, {"tick", 1}, {"scale", 1}, {"raw", {9.75, 0, 0, 0}}};
   p["params"]["Angle 1"] = {{"raw", {0, 0, 0, 0}}, {"hidden", false}, {"keyframes", {low, one}}};
+  // The same edges on a mask's keys, which a reader of their own takes.
+  json lowest = Key(0, 10);
+  lowest["tick"] = -2147483647;
+  lowest["layer_time"] = -2147483647 / 30.0;
   json key = Key(1, 10);
+  key["tick"] = 1;
+  key["scale"] = 1;
   key["vertices"] = {{9, 90}, {19.5, 9e1}, {-9, 0.9}, {1234567.8, 0}};
-  p["masks"] = {Square(json::array({key}))};
+  p["masks"] = {Square(json::array({lowest, key}))};
   p["next_mask"]["id"] = 2;
   Opened o = Open(p);
   ASSERT_EQ(o.code, 0) << o.out;
@@ -122,7 +128,11 @@ TEST(ProjectRead, TheEdgesOfEachRangeAndNumbersOfEveryLeadingDigitOpen) {
   EXPECT_NEAR(keys[0]["time"].get<double>(), -2147483647 / 30.0, 1e-6);
   EXPECT_EQ(keys[1]["time"], 1.0);
   EXPECT_EQ(keys[1]["value"], 9.75);
-  EXPECT_EQ(o.dump["masks"][0]["keyframes"][0]["vertices"],
+  const json &mask_keys = o.dump["masks"][0]["keyframes"];
+  ASSERT_EQ(mask_keys.size(), 2u);
+  EXPECT_EQ(mask_keys[0]["tick"], -2147483647);
+  EXPECT_EQ(mask_keys[1]["scale"], 1);
+  EXPECT_EQ(mask_keys[1]["vertices"],
             json({{9.0, 90.0}, {19.5, 90.0}, {-9.0, 0.9}, {1234567.8, 0.0}}));
 }
 
