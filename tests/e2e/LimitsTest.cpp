@@ -76,7 +76,8 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
       {R"({"steps": [{"do": "mask", "vertices": [)" + Points(10001) + "]}]}",
        "a mask has 10,001 vertices; the limit is 10,000"},
       {R"({"view": {"zoom": 20}, "steps": [{"do": "apply"}, {"do": "png", "file": "a.png"}]})",
-       "38,400 x 21,600 pixels; pictures are at most 16,384 pixels a side"},
+       "the composition window at zoom 2,000% would be 38,400 x 21,600 pixels; pictures are at "
+       "most 16,384 pixels a side"},
       {R"({"comp": {"duration": 100}, "steps": [{"do": "apply"},
            {"do": "sheet", "file": "s.png", "every": 1}]})",
        "the sheet would hold 3,000 frames; the limit is 400"},

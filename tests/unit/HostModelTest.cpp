@@ -551,6 +551,23 @@ TEST(Image, GuardBandShowsAWriteOutsideTheImage) {
   EXPECT_TRUE(std::isnan(f)) << "the 32-bit sentinel is a NaN";
 }
 
+// The world a module is handed is the image inside its guard band: its first pixel, its size,
+// its padded rows, and an extent that is the whole of it.
+TEST(Image, TheWorldHandedOverIsTheImageInsideItsGuard) {
+  Image image(5, 3, 16, 2);
+  const PF_EffectWorld world = image.World();
+  EXPECT_EQ(world.data, static_cast<void *>(image.Row(0)));
+  EXPECT_EQ(world.width, 5);
+  EXPECT_EQ(world.height, 3);
+  EXPECT_EQ(world.rowbytes, 80);  // (5 + 2 * 2) pixels of 8 bytes, padded to 16
+  EXPECT_EQ(world.extent_hint.left, 0);
+  EXPECT_EQ(world.extent_hint.top, 0);
+  EXPECT_EQ(world.extent_hint.right, 5);
+  EXPECT_EQ(world.extent_hint.bottom, 3);
+  EXPECT_EQ(world.pix_aspect_ratio.num, 1);
+  EXPECT_EQ(world.pix_aspect_ratio.den, 1);
+}
+
 // Pictures of a 16- or 32-bit render show its pixels as bytes: 16-bit channels run to 32768,
 // float channels to 1.0 and are held there, each rounded to the nearest byte.
 TEST(Image, DeepPixelsAreReadAsTheNearestByte) {
