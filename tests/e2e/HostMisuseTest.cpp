@@ -587,6 +587,24 @@ TEST_F(HostMisuse, AKeyframeBatchAddsTheKeysItWasGivenOutlinesFor) {
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
 }
 
+// What the fixture module recorded, read from the copy of it this process has loaded.
+StaleDrawingAnswers FixtureAnswers() {
+  StaleDrawingAnswers a{};
+  void *loaded = dlopen(ORVANE_MISUSES_THE_HOST, RTLD_NOW | RTLD_NOLOAD);
+  if (!loaded) {
+    ADD_FAILURE() << "the fixture module is not loaded";
+    return a;
+  }
+  auto answers_of =
+      reinterpret_cast<StaleDrawingAnswersFn>(dlsym(loaded, ORVANE_STALE_DRAWING_ANSWERS));
+  if (answers_of)
+    a = *answers_of();
+  else
+    ADD_FAILURE() << "the fixture module exports no " ORVANE_STALE_DRAWING_ANSWERS;
+  dlclose(loaded);
+  return a;
+}
+
 // A module that keeps the drawing of a draw event and uses it on a later click draws on nothing:
 // each use is refused and named, nothing is added to what the window shows, and the click's
 // coordinate callback at a time scale of 0 is refused before it maps the point (at a scale of 1,
@@ -603,13 +621,7 @@ TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
   const std::size_t problems = session.problems().size();
   session.MouseDown(host::WindowKind::Comp, {1, 1}, 0, true);
 
-  void *loaded = dlopen(ORVANE_MISUSES_THE_HOST, RTLD_NOW | RTLD_NOLOAD);
-  ASSERT_NE(loaded, nullptr);
-  auto answers_of =
-      reinterpret_cast<StaleDrawingAnswersFn>(dlsym(loaded, ORVANE_STALE_DRAWING_ANSWERS));
-  ASSERT_NE(answers_of, nullptr);
-  const StaleDrawingAnswers a = *answers_of();
-  dlclose(loaded);
+  const StaleDrawingAnswers a = FixtureAnswers();
   EXPECT_EQ(a.clicks, 1);
   EXPECT_GE(a.handed_params, 3) << "the change, the draw and the click hand parameters over";
   EXPECT_EQ(a.params_missing, 0);
@@ -651,13 +663,7 @@ TEST(HostMisuseOfAKeptDrawing, TheInDataDescribesTheLayerAndTheComposition) {
   p.layer.start = 1;
   ASSERT_EQ(session.Apply(), PF_Err_NONE);
   ASSERT_EQ(session.Draw(host::WindowKind::Comp, 2).err, PF_Err_NONE);
-  void *loaded = dlopen(ORVANE_MISUSES_THE_HOST, RTLD_NOW | RTLD_NOLOAD);
-  ASSERT_NE(loaded, nullptr);
-  auto answers_of =
-      reinterpret_cast<StaleDrawingAnswersFn>(dlsym(loaded, ORVANE_STALE_DRAWING_ANSWERS));
-  ASSERT_NE(answers_of, nullptr);
-  const PF_InData in = answers_of()->in_data;
-  dlclose(loaded);
+  const PF_InData in = FixtureAnswers().in_data;
   EXPECT_EQ(in.width, 640);
   EXPECT_EQ(in.height, 360);
   EXPECT_EQ(in.extent_hint.left, 0);
