@@ -480,6 +480,10 @@ TEST_F(HostMisuse, PathsAreTheLayersMasksAskedForByTheEffect) {
   EXPECT_EQ(paths->PF_PathInfo(session().effect_ref(), 2, &id), PF_Err_INVALID_INDEX);
   EXPECT_EQ(paths->PF_PathInfo(session().effect_ref(), -1, &id), PF_Err_INVALID_INDEX);
   EXPECT_EQ(id, 77u);
+  // It is a host call like any other: a fault planned for it is what it returns.
+  session().trace().FailFunction("PF_PathInfo", 0, PF_Err_OUT_OF_MEMORY);
+  EXPECT_EQ(paths->PF_PathInfo(session().effect_ref(), 0, &id), PF_Err_OUT_OF_MEMORY);
+  session().trace().ClearFaults();
 
   int not_the_effect = 0;
   const auto stranger = reinterpret_cast<PF_ProgPtr>(&not_the_effect);
