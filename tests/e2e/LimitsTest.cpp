@@ -11,9 +11,11 @@
 #include <string>
 
 #include "HostProcess.h"
+#include "Picture.h"
 
 namespace {
 
+using orvane::test::Picture;
 using orvane::test::RunHost;
 using orvane::test::WriteTemp;
 
@@ -248,36 +250,6 @@ TEST(ParseErrors, WrongTypesDeepInsideNameTheStep) {
     ExpectOneClearLine(RunHost("run " + path), c.expected);
   }
 }
-
-struct Picture {
-  cairo_surface_t *surface;
-  explicit Picture(const std::string &path)
-      : surface(cairo_image_surface_create_from_png(path.c_str())) {}
-  ~Picture() { cairo_surface_destroy(surface); }
-  bool ok() const { return cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS; }
-  int width() const { return cairo_image_surface_get_width(surface); }
-  int height() const { return cairo_image_surface_get_height(surface); }
-  uint32_t At(int x, int y) const {
-    const unsigned char *row =
-        cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-    return reinterpret_cast<const uint32_t *>(row)[x];
-  }
-  // The pixels of rows [top, bottom) and columns [left, right), for comparing regions.
-  std::string Region(int left, int top, int right, int bottom) const {
-    std::string out;
-    for (int y = top; y < bottom; ++y) {
-      for (int x = left; x < right; ++x) out += std::to_string(At(x, y)) + ",";
-    }
-    return out;
-  }
-  int Bright(int left, int top, int right, int bottom) const {
-    int n = 0;
-    for (int y = top; y < bottom; ++y) {
-      for (int x = left; x < right; ++x) n += ((At(x, y) >> 8) & 0xFF) > 150;
-    }
-    return n;
-  }
-};
 
 TEST(Pictures, TheDefaultPictureIsTheReadmesAndACaptionOnlyAddsABand) {
   const std::string plain = ::testing::TempDir() + "plain",

@@ -10,6 +10,7 @@
 #include "FaultSweep.h"
 #include "HostFixture.h"
 #include "Params.h"
+#include "Picture.h"
 #include "report/Pictures.h"
 #include "protocol/Suites.h"
 
@@ -392,37 +393,18 @@ TEST_F(Overlay, TheFastPictureIsThePictureWrittenToAFile) {
   session().Draw(WindowKind::Layer, 0);
   const std::string path = ::testing::TempDir() + "fast.png";
   host::WriteWindowPng(session(), WindowKind::Layer, 0, path);
-  const std::string fast = host::WindowPng(session(), WindowKind::Layer, 0);
-  struct Reading {
-    const std::string &bytes;
-    std::size_t at = 0;
-  } reading{fast};
-  cairo_surface_t *decoded = cairo_image_surface_create_from_png_stream(
-      [](void *closure, unsigned char *data, unsigned int length) {
-        auto &r = *static_cast<Reading *>(closure);
-        if (r.at + length > r.bytes.size()) return CAIRO_STATUS_READ_ERROR;
-        std::memcpy(data, r.bytes.data() + r.at, length);
-        r.at += length;
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &reading);
-  cairo_surface_t *file = cairo_image_surface_create_from_png(path.c_str());
-  ASSERT_EQ(cairo_surface_status(decoded), CAIRO_STATUS_SUCCESS);
-  ASSERT_EQ(cairo_surface_status(file), CAIRO_STATUS_SUCCESS);
-  const int w = cairo_image_surface_get_width(file), h = cairo_image_surface_get_height(file);
-  ASSERT_EQ(cairo_image_surface_get_width(decoded), w);
-  ASSERT_EQ(cairo_image_surface_get_height(decoded), h);
+  const Picture decoded = Picture::FromBytes(host::WindowPng(session(), WindowKind::Layer, 0));
+  const Picture file(path);
+  ASSERT_TRUE(decoded.ok());
+  ASSERT_TRUE(file.ok());
+  const int w = file.width(), h = file.height();
+  ASSERT_EQ(decoded.width(), w);
+  ASSERT_EQ(decoded.height(), h);
   int differ = 0;
   for (int y = 0; y < h; ++y) {
-    const auto *a = reinterpret_cast<const uint32_t *>(cairo_image_surface_get_data(decoded) +
-                                                       y * cairo_image_surface_get_stride(decoded));
-    const auto *b = reinterpret_cast<const uint32_t *>(cairo_image_surface_get_data(file) +
-                                                       y * cairo_image_surface_get_stride(file));
-    for (int x = 0; x < w; ++x) differ += a[x] != b[x];
+    for (int x = 0; x < w; ++x) differ += decoded.At(x, y) != file.At(x, y);
   }
   EXPECT_EQ(differ, 0) << "of " << w * h << " pixels";
-  cairo_surface_destroy(decoded);
-  cairo_surface_destroy(file);
 }
 
 // A stroke starts at its move-to, not at its first control point: a curve whose controls sit on
