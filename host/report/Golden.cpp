@@ -11,7 +11,11 @@ namespace {
 
 std::string Shown(const Json &v) {
   std::string text = v.dump(-1, ' ', false, Json::error_handler_t::replace);
-  return text.size() > 60 ? text.substr(0, 57) + "..." : text;
+  if (text.size() <= 60) return text;
+  // Cut where a character starts: a golden may hold any text, and half a character shows as none.
+  std::size_t cut = 57;
+  while ((static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut) + "...";
 }
 
 // A key as a JSON path writes it: .name when it is a plain word, ["..."] otherwise.

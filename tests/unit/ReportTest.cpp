@@ -86,6 +86,16 @@ TEST(Golden, ADifferenceShowsItsValuesCutPastSixtyCharacters) {
   ASSERT_EQ(shown.first.size(), 1u);
   EXPECT_EQ(shown.first[0], "$.masks[0].vertices[0][0]: golden \"" + sixty + "\", run \"" +
                                 std::string(56, 'b') + "...");
+  // Text is shown as itself, not escaped, and cut where a character starts: with its quotes,
+  // "x" and thirty two-byte characters are 62 bytes, and 57 would end inside the 28th.
+  const std::string e_acute = "\xC3\xA9";
+  std::string accented = "x", cut = "\"x";
+  for (int i = 0; i < 30; ++i) accented += e_acute;
+  for (int i = 0; i < 27; ++i) cut += e_acute;
+  const auto accents =
+      host::CompareWithGolden(Written(DumpWith("x")), host::GoldenOf(DumpWith(accented)), 0);
+  ASSERT_EQ(accents.first.size(), 1u);
+  EXPECT_EQ(accents.first[0], "$.masks[0].vertices[0][0]: golden \"x\", run " + cut + "...");
 }
 
 // A picture may be exactly as large as the limit, not a pixel more; a sheet has a cell for each
