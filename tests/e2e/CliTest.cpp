@@ -291,11 +291,13 @@ TEST(Cli, NewMasksTakeTheEightPaletteColoursInTurnHoweverTheyAreMade) {
   ASSERT_EQ(r.code, 0) << r.out;
   const auto masks = nlohmann::json::parse(r.out)["masks"];
   ASSERT_EQ(masks.size(), 18u);
-  for (std::size_t i = 0; i < 8; ++i) {
-    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(masks[i]["color"], masks[j]["color"]) << i;
-  }
   for (std::size_t i = 8; i < 18; ++i) EXPECT_EQ(masks[i]["color"], masks[i % 8]["color"]) << i;
-  EXPECT_EQ(masks[0]["color"], (nlohmann::json{1.0, 0.957, 0.788, 0.176}));
+  // Goldens people record hold the colours new masks take, so the palette is kept as it is.
+  const nlohmann::json palette = {{1.0, 0.957, 0.788, 0.176}, {1.0, 0.263, 0.631, 0.965},
+                                  {1.0, 0.925, 0.349, 0.404}, {1.0, 0.420, 0.839, 0.392},
+                                  {1.0, 0.733, 0.424, 0.925}, {1.0, 0.992, 0.604, 0.255},
+                                  {1.0, 0.353, 0.863, 0.847}, {1.0, 0.965, 0.494, 0.769}};
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(masks[i]["color"], palette[i]) << i;
 }
 
 TEST(Cli, ValidatePassesTheModulesTwelveProperties) {

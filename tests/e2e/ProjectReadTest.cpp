@@ -162,6 +162,16 @@ TEST(ProjectRead, MaskKeysAreReadInTimeOrderAndOneTimeHoldsOneKey) {
   json key = {{"layer_time", 1}, {"tick", 30}, {"scale", 30}, {"raw", {10, 0, 0, 0}}};
   q["params"]["Angle 1"] = {{"raw", {0, 0, 0, 0}}, {"hidden", false}, {"keyframes", {key, key}}};
   Refused(q, "parameter \"Angle 1\" has two keyframes at 1 s");
+  // A key's "closed" is read as written, false as well as true, and nothing else stands for it.
+  json open = Base();
+  open["masks"] = {Square(json::array({Key(0, 10)}))};
+  open["masks"][0]["keyframes"][0]["closed"] = false;
+  open["next_mask"]["id"] = 2;
+  Opened o = Open(open);
+  ASSERT_EQ(o.code, 0) << o.out;
+  EXPECT_EQ(o.dump["masks"][0]["closed"], false);
+  open["masks"][0]["keyframes"][0]["closed"] = 0;
+  Refused(open, "keyframe 0: \"closed\" is true or false");
 }
 
 TEST(ProjectRead, TheNextMaskIdIsGreaterThanEveryMasksId) {

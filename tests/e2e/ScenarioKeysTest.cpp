@@ -200,7 +200,8 @@ TEST_F(ScenarioRefusals, TheSetUpSaysWhatItTakes) {
       {R"({"host": {"withhold": "all"}})", R"(host: "withhold" is a list of suites)"},
       {R"({"host": {"withhold": [5]}})", R"(host: each of "withhold" is a suite name)"},
       {R"({"host": {"withhold": ["No Such Suite"]}})",
-       R"(host: "withhold" names no suite this host publishes: "No Such Suite")"},
+       R"(host: "withhold" names no suite this host publishes: "No Such Suite" (it publishes )"
+       R"("AEGP Comp Suite", "AEGP Dynamic Stream Suite", "AEGP Effect Suite", )"},
       {R"({"host": {"withhold": ["AEGP Stream Suite", {"name": "DRAWBOT Draw Suite", "version": 1},
            "AEGP Layer*"]}})",
        "ran"},

@@ -42,8 +42,15 @@ TEST(Trace, TheTraceFileCarriesEachCallsArguments) {
   ASSERT_EQ(r.code, 0) << r.out;
   std::ifstream in(file);
   std::vector<nlohmann::json> calls;
-  for (std::string line; std::getline(in, line);) calls.push_back(nlohmann::json::parse(line));
+  std::string text;
+  for (std::string line; std::getline(in, line);) {
+    calls.push_back(nlohmann::json::parse(line));
+    text += line + "\n";
+  }
   ASSERT_GT(calls.size(), 100u);
+  // People search a trace as text: names are written as they are, spaces and all.
+  EXPECT_NE(text.find("\"Create Masks\""), std::string::npos);
+  EXPECT_NE(text.find("\"AEGP Layer Mask Suite\""), std::string::npos);
 
   std::vector<std::string> undo_groups;
   std::set<std::string> masks_used;
