@@ -322,7 +322,7 @@ TEST(Outputs, ATimeOutKeepsTheOldDumpAndATraceOfWholeLinesUpToTheHang) {
 
 // ---- inputs that are not regular files ----
 
-TEST(Inputs, APipeADeviceOrAFolderIsRefusedAtOnce) {
+TEST(Inputs, APipeADeviceAFolderOrAnUnreadableFileIsRefusedAtOnce) {
   const std::string dir = Folder("inputs");
   ASSERT_EQ(mkfifo((dir + "/pipe.json").c_str(), 0600), 0);
   const std::string scenario = Write(dir + "/s.json", kApply);
@@ -337,6 +337,12 @@ TEST(Inputs, APipeADeviceOrAFolderIsRefusedAtOnce) {
       {scenario + " --module " + dir + "/pipe.json", "module is not a file"},
       {scenario + " --module /dev/zero", "module is not a file"},
       {scenario + " --module " + dir, "module is not a file"},
+      {scenario + " --project " + dir + "/pipe.json", "is not a regular file, not a project file"},
+      {scenario + " --project " + dir, "is a directory, not a project file"},
+      // A regular file whose reading fails (here at once, with EIO) is named for it, not retried.
+      {"/proc/self/mem", "/proc/self/mem: cannot be read (Input/output error)"},
+      {scenario + " --project /proc/self/mem",
+       "/proc/self/mem: cannot be read (Input/output error)"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.args);

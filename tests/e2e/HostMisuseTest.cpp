@@ -684,6 +684,23 @@ TEST(HostMisuseOfAKeptDrawing, TheInDataDescribesTheLayerAndTheComposition) {
   EXPECT_EQ(in.num_params, A_long(p.effect.params.size()));
 }
 
+// The events of a drag tell the module which of them is the release: the last, and only it.
+TEST(HostMisuseOfAKeptDrawing, OnlyTheLastEventOfADragIsMarkedAsItsLast) {
+  host::Module module(ORVANE_MISUSES_THE_HOST);
+  host::Session session(module);
+  ASSERT_EQ(session.Apply(), PF_Err_NONE);
+  session.ParamChanged(PARAM_CREATE_MASK);
+  const auto v = session.project().layer.masks.at(0).outline.At(0).vertices;
+  ASSERT_EQ(v.size(), 4u);
+  const double x = v[2].x, y = v[2].y;
+  const StaleDrawingAnswers before = FixtureAnswers();
+  ASSERT_TRUE(
+      session.Drag(host::WindowKind::Layer, {{x, y}, {x + 3, y}, {x + 6, y}, {x + 9, y}}, 0));
+  const StaleDrawingAnswers after = FixtureAnswers();
+  EXPECT_EQ(after.drags - before.drags, 3);
+  EXPECT_EQ(after.last_drags - before.last_drags, 1);
+}
+
 // An exception a module lets out of its entry point stops at the host's edge: the command ends
 // as damaged and names it, and the session answers the next command as before.
 TEST(HostMisuseByAnException, EndsItsCommandAsDamagedAndIsNamed) {

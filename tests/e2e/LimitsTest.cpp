@@ -217,6 +217,9 @@ TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {
       {"trailing.json", "{}\n{}", "2:1", "unexpected \"{\""},
       // A blank is no control character, though it is where the reader stopped.
       {"blank.json", "{\"a\": tru }", "1:10", "unexpected \" \""},
+      // Nothing comes before the first byte to look back at (long enough to be on the heap, where
+      // a read before it is seen by the sanitizers).
+      {"first.json", "x" + std::string(40, ' '), "1:1", "unexpected \"x\""},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);

@@ -149,6 +149,20 @@ TEST(ProjectFile, AFileThatIsNoProjectIsOneLineAndExitCode2) {
     EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
   }
+  // A project brings its own composition and layer; a scenario that also gives one is refused.
+  const std::string project = WriteTemp("good-project.json", R"({"orvane_project": 1, "comp": {},
+      "layer": {}, "time": 0, "params": {}, "masks": [], "next_mask": {"id": 1, "palette": 0}})");
+  for (const char *part : {"comp", "layer"}) {
+    const std::string own =
+        WriteTemp("own-comp.json", std::string(R"({")") + part + R"(": {}, "steps": []})");
+    auto r = RunHost("run " + own + " -q --project " + project);
+    EXPECT_EQ(r.code, 2) << part;
+    EXPECT_EQ(r.out, "orvane-host: " + own +
+                         ": with --project the composition and layer are the project's: leave "
+                         "out \"comp\" and \"layer\"\n")
+        << part;
+  }
+  EXPECT_EQ(RunHost("run " + steps + " -q --project " + project).code, 0);
 }
 
 TEST(Golden, ItPassesOnItsOwnGoldenAndNamesThePathOfAValueThatDiffers) {

@@ -99,6 +99,13 @@ TEST(ProjectRead, ATickOutsideThe32BitRangeIsRefusedNotWrapped) {
          {{{"layer_time", 0}, {"tick", json::parse(tick)}, {"scale", 30}, {"raw", {0, 0, 0, 0}}}}}};
     Refused(q, "\"tick\" is a whole number of ticks within the 32-bit range");
   }
+  // A scale is the ticks in a second, so there is none of 0.
+  json p = Base();
+  json key = Key(0, 10);
+  key["scale"] = 0;
+  p["masks"] = {Square(json::array({key}))};
+  p["next_mask"]["id"] = 2;
+  Refused(p, "\"scale\" the ticks a second, a whole number from 1 to 1,000,000,000");
 }
 
 TEST(ProjectRead, TheEdgesOfEachRangeAndNumbersOfEveryLeadingDigitOpen) {

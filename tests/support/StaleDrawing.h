@@ -22,6 +22,8 @@ struct StaleDrawingAnswers {
   int handed_params = 0;
   int params_missing = 0;
   PF_InData in_data{};  // as the last command handed it over
+  int drags = 0;        // drag events, and those of them marked as their gesture's last
+  int last_drags = 0;
 };
 
 // The name the fixture exports its answers under.
