@@ -701,6 +701,24 @@ TEST(HostMisuseOfAKeptDrawing, OnlyTheLastEventOfADragIsMarkedAsItsLast) {
   EXPECT_EQ(after.last_drags - before.last_drags, 1);
 }
 
+// The layer's pixels are made for what a module asks: a render of the same frame without the
+// colour of transparent pixels, between two with it, has them black (the fixture asks without).
+TEST(HostMisuseOfAKeptDrawing, TransparentPixelsAreBlackUnlessTheirColourIsAskedFor) {
+  host::Module real(ORVANE_MODULE_PATH), fixture(ORVANE_MISUSES_THE_HOST);
+  host::Session keeps(real), plain(fixture);
+  ASSERT_EQ(keeps.Apply(), PF_Err_NONE);
+  ASSERT_EQ(plain.Apply(), PF_Err_NONE);
+  const auto red_at_edge = [](host::Session &s) {
+    EXPECT_TRUE(s.Render(s.context()).rendered);
+    const PF_Pixel p = s.render_state().output.At8(s.project().layer.width - 1, 0);
+    EXPECT_EQ(p.alpha, 0);  // the pattern's last column
+    return int(p.red);
+  };
+  EXPECT_GT(red_at_edge(keeps), 0);
+  EXPECT_EQ(red_at_edge(plain), 0);
+  EXPECT_GT(red_at_edge(keeps), 0);
+}
+
 // An exception a module lets out of its entry point stops at the host's edge: the command ends
 // as damaged and names it, and the session answers the next command as before.
 TEST(HostMisuseByAnException, EndsItsCommandAsDamagedAndIsNamed) {

@@ -408,6 +408,13 @@ TEST(ProjectModel, KeysAtTheSameTimeOnOtherTicksOrScalesAreNotTheSame) {
   EXPECT_FALSE(first != second);
   second.layer = layer_keyed(A_Time{1, 30});
   EXPECT_TRUE(first != second);
+  // And where any one of their parameters does, the last as much as the first.
+  second.layer = first.layer;
+  first.effect.params.resize(3);
+  second.effect.params = first.effect.params;
+  EXPECT_TRUE(first == second);
+  second.effect.params[2] = param_keyed(at);
+  EXPECT_TRUE(first != second);
 }
 
 // Outline keys are the same when every key is: two runs of keys that part only at their last key,
