@@ -43,6 +43,14 @@ json Square(const json &keys) {
           {"keyframes", keys}};
 }
 
+// The base project with one such square, keyed by `keys`.
+json WithSquare(const json &keys) {
+  json p = Base();
+  p["masks"] = {Square(keys)};
+  p["next_mask"]["id"] = 2;
+  return p;
+}
+
 struct Opened {
   int code;
   std::string out;
@@ -84,12 +92,10 @@ TEST(ProjectRead, ATickOutsideThe32BitRangeIsRefusedNotWrapped) {
   // Read as signed these were -1, the smallest integer (whose size is undefined) and 0.
   for (const char *tick : {"18446744073709551615", "-9223372036854775808", "9223372036854775808",
                            "2147483648", "-2147483648"}) {
-    json p = Base();
     json key = Key(0, 10);
     key["tick"] = json::parse(tick);
-    p["masks"] = {Square(json::array({key}))};
-    p["next_mask"]["id"] = 2;
-    Refused(p, "\"tick\" is a whole number of ticks within the 32-bit range");
+    Refused(WithSquare(json::array({key})),
+            "\"tick\" is a whole number of ticks within the 32-bit range");
     // The same on a parameter's key.
     json q = Base();
     q["params"]["Angle 1"] = {
@@ -100,12 +106,10 @@ TEST(ProjectRead, ATickOutsideThe32BitRangeIsRefusedNotWrapped) {
     Refused(q, "\"tick\" is a whole number of ticks within the 32-bit range");
   }
   // A scale is the ticks in a second, so there is none of 0.
-  json p = Base();
   json key = Key(0, 10);
   key["scale"] = 0;
-  p["masks"] = {Square(json::array({key}))};
-  p["next_mask"]["id"] = 2;
-  Refused(p, "\"scale\" the ticks a second, a whole number from 1 to 1,000,000,000");
+  Refused(WithSquare(json::array({key})),
+          "\"scale\" the ticks a second, a whole number from 1 to 1,000,000,000");
 }
 
 TEST(ProjectRead, TheEdgesOfEachRangeAndNumbersOfEveryLeadingDigitOpen) {
@@ -160,20 +164,15 @@ TEST(ProjectRead, MaskKeysAreReadInTimeOrderAndOneTimeHoldsOneKey) {
     EXPECT_EQ(mask["keyframes"][0]["tick"], 0) << swapped;
     EXPECT_EQ(mask["keyframes"][1]["tick"], 30) << swapped;
   }
-  json p = Base();
-  p["masks"] = {Square({Key(1, 30), Key(1, 10)})};
-  p["next_mask"]["id"] = 2;
-  Refused(p, "mask 0 has two keyframes at 1 s");
+  Refused(WithSquare({Key(1, 30), Key(1, 10)}), "mask 0 has two keyframes at 1 s");
   // A parameter's keys likewise: the second would silently replace the first.
   json q = Base();
   json key = {{"layer_time", 1}, {"tick", 30}, {"scale", 30}, {"raw", {10, 0, 0, 0}}};
   q["params"]["Angle 1"] = {{"raw", {0, 0, 0, 0}}, {"hidden", false}, {"keyframes", {key, key}}};
   Refused(q, "parameter \"Angle 1\" has two keyframes at 1 s");
   // A key's "closed" is read as written, false as well as true, and nothing else stands for it.
-  json open = Base();
-  open["masks"] = {Square(json::array({Key(0, 10)}))};
+  json open = WithSquare(json::array({Key(0, 10)}));
   open["masks"][0]["keyframes"][0]["closed"] = false;
-  open["next_mask"]["id"] = 2;
   Opened o = Open(open);
   ASSERT_EQ(o.code, 0) << o.out;
   EXPECT_EQ(o.dump["masks"][0]["closed"], false);
@@ -268,24 +267,17 @@ TEST(ProjectRead, TimesOutsideTheCompositionOrTheTicksAreRefused) {
   }
   // A key may lie outside the composition, as a module may put one there, but not beyond the
   // ticks: 1e8 s is 3e9 ticks at 30 a second.
-  json p = Base();
   json far = Key(0, 10);
   far["layer_time"] = 1e8;
-  p["masks"] = {Square(json::array({far}))};
-  p["next_mask"]["id"] = 2;
-  Refused(p, "\"layer_time\" is 1e+08 s, which at a time_scale of 30 is more than");
+  Refused(WithSquare(json::array({far})),
+          "\"layer_time\" is 1e+08 s, which at a time_scale of 30 is more than");
   // A key's tick is its time: one that says another time is a file edited in one place only.
-  json p2 = Base();
   json other = Key(0.5, 10);
   other["tick"] = 0;
-  p2["masks"] = {Square(json::array({other}))};
-  p2["next_mask"]["id"] = 2;
-  Refused(p2, "\"tick\" 0 at \"scale\" 30 is 0 s, but \"layer_time\" 0.5 s is 0.5 s");
+  Refused(WithSquare(json::array({other})),
+          "\"tick\" 0 at \"scale\" 30 is 0 s, but \"layer_time\" 0.5 s is 0.5 s");
   // Within the ticks, 10 s after the composition's end, it opens and stays where it was.
-  json p3 = Base();
-  p3["masks"] = {Square(json::array({Key(12, 10)}))};
-  p3["next_mask"]["id"] = 2;
-  Opened o = Open(p3);
+  Opened o = Open(WithSquare(json::array({Key(12, 10)})));
   ASSERT_EQ(o.code, 0) << o.out;
   EXPECT_EQ(o.dump["masks"][0]["keyframes"][0]["tick"], 360);
 }
