@@ -66,6 +66,10 @@ TEST(Golden, WholeNumbersAreComparedExactlyAndOthersWithinTheTolerance) {
                 .count,
             0u);
   EXPECT_EQ(Differences(Json(15), Json(16), 0.5), 1u);
+  // A whole number against a fraction is compared as numbers, not cut to a whole one.
+  EXPECT_EQ(Differences(Json(2), Json(2.5), 0), 1u);
+  EXPECT_EQ(Differences(Json(2.5), Json(2), 0), 1u);
+  EXPECT_EQ(Differences(Json(2), Json(2.0), 0), 0u);
   // -1 is not the largest unsigned number, as a cast would make it.
   EXPECT_EQ(Differences(Json(18446744073709551615ull), Json(-1), 0), 1u);
   // Fractions within the tolerance, relative to the larger.
