@@ -405,8 +405,13 @@ def build_batch(batch, originals):
 
 
 def install(folder):
+    # Copied beside and renamed over: a program a test left running (a host past its time-out)
+    # keeps its old file, where writing into it would fail with "text file busy".
     for artifact in ARTIFACTS:
-        shutil.copy2(folder / Path(artifact).name, BUILD / artifact)
+        target = BUILD / artifact
+        staged = target.with_name(target.name + ".new")
+        shutil.copy2(folder / Path(artifact).name, staged)
+        os.replace(staged, target)
 
 
 def test(timeout):
