@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -298,6 +299,23 @@ TEST(Cli, NewMasksTakeTheEightPaletteColoursInTurnHoweverTheyAreMade) {
                                   {1.0, 0.733, 0.424, 0.925}, {1.0, 0.992, 0.604, 0.255},
                                   {1.0, 0.353, 0.863, 0.847}, {1.0, 0.965, 0.494, 0.769}};
   for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(masks[i]["color"], palette[i]) << i;
+}
+
+// A suite named in "withhold" is the one refused to the module, and every other it asks for is
+// handed over (its Create then fails, exit code 1).
+TEST(Cli, AWithheldSuiteIsTheOneTheModuleIsRefused) {
+  std::string path =
+      WriteScenario("withhold.json", R"({"host": {"withhold": ["AEGP Layer Mask Suite"]},
+      "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"}]})");
+  auto r = RunHost("run " + path + " --json");
+  EXPECT_EQ(r.code, 1);
+  const auto suites = nlohmann::json::parse(r.out, nullptr, false)["host"]["suites"];
+  ASSERT_GT(suites.size(), 1u) << r.out;
+  std::set<std::string> refused;
+  for (const auto &suite : suites) {
+    if (suite["refused"].get<bool>()) refused.insert(suite["name"].get<std::string>());
+  }
+  EXPECT_EQ(refused, std::set<std::string>{"AEGP Layer Mask Suite"});
 }
 
 TEST(Cli, ValidatePassesTheModulesTwelveProperties) {

@@ -85,7 +85,7 @@ TEST(ProjectFile, KeysAndExpressionsOfParametersAndMasksAreSavedAndReopened) {
       {"do": "key", "param": "Angle 1", "value": 20, "time": 3},
       {"do": "expression", "param": "Angle 1", "value": 5},
       {"do": "expression", "param": "Center 1", "value": [1.5, -2]},
-      {"do": "expression", "param": "Mask Color 1", "value": [0, 10, -20, 30]},
+      {"do": "expression", "param": "Mask Color 1", "value": [5, 10, -20, 30]},
       {"do": "mask"}, {"do": "expression", "mask": 0, "value": [3, -4]},
       {"do": "save", "file": "saved.json"}]})");
   auto made = RunHost("run " + keyed + " -q --out " + dir + "/1");
@@ -110,7 +110,7 @@ TEST(ProjectFile, KeysAndExpressionsOfParametersAndMasksAreSavedAndReopened) {
   EXPECT_EQ(saved["params"]["Center 1"]["expression"], nlohmann::json({1.5, -2.0}));
   const nlohmann::json &colour = saved["params"]["Mask Color 1"]["expression"];  // in bytes
   ASSERT_EQ(colour.size(), 4u);
-  const double bytes[] = {0, 10, -20, 30};
+  const double bytes[] = {5, 10, -20, 30};
   for (int c = 0; c < 4; ++c) EXPECT_NEAR(colour[c].get<double>(), bytes[c], 1e-9) << c;
   EXPECT_FALSE(saved["params"]["Width 1"].contains("expression"));
   EXPECT_EQ(saved["masks"][0]["expression"], nlohmann::json({3.0, -4.0}));
