@@ -129,21 +129,21 @@ TEST(ProjectFile, KeysAndExpressionsOfParametersAndMasksAreSavedAndReopened) {
 
 TEST(ProjectFile, AFileThatIsNoProjectIsOneLineAndExitCode2) {
   const std::string steps = WriteTemp("steps.json", R"({"steps": []})");
+  // An empty project of version 1 with this composition and these parameters.
+  const auto saved = [](const std::string &comp, const std::string &params) {
+    return R"({"orvane_project": 1, "comp": )" + comp + R"(, "layer": {}, "time": 0, "params": )" +
+           params + R"(, "masks": [], "next_mask": {"id": 1, "palette": 0}})";
+  };
   struct Case {
-    const char *text, *says;
+    std::string text;
+    const char *says;
   };
   const Case cases[] = {
       {R"({"params": {}})", "not a saved project"},
       {R"({"orvane_project": 2})", "version 2 is not one this host reads"},
-      {R"({"orvane_project": 1, "comp": {"width": -4}, "layer": {}, "time": 0, "params": {},
-           "masks": [], "next_mask": {"id": 1, "palette": 0}})",
-       "comp width"},
-      {R"({"orvane_project": 1, "comp": {"width": 100000}, "layer": {}, "time": 0, "params": {},
-           "masks": [], "next_mask": {"id": 1, "palette": 0}})",
-       "comp width is 100,000 pixels; the limit is 30,000"},
-      {R"({"orvane_project": 1, "comp": {}, "layer": {}, "time": 0, "params": {"Nope": {}},
-           "masks": [], "next_mask": {"id": 1, "palette": 0}})",
-       "parameter \"Nope\" is not a parameter of this effect"},
+      {saved(R"({"width": -4})", "{}"), "comp width"},
+      {saved(R"({"width": 100000})", "{}"), "comp width is 100,000 pixels; the limit is 30,000"},
+      {saved("{}", R"({"Nope": {}})"), "parameter \"Nope\" is not a parameter of this effect"},
   };
   for (const Case &c : cases) {
     const std::string file = WriteTemp("bad-project.json", c.text);
@@ -153,8 +153,7 @@ TEST(ProjectFile, AFileThatIsNoProjectIsOneLineAndExitCode2) {
     EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
   }
   // A project brings its own composition and layer; a scenario that also gives one is refused.
-  const std::string project = WriteTemp("good-project.json", R"({"orvane_project": 1, "comp": {},
-      "layer": {}, "time": 0, "params": {}, "masks": [], "next_mask": {"id": 1, "palette": 0}})");
+  const std::string project = WriteTemp("good-project.json", saved("{}", "{}"));
   for (const char *part : {"comp", "layer"}) {
     const std::string own =
         WriteTemp("own-comp.json", std::string(R"({")") + part + R"(": {}, "steps": []})");
