@@ -130,6 +130,10 @@ TEST(Limits, InputAtEachLimitIsAccepted) {
       R"({"comp": {"fps": 10, "duration": 100000}})",  // a million frames
       R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [)" + Points(10000) + "]}]}",
       R"({"steps": [{"do": "mask", "vertices": [)" + Points(10000) + "]}]}",
+      // Each end of a parameter's range, for a fraction and for a whole number.
+      R"({"steps": [{"do": "apply"}, {"do": "set", "param": "Width 1", "value": 0},
+           {"do": "set", "param": "Width 1", "value": 50000}, {"do": "set", "param": "Number",
+           "value": 0}, {"do": "set", "param": "Number", "value": 50}]})",
       // A sheet of every billionth frame is one cell; 64 columns of the narrowest cells.
       R"({"comp": {"duration": 0.1}, "steps": [{"do": "apply"},
            {"do": "sheet", "file": "s.png", "every": 1e9, "columns": 64, "cell_width": 16}]})",
@@ -142,6 +146,16 @@ TEST(Limits, InputAtEachLimitIsAccepted) {
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_EQ(r.out, "");
   }
+}
+
+// As many steps as a scenario may hold are read and begun: what stops this one is its first
+// step, which has no mask to delete.
+TEST(Limits, AScenarioOfAsManyStepsAsTheLimitRuns) {
+  const std::string path = WriteTemp(
+      "steps_at_limit.json", R"({"steps": [)" + Steps(R"({"do": "delete_mask"})", 100000) + "]}");
+  const auto r = RunHost("run " + path);
+  ExpectOneClearLine(r, "step 1 (delete_mask)");
+  EXPECT_EQ(r.out.find("the limit"), std::string::npos) << r.out;
 }
 
 TEST(Limits, ARenderWithinTheBufferLimitRunsWhenDownsampled) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -316,15 +317,18 @@ TEST(ProjectRead, SavedValuesAreHeldToTheRangeASetStepIsHeldTo) {
                            {"keyframes", json::array()},
                            {"raw_expression", {0.5, 0, 0, 0}}};
   Refused(q, "an expression on \"Number\" adds a whole number");
-  // The range's own ends are values a user sets.
-  json r = Base();
-  r["params"]["Number"] = {{"raw", {50, 0, 0, 0}}, {"hidden", false}, {"keyframes", json::array()}};
-  r["params"]["Width 1"] = {
-      {"raw", {50000, 0, 0, 0}}, {"hidden", false}, {"keyframes", json::array()}};
-  Opened o = Open(r);
-  ASSERT_EQ(o.code, 0) << o.out;
-  EXPECT_EQ(o.dump["params"]["Number"]["value"], 50);
-  EXPECT_EQ(o.dump["params"]["Width 1"]["value"], 50000);
+  // The range's own ends, each of them, are values a user sets.
+  for (const auto &[number, width] : {std::pair{0, 0}, std::pair{50, 50000}}) {
+    json r = Base();
+    r["params"]["Number"] = {
+        {"raw", {number, 0, 0, 0}}, {"hidden", false}, {"keyframes", json::array()}};
+    r["params"]["Width 1"] = {
+        {"raw", {width, 0, 0, 0}}, {"hidden", false}, {"keyframes", json::array()}};
+    Opened o = Open(r);
+    ASSERT_EQ(o.code, 0) << o.out;
+    EXPECT_EQ(o.dump["params"]["Number"]["value"], number);
+    EXPECT_EQ(o.dump["params"]["Width 1"]["value"], width);
+  }
 }
 
 // A key's tick is its time rounded, and a double's time at a billion ticks a second is off by a

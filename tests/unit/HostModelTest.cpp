@@ -560,6 +560,8 @@ TEST(Image, TheWorldHandedOverIsTheImageInsideItsGuard) {
   EXPECT_EQ(world.width, 5);
   EXPECT_EQ(world.height, 3);
   EXPECT_EQ(world.rowbytes, 80);  // (5 + 2 * 2) pixels of 8 bytes, padded to 16
+  // A row already a multiple of 16 bytes is not padded further.
+  EXPECT_EQ(Image(4, 1, 8, 0).World().rowbytes, 16);
   EXPECT_EQ(world.extent_hint.left, 0);
   EXPECT_EQ(world.extent_hint.top, 0);
   EXPECT_EQ(world.extent_hint.right, 5);
