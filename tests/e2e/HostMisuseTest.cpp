@@ -654,11 +654,15 @@ TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
 }
 
 // What a command tells the module of its layer and composition, in the composition's ticks: a
-// layer of 640x360 that starts 1 s into a composition of 5 s at 24 fps, drawn 2 s in.
+// layer of 640x360 that starts 1 s into a composition of 800x600 of 5 s at 24 fps, drawn 2 s in
+// with the window at 50 %, whose whole area the draw event asks to be drawn.
 TEST(HostMisuseOfAKeptDrawing, TheInDataDescribesTheLayerAndTheComposition) {
   host::Module module(ORVANE_MISUSES_THE_HOST);
   host::Session session(module);
   host::Project &p = session.project();
+  p.comp.width = 800;
+  p.comp.height = 600;
+  session.view().zoom = 0.5;
   p.comp.fps = 24;
   p.comp.time_scale = 24;
   p.comp.duration = p.comp.work_duration = 5;
@@ -667,7 +671,13 @@ TEST(HostMisuseOfAKeptDrawing, TheInDataDescribesTheLayerAndTheComposition) {
   p.layer.start = 1;
   ASSERT_EQ(session.Apply(), PF_Err_NONE);
   ASSERT_EQ(session.Draw(host::WindowKind::Comp, 2).err, PF_Err_NONE);
-  const PF_InData in = FixtureAnswers().in_data;
+  const StaleDrawingAnswers a = FixtureAnswers();
+  EXPECT_EQ(a.update_rect.left, 0);
+  EXPECT_EQ(a.update_rect.top, 0);
+  EXPECT_EQ(a.update_rect.right, 400);
+  EXPECT_EQ(a.update_rect.bottom, 300);
+  const PF_InData &in = a.in_data;
+  EXPECT_EQ(in.version, 0x000D0001u);  // the effect API 13.1: the major version above the minor
   EXPECT_EQ(in.width, 640);
   EXPECT_EQ(in.height, 360);
   EXPECT_EQ(in.extent_hint.left, 0);

@@ -208,6 +208,7 @@ TEST_F(CopyCallback, CopiesTheOverlapOfItsRectanglesCutToBothWorlds) {
       {{6, 0, 12, 2}, {0, 0, 6, 2}, 6, 0, 0, 0, 2, 2},   // cut to the source's width
       {{0, 5, 8, 8}, {5, 6, 8, 8}, 0, 5, 5, 6, 3, 2},    // cut to the destination
       {{-3, -2, 2, 1}, {1, 1, 8, 8}, 0, 0, 1, 1, 2, 1},  // the source starts at its edge
+      {{0, 0, 8, 8}, {1, 2, 3, 5}, 0, 0, 1, 2, 2, 3},    // cut to the destination's rectangle
       {{0, 0, 8, 8}, {-1, 0, 8, 8}, 0, 0, 0, 0, 0, 0},   // nothing
   };
   for (const Case &c : cases) {

@@ -24,6 +24,7 @@ struct StaleDrawingAnswers {
   PF_InData in_data{};  // as the last command handed it over
   int drags = 0;        // drag events, and those of them marked as their gesture's last
   int last_drags = 0;
+  PF_LRect update_rect{};  // of the last draw event
 };
 
 // The name the fixture exports its answers under.
