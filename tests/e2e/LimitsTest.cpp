@@ -447,4 +447,21 @@ TEST(Pictures, EverySheetCellIsLabelledWithItsFrame) {
   for (int i = 1; i < 6; ++i) EXPECT_NE(labels[i], labels[0]) << "cell " << i;
 }
 
+// Where a layer smaller than its composition leaves a cell uncovered, the cell shows its own
+// dark grey (0.2, 0.2, 0.22 of full), not black: a layer's black edge stays visible against it.
+TEST(Pictures, ASheetCellIsGreyWhereTheLayerDoesNotCoverIt) {
+  const std::string out = ::testing::TempDir() + "sheet-grey";
+  const std::string path = WriteTemp("sheet-grey.json", R"({"comp": {"width": 64, "height": 36,
+      "duration": 1}, "layer": {"width": 32, "height": 18}, "steps": [{"do": "apply"},
+      {"do": "sheet", "file": "s.png", "every": 30, "cell_width": 64}]})");
+  ASSERT_EQ(RunHost("run " + path + " -q --out " + out).code, 0);
+  Picture sheet(out + "/s.png");
+  ASSERT_TRUE(sheet.ok());
+  // The layer, centred, covers (16, 9) to (48, 27) of the cell, which starts 4 pixels in.
+  const uint32_t grey = 0xFFu << 24 | 51u << 16 | 51u << 8 | 56u;
+  EXPECT_EQ(sheet.At(4 + 2, 4 + 2), grey);
+  EXPECT_EQ(sheet.At(4 + 60, 4 + 32), grey);
+  EXPECT_NE(sheet.At(4 + 32, 4 + 18), grey);
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "HostProcess.h"
+#include "scenario/ProjectOpen.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ TEST(ProjectRead, TheEdgesOfEachRangeAndNumbersOfEveryLeadingDigitOpen) {
   key["scale"] = 1;
   key["vertices"] = {{9, 90}, {19.5, 9e1}, {-9, 0.9}, {1234567.8, 0}};
   p["masks"] = {Square(json::array({lowest, key}))};
-  p["next_mask"]["id"] = 2;
+  p["next_mask"]["id"] = 4294967295u;  // the last id of 32 bits
   Opened o = Open(p);
   ASSERT_EQ(o.code, 0) << o.out;
   const json &keys = o.dump["params"]["Angle 1"]["keyframes"];
@@ -199,6 +200,31 @@ TEST(ProjectRead, TheNextMaskIdIsGreaterThanEveryMasksId) {
   EXPECT_EQ(o.dump["masks"][1]["id"], 2);
 }
 
+// The keys and vertices of the whole file are counted from its first: as many as the limits
+// allow are read and one more is refused. Small limits stand in for the 60,000,000 keys and
+// 250,000,000 vertices a file may hold.
+TEST(ProjectRead, AFileHoldsAsManyKeysAndVerticesInAllAsTheLimitsAllow) {
+  orvane::host::Limits limits;
+  const auto read = [&](int keys) -> std::string {
+    json k = json::array();
+    for (int i = 0; i < keys; ++i) k.push_back(Key(i / 30.0, 10));
+    const std::string path = WriteTemp(Name("counted.json"), WithSquare(k).dump());
+    try {
+      orvane::host::ReadProjectFile(path, limits);
+      return "read";
+    } catch (const std::exception &e) {
+      return e.what();
+    }
+  };
+  limits.max_project_keys = 3;
+  EXPECT_EQ(read(3), "read");
+  EXPECT_NE(read(4).find("the file holds more than 3 keyframes"), std::string::npos);
+  limits.max_project_keys = 10;
+  limits.max_project_vertices = 12;  // three keys of four
+  EXPECT_EQ(read(3), "read");
+  EXPECT_NE(read(4).find("the file holds more than 12 keyframe vertices"), std::string::npos);
+}
+
 // Each part of a project a hand could get wrong is refused for what is wrong with it.
 TEST(ProjectRead, EachMisshapenPartIsNamedForWhatIsWrongWithIt) {
   auto with_param = [](const char *name, const json &raw, const json &keys) {
@@ -237,9 +263,11 @@ TEST(ProjectRead, EachMisshapenPartIsNamedForWhatIsWrongWithIt) {
   p["masks"][0]["keyframes"][0]["vertices"] = p["masks"][0]["vertices"];
   p["masks"][0]["vertices"] = json::array();
   Refused(p, "\"vertices\" is a list of at most 10,000 vertices");
-  p = Base();
-  p["next_mask"]["id"] = 1.5;
-  Refused(p, "\"next_mask\" is the next mask's \"id\" and \"palette\" index, whole numbers");
+  for (const json &id : {json(1.5), json(4294967296u)}) {
+    p = Base();
+    p["next_mask"]["id"] = id;
+    Refused(p, "\"next_mask\" is the next mask's \"id\" and \"palette\" index, whole numbers");
+  }
 }
 
 // A mask's colour is four fractions from 0 to 1, alpha first, each read as written.

@@ -221,6 +221,8 @@ TEST_F(ScenarioRefusals, TheSetUpSaysWhatItTakes) {
        R"(layer: "anchor": each keyframe is {"time": seconds, "value": ...})"},
       {R"({"layer": {"scale": [{"time": 0, "value": 100}]}})",
        R"(layer: "scale": a keyframe's value is [x, y])"},
+      {R"({"layer": {"scale": [{"time": 0, "value": [100, "100"]}]}})",
+       R"(layer: "scale": a keyframe's value is [x, y])"},
       {R"({"comp": {"work_area": 5}})", R"(comp: "work_area" must be an object)"},
       // A work area given its start alone runs to the composition's end.
       {R"({"comp": {"duration": 3, "work_area": {"start": 1}}})", "ran"},
@@ -249,6 +251,9 @@ TEST_F(ScenarioRefusals, EachValueIsOfItsParametersKind) {
       {R"({"steps": [{"do": "apply"}, {"do": "mask"}, {"do": "set", "param": "Mask 1", "value": 0}]})",
        "ran"},
       {R"({"steps": [{"do": "apply"}, {"do": "expression", "param": "Center 1", "value": [1]}]})",
+       R"(an expression on "Center 1" adds a point [dx, dy])"},
+      {R"({"steps": [{"do": "apply"}, {"do": "expression", "param": "Center 1",
+           "value": [1, "2"]}]})",
        R"(an expression on "Center 1" adds a point [dx, dy])"},
       {R"({"steps": [{"do": "apply"}, {"do": "expression", "param": "Mask Color 1",
            "value": [0, 0, 0, 256]}]})",

@@ -86,6 +86,21 @@ TEST(StepTable, ABakeCountsTheKeyframesItAddedToEachMask) {
   EXPECT_NE(r.out.find("mask keyframes: 30"), std::string::npos) << r.out;
 }
 
+// What a step did to the layer's masks is the difference it made, however many entries an undo
+// or a redo crossed: three masks, one deleted, three entries undone (3, 2, 1 mask) and two redone.
+TEST(StepTable, MasksAddedAndRemovedAreWhatTheStepChanged) {
+  const std::string path = WriteTemp("mask_rows.json", R"({"steps": [{"do": "mask"},
+      {"do": "mask"}, {"do": "mask"}, {"do": "delete_mask", "index": 0},
+      {"do": "undo", "count": 3}, {"do": "redo", "count": 2}]})");
+  auto r = RunHost("run " + path);
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(StepRow(r.out, 3).changed, "1 mask(s) added");
+  EXPECT_EQ(StepRow(r.out, 4).changed, "1 mask(s) removed");
+  const std::string undone = StepRow(r.out, 5).changed, redone = StepRow(r.out, 6).changed;
+  EXPECT_NE(undone.find("; 1 mask(s) removed"), std::string::npos) << undone;
+  EXPECT_NE(redone.find("; 2 mask(s) added"), std::string::npos) << redone;
+}
+
 TEST(StepTable, AMouseDownTheModuleDoesNotTakeIsNotFollowedByADrag) {
   const std::string path = WriteTemp("drag_rows.json", Session(R"(
       {"do": "drag", "window": "layer", "points": [[10, 10], [20, 20], [30, 30]]},

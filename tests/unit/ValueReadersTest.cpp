@@ -80,6 +80,23 @@ TEST(ScenarioLayer, EachTransformPropertyIsKeyedOnItsOwn) {
 
 // A mistyped name is answered with the names fewest edits away first (a letter added, dropped or
 // changed, in either case), those equally far in the order they are known in.
+// A render step asks for 8 bits at full resolution unless it says otherwise; its divisors are
+// each axis's own, a downsample of one over the divisor.
+TEST(RenderRequest, IsFullResolutionAt8BitsUnlessTheStepSaysOtherwise) {
+  const auto scale = [](const PF_RationalScale &r) {
+    return std::to_string(r.num) + "/" + std::to_string(r.den);
+  };
+  const host::RenderRequest plain = host::RenderRequestFromJson(Json{{"do", "render"}});
+  EXPECT_EQ(plain.depth, 8);
+  EXPECT_EQ(scale(plain.downsample_x), "1/1");
+  EXPECT_EQ(scale(plain.downsample_y), "1/1");
+  const host::RenderRequest asked =
+      host::RenderRequestFromJson(Json{{"do", "render"}, {"depth", 16}, {"downsample", {2, 3}}});
+  EXPECT_EQ(asked.depth, 16);
+  EXPECT_EQ(scale(asked.downsample_x), "1/2");
+  EXPECT_EQ(scale(asked.downsample_y), "1/3");
+}
+
 TEST(Suggestions, TheNamesFewestEditsAwayComeFirst) {
   EXPECT_EQ(host::Closest("tiem", {"item", "tie", "time"}, 3), R"("tie", "item", "time")");
   EXPECT_EQ(host::Closest("time", {"xtime", "time"}, 1), R"("time")");
