@@ -1,8 +1,6 @@
 // The streaming reader of scenario and project files: text escapes read as the UTF-8 they name.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <iterator>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -10,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "Descriptors.h"
 #include "scenario/JsonStream.h"
 
 namespace {
@@ -120,16 +119,12 @@ TEST(JsonStream, AFileOpenedAsDescriptorZeroIsRead) {
 // A folder or a device refused as a project file leaves nothing open: a long session that is
 // handed many of them by "open" steps must not run out of descriptors.
 TEST(JsonStream, WhatIsRefusedAsNoFileIsClosed) {
-  const auto open_descriptors = [] {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                         std::filesystem::directory_iterator());
-  };
-  const auto before = open_descriptors();
-  for (const char *path : {"/tmp", "/dev/null"}) {
+  const long before = orvane::test::OpenDescriptors();
+  for (const std::string &path : {::testing::TempDir(), std::string("/dev/null")}) {
     SCOPED_TRACE(path);
     EXPECT_THROW(host::JsonStream(path, 1 << 16, 8), std::exception);
   }
-  EXPECT_EQ(open_descriptors(), before);
+  EXPECT_EQ(orvane::test::OpenDescriptors(), before);
 }
 
 // Each way a file stops being JSON, or holds what the reader was not asked for, is named with

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Descriptors.h"
 #include "model/Errors.h"
 #include "report/OutputFile.h"
 
@@ -22,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using orvane::host::BadInput;
 using orvane::host::OutputFile;
+using orvane::test::OpenDescriptors;
 
 fs::path Folder(const std::string &name) {
   const fs::path dir = fs::path(::testing::TempDir()) / ("output-file-" + name);
@@ -69,10 +71,6 @@ unsigned ModeOf(const fs::path &p) {
   struct stat st {};
   EXPECT_EQ(stat(p.c_str(), &st), 0) << p;
   return st.st_mode & 07777;
-}
-
-long OpenDescriptors() {
-  return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
 }
 
 TEST(OutputFile, TheOldFileStaysUntilTheNewOneIsCommittedWholeAndNothingElseIsLeft) {

@@ -78,8 +78,6 @@ TEST(ScenarioLayer, EachTransformPropertyIsKeyedOnItsOwn) {
   EXPECT_DOUBLE_EQ(t.rotation, 45);
 }
 
-// A mistyped name is answered with the names fewest edits away first (a letter added, dropped or
-// changed, in either case), those equally far in the order they are known in.
 // A render step asks for 8 bits at full resolution unless it says otherwise; its divisors are
 // each axis's own, a downsample of one over the divisor.
 TEST(RenderRequest, IsFullResolutionAt8BitsUnlessTheStepSaysOtherwise) {
@@ -97,6 +95,8 @@ TEST(RenderRequest, IsFullResolutionAt8BitsUnlessTheStepSaysOtherwise) {
   EXPECT_EQ(scale(asked.downsample_y), "1/3");
 }
 
+// A mistyped name is answered with the names fewest edits away first (a letter added, dropped or
+// changed, in either case), those equally far in the order they are known in.
 TEST(Suggestions, TheNamesFewestEditsAwayComeFirst) {
   EXPECT_EQ(host::Closest("tiem", {"item", "tie", "time"}, 3), R"("tie", "item", "time")");
   EXPECT_EQ(host::Closest("time", {"xtime", "time"}, 1), R"("time")");
