@@ -217,6 +217,28 @@ TEST(Trace, ABakeTracesEveryCornerItWritesAndEveryKeyItAdds) {
   EXPECT_EQ(nlohmann::json::parse(r.out)["host"]["host_calls"], calls);
 }
 
+// A draw of one rectangle traces its outline as the module draws it: one move to its first
+// corner, a curve to each of the four corners after it (the last back to the first), one
+// stroke, and a square for each of its four handles.
+TEST(Trace, ADrawTracesEachSegmentOfTheOutlineAndEachHandle) {
+  const std::string scenario = WriteTemp("draw_trace.json", R"({
+      "comp": {"width": 640, "height": 360}, "layer": {"width": 640, "height": 360},
+      "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"}, {"do": "draw"}]})");
+  const std::string file = ::testing::TempDir() + "draw_trace.jsonl";
+  auto r = RunHost("run " + scenario + " -q --trace " + file, false);
+  ASSERT_EQ(r.code, 0) << r.out;
+  std::map<std::string, int> in_draw;
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);) {
+    const auto call = nlohmann::json::parse(line);
+    if (call.value("step", 0) == 3) ++in_draw[call["fn"].get<std::string>()];
+  }
+  EXPECT_EQ(in_draw["MoveTo"], 1);
+  EXPECT_EQ(in_draw["BezierTo"], 4);
+  EXPECT_EQ(in_draw["StrokePath"], 1);
+  EXPECT_EQ(in_draw["PaintRect"], 4);
+}
+
 TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWhole) {
   host::Module module(ORVANE_MODULE_PATH);
   for (const char *name : {"/bake.json", "/overlay.json", "/masks.json"}) {
