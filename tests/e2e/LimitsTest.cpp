@@ -12,6 +12,8 @@
 
 #include "HostProcess.h"
 #include "Picture.h"
+#include "model/Errors.h"
+#include "scenario/Limits.h"
 
 namespace {
 
@@ -156,6 +158,27 @@ TEST(Limits, AScenarioOfAsManyStepsAsTheLimitRuns) {
   const auto r = RunHost("run " + path);
   ExpectOneClearLine(r, "step 1 (delete_mask)");
   EXPECT_EQ(r.out.find("the limit"), std::string::npos) << r.out;
+}
+
+// What a sheet holds at once is the sheet and the layer twice (its picture and the pattern it is
+// made from), 4 bytes a pixel each: at a limit of exactly that it is made, a byte less is refused.
+// No layer the render limit lets through comes near the default, so the test sets its own.
+TEST(Limits, ASheetHoldsItselfAndTheLayerTwiceAtOnce) {
+  orvane::host::Project p;
+  p.layer.width = 100;
+  p.layer.height = 50;
+  orvane::host::SheetLayout layout;
+  layout.size = {200, 80};
+  orvane::host::Limits limits;
+  limits.max_render_bytes = 4 * (200 * 80 + 2 * 100 * 50);
+  EXPECT_NO_THROW(orvane::host::CheckSheetLimits(p, 1, layout, limits));
+  limits.max_render_bytes -= 1;
+  try {
+    orvane::host::CheckSheetLimits(p, 1, layout, limits);
+    ADD_FAILURE() << "a sheet past the limit was let through";
+  } catch (const orvane::host::BadInput &e) {
+    EXPECT_NE(std::string(e.what()).find("the sheet would hold"), std::string::npos) << e.what();
+  }
 }
 
 TEST(Limits, ARenderWithinTheBufferLimitRunsWhenDownsampled) {
