@@ -113,7 +113,9 @@ TEST(Trace, AMasksColourIsTracedAlphaFirst) {
 
 // A drawing's context is shown as the window it belongs to, each window's as its own, with the
 // points it maps; and the layer is checked out a frame's ticks at a time: 100 a second at 25
-// frames is 4.
+// frames is 4. The rectangle's outline is traced as the module draws it: one move to its first
+// corner, a curve to each of the four corners after it (the last back to the first), one
+// stroke, and a square for each of its four handles.
 TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
   const std::string scenario = WriteTemp("trace-windows.json", R"({
       "comp": {"fps": 25, "time_scale": 100}, "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"},
@@ -124,9 +126,11 @@ TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
   std::ifstream in(file);
   std::map<int, std::set<std::string>> named;  // by step
   std::set<std::vector<double>> corners;       // the points the comp window maps, as traced
+  std::map<std::string, int> drawn;            // calls of the comp window's draw
   int checkouts = 0;
   for (std::string line; std::getline(in, line);) {
     const auto call = nlohmann::json::parse(line);
+    if (call.value("step", 0) == 3) ++drawn[call["fn"].get<std::string>()];
     // Each window maps its points to the frame on the context it draws in.
     if (call.value("fn", "") == "PF_GetDrawingReference" ||
         call.value("fn", "") == "source_to_frame")
@@ -150,6 +154,10 @@ TEST(Trace, EachDrawingContextIsNamedForItsWindow) {
   // the comp window's points are mapped from layer to composition.
   EXPECT_EQ(corners,
             (std::set<std::vector<double>>{{640, 360}, {1280, 360}, {1280, 720}, {640, 720}}));
+  EXPECT_EQ(drawn["MoveTo"], 1);
+  EXPECT_EQ(drawn["BezierTo"], 4);
+  EXPECT_EQ(drawn["StrokePath"], 1);
+  EXPECT_EQ(drawn["PaintRect"], 4);
 }
 
 // A drag renders at the resolution the window is shown at, as the application's "Auto" does (a
@@ -215,28 +223,6 @@ TEST(Trace, ABakeTracesEveryCornerItWritesAndEveryKeyItAdds) {
   EXPECT_GE(in_bake["AEGP_StartAddKeyframes"], 2);
   // The dump counts the same calls.
   EXPECT_EQ(nlohmann::json::parse(r.out)["host"]["host_calls"], calls);
-}
-
-// A draw of one rectangle traces its outline as the module draws it: one move to its first
-// corner, a curve to each of the four corners after it (the last back to the first), one
-// stroke, and a square for each of its four handles.
-TEST(Trace, ADrawTracesEachSegmentOfTheOutlineAndEachHandle) {
-  const std::string scenario = WriteTemp("draw_trace.json", R"({
-      "comp": {"width": 640, "height": 360}, "layer": {"width": 640, "height": 360},
-      "steps": [{"do": "apply"}, {"do": "press", "param": "Create Mask"}, {"do": "draw"}]})");
-  const std::string file = ::testing::TempDir() + "draw_trace.jsonl";
-  auto r = RunHost("run " + scenario + " -q --trace " + file, false);
-  ASSERT_EQ(r.code, 0) << r.out;
-  std::map<std::string, int> in_draw;
-  std::ifstream in(file);
-  for (std::string line; std::getline(in, line);) {
-    const auto call = nlohmann::json::parse(line);
-    if (call.value("step", 0) == 3) ++in_draw[call["fn"].get<std::string>()];
-  }
-  EXPECT_EQ(in_draw["MoveTo"], 1);
-  EXPECT_EQ(in_draw["BezierTo"], 4);
-  EXPECT_EQ(in_draw["StrokePath"], 1);
-  EXPECT_EQ(in_draw["PaintRect"], 4);
 }
 
 TEST(Trace, TheDumpWrittenAsItIsMadeIsTheDumpBuiltWhole) {
