@@ -30,10 +30,15 @@ add_test(NAME sample COMMAND sample)
 set_tests_properties(sample PROPERTIES LABELS fast)
 """
 # Every mutant of the comparison and the constants changes the exit status; the loop gives a
-# stopped run something to interrupt.
+# stopped run something to interrupt. The function compiled only for Windows is what a mutant
+# leaves unbuilt here (UNBUILT, its comparison flipped).
 SOURCE = """#include <chrono>
 #include <cstdlib>
 #include <thread>
+
+#if defined(_WIN32)
+int Elsewhere(int n) { return n > 2; }
+#endif
 
 int main() {
   const char *pause = std::getenv("SAMPLE_PAUSE");
@@ -44,6 +49,7 @@ int main() {
 }
 """
 EDIT = "// an edit not yet committed\n"
+UNBUILT = "src/sample.cpp:6:33:>->>="
 
 
 def git(repo, *args):
@@ -99,9 +105,10 @@ def make_repo(top):
 
 def environment(top, **extra):
     env = dict(os.environ, MUTATION_FILES="src", MUTATION_SEED="3", MUTATION_COUNT="2",
-               MUTATION_BATCH="1", MUTATION_LOCK=str(top / "build.lock"), **extra)
+               MUTATION_BATCH="1", MUTATION_LOCK=str(top / "build.lock"))
     env.pop("MUTATION_IDS", None)
     env.pop("MUTATION_SANITIZE", None)
+    env.update(extra)
     return env
 
 
@@ -139,6 +146,16 @@ def main():
         expect(source.read_text().endswith(EDIT), "the uncommitted edit is still there")
         expect(leftovers(repo) == [], "build/mutation/ holds nothing afterwards",
                " ".join(leftovers(repo)))
+
+        # A mutant that leaves the program byte for byte as it was is not tested, nor counted.
+        run = subprocess.run([sys.executable, str(repo / "tests/mutation/mutate.py")], cwd=repo,
+                             env=environment(top, MUTATION_IDS=UNBUILT), capture_output=True,
+                             text=True, timeout=300)
+        out = run.stdout + run.stderr
+        expect(run.returncode == 0 and "0 mutants built" in out and
+               "1 left the programs as they were" in out and
+               UNBUILT + ": leaves the programs as they were" in out,
+               "a mutant of code not built here is neither caught nor a survivor", out)
 
         # Stopped while a mutant is being tested (the sample pauses, so the run is still going).
         before = snapshot(repo)

@@ -5,7 +5,9 @@ Each mutant changes one token of one line (a comparison or boolean operator flip
 operator swapped, a constant changed, a TRUE/FALSE flipped, a negation dropped) or drops one call
 statement. What the mutated files reach of the programs the fast tests run (the module, the host,
 the test programs) is rebuilt and the tests labelled `fast` are run; a mutant that does not compile
-is skipped and not counted.
+is skipped and not counted, and so is one that leaves every program it rebuilds byte for byte as it
+was (code compiled only for another system, or a change the compiler folds away): no test can
+tell it apart, so it can change no outcome.
 
 The working tree is never written: the mutants are planted in a private clone of the commit under
 test (HEAD) in build/mutation/tree, built in build/mutation/build (build-sanitize with
@@ -31,6 +33,7 @@ Environment:
 """
 
 import fcntl
+import hashlib
 import json
 import os
 import random
@@ -62,6 +65,10 @@ ARTIFACTS = []
 # into them, utilities only make sources).
 RUNTIME_KINDS = ("EXECUTABLE", "MODULE_LIBRARY", "SHARED_LIBRARY")
 STASH = BUILD / "mutants"
+# The digests of the unmutated programs, and what build_batch answers for a mutant that leaves
+# them all as they were.
+BASELINE = {}
+UNCHANGED = "unchanged"
 
 TOKEN = re.compile(
     r"""(?P<str>"(?:\\.|[^"\\])*"|'(?:\\.|[^'\\])*')"""
@@ -361,6 +368,10 @@ def plan_programs(files):
     print("mutation: rebuilding " + " ".join(chosen), flush=True)
 
 
+def digests():
+    return {a: hashlib.sha256((BUILD / a).read_bytes()).hexdigest() for a in ARTIFACTS}
+
+
 def build_batch(batch, originals):
     """Builds each mutant of a batch under one hold of the build lock (the machine is shared, and
     waiting for the lock once per mutant costs more than the builds) and keeps what each changed.
@@ -380,6 +391,7 @@ def build_batch(batch, originals):
                     folder.mkdir(parents=True, exist_ok=True)
                     for artifact in ARTIFACTS:
                         shutil.copy2(BUILD / artifact, folder / Path(artifact).name)
+                    BASELINE.update(digests())
                     built.append((0, None, folder))
                     continue
                 path, mid, line, replacement, _ = mutant
@@ -393,6 +405,9 @@ def build_batch(batch, originals):
                     (ROOT / path).write_text(originals[path])
                 if not ok:
                     built.append((number, mutant, None))
+                    continue
+                if digests() == BASELINE:
+                    built.append((number, mutant, UNCHANGED))
                     continue
                 folder = STASH / str(number)
                 folder.mkdir(parents=True, exist_ok=True)
@@ -496,7 +511,7 @@ def mutate():
 
     run_started = time.time()
     batch_size = max(1, int(os.environ.get("MUTATION_BATCH", "6")))
-    caught, survived, skipped = [], [], []
+    caught, survived, skipped, unchanged = [], [], [], []
     # The unmutated sources go first, built with the first batch: the fast tests must pass
     # on them, or every mutant would look caught.
     numbered = [(0, None)] + list(enumerate(chosen, 1))
@@ -517,6 +532,9 @@ def mutate():
             if folder is None:
                 skipped.append(mid)
                 verdict = "does not build"
+            elif folder == UNCHANGED:
+                unchanged.append(mid)
+                verdict = "leaves the programs as they were (not counted)"
             else:
                 install(folder)
                 ok, failed = test(timeout)
@@ -532,7 +550,8 @@ def mutate():
 
     tried = len(caught) + len(survived)
     print(f"\nmutation: {tried} mutants built, {len(caught)} caught, {len(survived)} survived, "
-          f"{len(skipped)} did not build, in {time.time() - run_started:.0f} s "
+          f"{len(skipped)} did not build, {len(unchanged)} left the programs as they were, in "
+          f"{time.time() - run_started:.0f} s "
           f"({'ASan+UBSan' if SANITIZE else 'no sanitizers'}, after the first build)")
     if tried:
         print(f"mutation score: {100.0 * len(caught) / tried:.1f} %")
