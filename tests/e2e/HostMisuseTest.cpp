@@ -327,6 +327,10 @@ TEST_F(HostMisuse, TheOutputIsCheckedOutByTheEffectIntoAPlace) {
   EXPECT_EQ(cb.checkout_output(reinterpret_cast<PF_ProgPtr>(&not_the_effect), &world),
             PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(world, nullptr);
+  // Pixels are checked back in by the effect alone.
+  EXPECT_EQ(cb.checkin_layer_pixels(session().effect_ref(), 0), PF_Err_NONE);
+  EXPECT_EQ(cb.checkin_layer_pixels(reinterpret_cast<PF_ProgPtr>(&not_the_effect), 0),
+            PF_Err_BAD_CALLBACK_PARAM);
 }
 
 // The layer comes back as asked for: the rectangle requested, in square pixels, at that size,

@@ -252,6 +252,10 @@ TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {
       {"escape.json", "{\"a\": \"\\q\"}", "1:9", "a backslash that starts no valid escape"},
       {"escaped.json", "{\"a\": \"\\\\\"q}", "1:11", "unexpected \"q\""},
       {"trailing.json", "{}\n{}", "2:1", "unexpected \"{\""},
+      // The reader goes on past every kind of value to the failure after them.
+      {"values.json", R"({"a": [1, -1, 0.5, true, null, x]})",
+       "1:" + std::to_string(std::string(R"({"a": [1, -1, 0.5, true, null, )").size() + 1),
+       "unexpected \"x\""},
       // A blank is no control character, though it is where the reader stopped.
       {"blank.json", "{\"a\": tru }", "1:10", "unexpected \" \""},
       // Nothing comes before the first byte to look back at (long enough to be on the heap, where

@@ -190,6 +190,16 @@ TEST(ProjectRead, TheNextMaskIdIsGreaterThanEveryMasksId) {
     Refused(p, "\"next_mask\" \"id\" " + std::to_string(next) +
                    " must be greater than every mask's id (mask 0 has 1)");
   }
+  // A mask may hold the last id of 32 bits, though then no next id is greater; one more is no id.
+  json last = Base();
+  last["masks"] = {Square(json::array())};
+  last["masks"][0]["id"] = 4294967295u;
+  last["next_mask"]["id"] = 4294967295u;
+  Refused(last,
+          "\"next_mask\" \"id\" 4294967295 must be greater than every mask's id (mask 0 "
+          "has 4294967295)");
+  last["masks"][0]["id"] = 4294967296u;
+  Refused(last, "mask 0: \"id\" is a whole number from 1");
   // With 2 a Create makes a mask of its own id.
   json p = Base();
   p["masks"] = {Square(json::array())};
@@ -200,15 +210,23 @@ TEST(ProjectRead, TheNextMaskIdIsGreaterThanEveryMasksId) {
   EXPECT_EQ(o.dump["masks"][1]["id"], 2);
 }
 
-// The keys and vertices of the whole file are counted from its first: as many as the limits
-// allow are read and one more is refused. Small limits stand in for the 60,000,000 keys and
-// 250,000,000 vertices a file may hold.
-TEST(ProjectRead, AFileHoldsAsManyKeysAndVerticesInAllAsTheLimitsAllow) {
+// The masks, a mask's keys, and the keys and vertices of the whole file are counted from the
+// first: as many as the limits allow are read and one more is refused. Small limits stand in for
+// the real ones (a file may hold 60,000,000 keys and 250,000,000 vertices).
+TEST(ProjectRead, AFileHoldsAsManyMasksKeysAndVerticesAsTheLimitsAllow) {
   orvane::host::Limits limits;
-  const auto read = [&](int keys) -> std::string {
+  const auto read = [&](int keys, int masks = 1) -> std::string {
     json k = json::array();
     for (int i = 0; i < keys; ++i) k.push_back(Key(i / 30.0, 10));
-    const std::string path = WriteTemp(Name("counted.json"), WithSquare(k).dump());
+    json p = WithSquare(k);
+    for (int m = 1; m < masks; ++m) {
+      json square = Square(k);
+      square["index"] = m;
+      square["id"] = m + 1;
+      p["masks"].push_back(square);
+    }
+    p["next_mask"]["id"] = masks + 1;
+    const std::string path = WriteTemp(Name("counted.json"), p.dump());
     try {
       orvane::host::ReadProjectFile(path, limits);
       return "read";
@@ -219,10 +237,19 @@ TEST(ProjectRead, AFileHoldsAsManyKeysAndVerticesInAllAsTheLimitsAllow) {
   limits.max_project_keys = 3;
   EXPECT_EQ(read(3), "read");
   EXPECT_NE(read(4).find("the file holds more than 3 keyframes"), std::string::npos);
+  EXPECT_NE(read(2, 2).find("the file holds more than 3 keyframes"), std::string::npos);
   limits.max_project_keys = 10;
   limits.max_project_vertices = 12;  // three keys of four
   EXPECT_EQ(read(3), "read");
   EXPECT_NE(read(4).find("the file holds more than 12 keyframe vertices"), std::string::npos);
+  limits = orvane::host::Limits();
+  limits.max_keys = 3;
+  EXPECT_EQ(read(3, 2), "read");
+  EXPECT_NE(read(4).find("mask 0 has more than 3 keyframes"), std::string::npos);
+  limits = orvane::host::Limits();
+  limits.max_masks = 2;
+  EXPECT_EQ(read(1, 2), "read");
+  EXPECT_NE(read(1, 3).find("the file holds more than 2 masks"), std::string::npos);
 }
 
 // Each part of a project a hand could get wrong is refused for what is wrong with it.
@@ -345,6 +372,21 @@ TEST(ProjectRead, SavedValuesAreHeldToTheRangeASetStepIsHeldTo) {
                            {"keyframes", json::array()},
                            {"raw_expression", {0.5, 0, 0, 0}}};
   Refused(q, "an expression on \"Number\" adds a whole number");
+  // An expression adds at most a million to a number it uses (a colour's, at most 1), that
+  // much itself allowed; a mask reference takes none.
+  const auto with_expression = [](const char *param, const json &raw, const json &offset) {
+    json e = Base();
+    e["params"][param] = {
+        {"raw", raw}, {"hidden", false}, {"keyframes", json::array()}, {"raw_expression", offset}};
+    return e;
+  };
+  EXPECT_EQ(Open(with_expression("Center 1", {0, 0, 0, 0}, {1e6, -1e6, 0, 0})).code, 0);
+  Refused(with_expression("Center 1", {0, 0, 0, 0}, {0, -1000000.5, 0, 0}),
+          "an expression on \"Center 1\" adds numbers of at most 1e+06 in size");
+  EXPECT_EQ(Open(with_expression("Mask Color 1", {1, 1, 1, 1}, {0, -1, 1, 0})).code, 0);
+  Refused(with_expression("Mask Color 1", {1, 1, 1, 1}, {0, 0, 0, 1.25}),
+          "an expression on \"Mask Color 1\" adds numbers of at most 1 in size");
+  Refused(with_expression("Mask 1", {0, 0, 0, 0}, {0, 0, 0, 0}), "\"Mask 1\" takes no expression");
   // The range's own ends, each of them, are values a user sets.
   for (const auto &[number, width] : {std::pair{0, 0}, std::pair{50, 50000}}) {
     json r = Base();

@@ -131,4 +131,17 @@ TEST(StepTable, AMouseDownTheModuleDoesNotTakeIsNotFollowedByADrag) {
   EXPECT_NE(click.changed.find("handle grabbed"), std::string::npos) << click.changed;
 }
 
+// A save and an open name the file each wrote or read; the open starts the module afresh.
+TEST(StepTable, ASaveAndAnOpenNameTheirFile) {
+  const std::string out = ::testing::TempDir() + "open_rows";
+  const std::string path = WriteTemp("open_rows.json", R"({"steps": [{"do": "apply"},
+      {"do": "save", "file": "p.json"}, {"do": "open", "file": "p.json"}]})");
+  auto r = RunHost("run " + path + " --out " + out);
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(StepRow(r.out, 2).changed, "saved " + out + "/p.json");
+  const Row open = StepRow(r.out, 3);
+  EXPECT_EQ(open.changed, "opened " + out + "/p.json");
+  EXPECT_EQ(open.sent.rfind("GLOBAL_SETDOWN 0, GLOBAL_SETUP 0", 0), 0u) << open.sent;
+}
+
 }  // namespace

@@ -170,6 +170,7 @@ TEST(JsonStream, EachFaultIsNamedWhereTheReaderStopped) {
       {"1", boolean, ":1:1: expected true or false"},
       {"[@]", Whole, ":1:2: invalid JSON: unexpected \"@\""},
       {"[\x7F]", Whole, ":1:2: invalid JSON: unexpected byte 0x7F"},
+      {std::string("[\0]", 3), Whole, ":1:2: invalid JSON: unexpected byte 0x00"},  // not the end
       {"[1] x", list, ":1:5: invalid JSON: text after the end of the JSON"},
       {"{1: 2}", object, ":1:2: invalid JSON: expected a key in quotes"},
       {R"({"a" 1})", object, ":1:6: invalid JSON: expected \":\" after a key, not \"1\""},
