@@ -1,6 +1,8 @@
-// The streaming reader of scenario and project files: text escapes read as the UTF-8 they name.
+// The readers of scenario and project files: text escapes read as the UTF-8 they name, and what
+// is not there, or not a file, named as such.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -10,6 +12,7 @@
 
 #include "Descriptors.h"
 #include "scenario/JsonStream.h"
+#include "scenario/ScenarioFile.h"
 
 namespace {
 
@@ -125,6 +128,30 @@ TEST(JsonStream, WhatIsRefusedAsNoFileIsClosed) {
     EXPECT_THROW(host::JsonStream(path, 1 << 16, 8), std::exception);
   }
   EXPECT_EQ(orvane::test::OpenDescriptors(), before);
+}
+
+// A name that leads to nothing, or through a file as if it were a folder, is no such file.
+TEST(JsonStream, WhatIsNotThereIsNoSuchFile) {
+  const std::string file = ::testing::TempDir() + "json-stream-there.json";
+  std::ofstream(file, std::ios::binary) << "[]";
+  for (const std::string &path :
+       {::testing::TempDir() + "json-stream-not-there.json", file + "/inside.json"}) {
+    try {
+      host::JsonStream in(path, 1 << 16, 8);
+      ADD_FAILURE() << path << " was opened";
+    } catch (const std::exception &e) {
+      EXPECT_EQ(std::string(e.what()), path + ": no such file");
+    }
+  }
+}
+
+// A scenario file's read ends where the file does, whatever `errno` held before it: a stale
+// EINTR is no interrupted read (the read would go on for ever).
+TEST(ScenarioFile, AStaleInterruptIsNoReasonToReadOn) {
+  const std::string path = ::testing::TempDir() + "scenario-stale-eintr.json";
+  std::ofstream(path, std::ios::binary) << R"({"steps": []})";
+  errno = EINTR;
+  EXPECT_EQ(host::ReadScenarioFile(path), R"({"steps": []})");
 }
 
 // Each way a file stops being JSON, or holds what the reader was not asked for, is named with
