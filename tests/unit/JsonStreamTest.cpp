@@ -24,11 +24,12 @@ TEST(JsonStream, EscapesAreTheUtf8OfTheirCodePoints) {
   const std::string path = ::testing::TempDir() + "json-stream-escapes.json";
   std::ofstream(path, std::ios::binary)
       << R"(["\u0041", "\u00e9", "\u07ff", "\u20ac", "\ud83d\ude00", "A\u00e9\u07ff\u20ac\ud83d\ude00",)"
-      << R"( "\u4e2d", "\ud83d\ude01", "\uffff", "\u007f", "\u0080", "\u0800", "\ud800\udc00"])";
+      << R"( "\u4e2d", "\ud83d\ude01", "\uffff", "\u007f", "\u0080", "\u0800", "\ud800\udc00",)"
+      << R"( "\udbff\udfff"])";
   host::JsonStream in(path, 1 << 16, 8);
   const host::Json v = in.TakeValue();
   in.End();
-  ASSERT_EQ(v.size(), 13u);
+  ASSERT_EQ(v.size(), 14u);
   EXPECT_EQ(v[0], "A");
   EXPECT_EQ(v[1], "\xC3\xA9");
   EXPECT_EQ(v[2], "\xDF\xBF");
@@ -44,6 +45,8 @@ TEST(JsonStream, EscapesAreTheUtf8OfTheirCodePoints) {
   EXPECT_EQ(v[10], "\xC2\x80");
   EXPECT_EQ(v[11], "\xE0\xA0\x80");
   EXPECT_EQ(v[12], "\xF0\x90\x80\x80");
+  // The last code point, both halves of its pair at their tops.
+  EXPECT_EQ(v[13], "\xF4\x8F\xBF\xBF");
 }
 
 // What does not read is named by line and column, counted from the file's start however far in
