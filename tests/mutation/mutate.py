@@ -549,8 +549,8 @@ def mutate():
                   flush=True)
 
     tried = len(caught) + len(survived)
-    print(f"\nmutation: {tried} mutants built, {len(caught)} caught, {len(survived)} survived, "
-          f"{len(skipped)} did not build, {len(unchanged)} left the programs as they were, in "
+    print(f"\nmutation: {tried} mutants built and tested, {len(caught)} caught, "
+          f"{len(survived)} survived, {len(skipped)} did not build, {len(unchanged)} left the programs as they were, in "
           f"{time.time() - run_started:.0f} s "
           f"({'ASan+UBSan' if SANITIZE else 'no sanitizers'}, after the first build)")
     if tried:
