@@ -366,20 +366,16 @@ TEST(ProjectRead, SavedValuesAreHeldToTheRangeASetStepIsHeldTo) {
       {"hidden", false},
       {"keyframes", {{{"layer_time", 0}, {"tick", 0}, {"scale", 30}, {"raw", {-5, 0, 0, 0}}}}}};
   Refused(p, "\"Width 1\" must be from");
-  json q = Base();
-  q["params"]["Number"] = {{"raw", {1, 0, 0, 0}},
-                           {"hidden", false},
-                           {"keyframes", json::array()},
-                           {"raw_expression", {0.5, 0, 0, 0}}};
-  Refused(q, "an expression on \"Number\" adds a whole number");
-  // An expression adds at most a million to a number it uses (a colour's, at most 1), that
-  // much itself allowed; a mask reference takes none.
   const auto with_expression = [](const char *param, const json &raw, const json &offset) {
     json e = Base();
     e["params"][param] = {
         {"raw", raw}, {"hidden", false}, {"keyframes", json::array()}, {"raw_expression", offset}};
     return e;
   };
+  Refused(with_expression("Number", {1, 0, 0, 0}, {0.5, 0, 0, 0}),
+          "an expression on \"Number\" adds a whole number");
+  // An expression adds at most a million to a number it uses (a colour's, at most 1), that
+  // much itself allowed; a mask reference takes none.
   EXPECT_EQ(Open(with_expression("Center 1", {0, 0, 0, 0}, {1e6, -1e6, 0, 0})).code, 0);
   Refused(with_expression("Center 1", {0, 0, 0, 0}, {0, -1000000.5, 0, 0}),
           "an expression on \"Center 1\" adds numbers of at most 1e+06 in size");
