@@ -181,6 +181,36 @@ TEST(Limits, ASheetHoldsItselfAndTheLayerTwiceAtOnce) {
   }
 }
 
+// A render holds the layer twice and the output, whose guard band adds two pixels on every side:
+// at a limit of exactly that it runs, a byte less is refused, at full size and downsampled.
+TEST(Limits, ARenderHoldsTheLayerTwiceAndTheOutputWithItsGuardBand) {
+  orvane::host::Project p;
+  p.layer.width = 100;
+  p.layer.height = 50;
+  struct Case {
+    const char *step;
+    double bytes;
+  };
+  const Case cases[] = {
+      {R"({"do": "render"})", 2 * 100 * 50 * 4 + 104 * 54 * 4},
+      {R"({"do": "render", "depth": 16, "downsample": [2, 1]})", 2 * 50 * 50 * 8 + 54 * 54 * 8},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.step);
+    const orvane::host::Json step = orvane::host::Json::parse(c.step);
+    orvane::host::Limits limits;
+    limits.max_render_bytes = c.bytes;
+    EXPECT_NO_THROW(orvane::host::CheckStepLimits(step, p, orvane::host::View(), limits));
+    limits.max_render_bytes -= 1;
+    try {
+      orvane::host::CheckStepLimits(step, p, orvane::host::View(), limits);
+      ADD_FAILURE() << "a render past the limit was let through";
+    } catch (const orvane::host::BadInput &e) {
+      EXPECT_NE(std::string(e.what()).find("holds"), std::string::npos) << e.what();
+    }
+  }
+}
+
 TEST(Limits, ARenderWithinTheBufferLimitRunsWhenDownsampled) {
   // 16,000 x 16,000 at 32 bits is 3.8 GiB a buffer, three of them over the 8 GiB limit; a
   // sixteenth of it along both axes or a 64th along one is small.
