@@ -88,18 +88,6 @@ TEST_F(HostIdentity, WithoutTheProjectSuitesEveryCommandFailsCleanly) {
   ExpectNoProblems();
 }
 
-// Another module may test for After Effects' own id, or divide by the downsample it is told:
-// a session left as it starts says 'FXTC' and full size, 1/1 on both axes.
-TEST_F(HostIdentity, UntoldTheModuleRunsInAfterEffectsAtFullSize) {
-  const A_long fxtc = A_long('F') << 24 | A_long('X') << 16 | A_long('T') << 8 | A_long('C');
-  EXPECT_EQ(session().appl_id(), fxtc);
-  const host::CommandContext context = session().context();
-  for (const PF_RationalScale &r : {context.downsample_x, context.downsample_y}) {
-    EXPECT_EQ(r.num, 1);
-    EXPECT_EQ(r.den, 1u);
-  }
-}
-
 TEST(HostIdentityScenario, TheHostSectionNamesTheApplicationAndWhatItWithholds) {
   const std::string scenario = WriteTemp("premiere.json", R"({
     "host": {"app": "PrMr", "withhold": ["AEGP*"], "refusal": "error_with_table"},

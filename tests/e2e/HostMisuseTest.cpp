@@ -659,7 +659,8 @@ TEST(HostMisuseOfAKeptDrawing, IsRefusedOnceItsDrawEventIsOver) {
 
 // What a command tells the module of its layer and composition, in the composition's ticks: a
 // layer of 640x360 that starts 1 s into a composition of 800x600 of 5 s at 24 fps, drawn 2 s in
-// with the window at 50 %, whose whole area the draw event asks to be drawn.
+// with the window at 50 %, whose whole area the draw event asks to be drawn. Untold otherwise,
+// the module runs in After Effects ('FXTC') at full size (a module may divide by the factors).
 TEST(HostMisuseOfAKeptDrawing, TheInDataDescribesTheLayerAndTheComposition) {
   host::Module module(ORVANE_MISUSES_THE_HOST);
   host::Session session(module);
@@ -696,6 +697,11 @@ TEST(HostMisuseOfAKeptDrawing, TheInDataDescribesTheLayerAndTheComposition) {
   EXPECT_EQ(in.pixel_aspect_ratio.num, 1);
   EXPECT_EQ(in.pixel_aspect_ratio.den, 1);
   EXPECT_EQ(in.num_params, A_long(p.effect.params.size()));
+  EXPECT_EQ(in.appl_id, A_long('F') << 24 | A_long('X') << 16 | A_long('T') << 8 | A_long('C'));
+  for (const PF_RationalScale &r : {in.downsample_x, in.downsample_y}) {
+    EXPECT_EQ(r.num, 1);
+    EXPECT_EQ(r.den, 1u);
+  }
 }
 
 // The events of a drag tell the module which of them is the release: the last, and only it.

@@ -88,7 +88,7 @@ TEST(Numbers, SlowAndOddRatesGetATimeScaleOrAskForOne) {
   EXPECT_NE(r.out.find("give comp \"time_scale\""), std::string::npos) << r.out;
 }
 
-TEST(Numbers, FractionsWhereWholeNumbersAreMeantAreRefused) {
+TEST(Numbers, FractionsWhereWholeNumbersAreMeantAreRefusedAndWholeOnesTaken) {
   struct Case {
     std::string scenario, expected;
   };
@@ -109,6 +109,11 @@ TEST(Numbers, FractionsWhereWholeNumbersAreMeantAreRefused) {
     EXPECT_TRUE(OneLine(r.out)) << r.out;
     EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
   }
+  const std::string whole = WriteTemp("whole.json", R"({"steps": [{"do": "apply"},
+      {"do": "set", "param": "Number", "value": 3},
+      {"do": "expression", "param": "Number", "value": -2}]})");
+  auto r = RunHost("run " + whole + " --quiet");
+  EXPECT_EQ(r.code, 0) << r.out;
 }
 
 TEST(Numbers, TheTickLimitCountsTheLayersStretch) {

@@ -148,13 +148,17 @@ TEST(JsonStream, WhatIsNotThereIsNoSuchFile) {
   }
 }
 
-// A scenario file's read ends where the file does, whatever `errno` held before it: a stale
-// EINTR is no interrupted read (the read would go on for ever).
+// Both readers end where the file does, whatever `errno` held before them: a stale EINTR is no
+// interrupted read (the read would go on for ever).
 TEST(ScenarioFile, AStaleInterruptIsNoReasonToReadOn) {
   const std::string path = ::testing::TempDir() + "scenario-stale-eintr.json";
   std::ofstream(path, std::ios::binary) << R"({"steps": []})";
   errno = EINTR;
   EXPECT_EQ(host::ReadScenarioFile(path), R"({"steps": []})");
+  host::JsonStream in(path, 1 << 16, 8);
+  EXPECT_EQ(in.TakeValue(), host::Json::parse(R"({"steps": []})"));
+  errno = EINTR;
+  in.End();
 }
 
 // Each way a file stops being JSON, or holds what the reader was not asked for, is named with
