@@ -445,6 +445,19 @@ TEST(ProjectRead, TheRunLimitsHoldForTheOpenedProjectsLayer) {
               " -q --out " + dir);
   EXPECT_EQ(r.code, 2) << r.out;
   EXPECT_NE(r.out.find("step 1 (open): " + dir + "/big.json: " + says), std::string::npos) << r.out;
+
+  // An open later on counts the steps from it on, itself among them: of 100,000 steps it is the
+  // second, which leaves 99,999 renders of a 2,500 x 1,000 layer (10 MB each), within the 1 TB.
+  // The run goes on to its third step, an undo with nothing to undo.
+  json wide = Base();
+  wide["comp"] = {{"width", 2500}, {"height", 1000}, {"duration", 2}};
+  std::ofstream(dir + "/wide.json") << wide.dump();
+  json later = json::array({{{"do", "apply"}}, {{"do", "open"}, {"file", "wide.json"}}});
+  while (later.size() < 100000) later.push_back({{"do", "undo"}});
+  r = RunHost("run " + WriteTemp("read-wide-open.json", json({{"steps", later}}).dump()) +
+              " -q --out " + dir);
+  EXPECT_EQ(r.code, 2) << r.out;
+  EXPECT_NE(r.out.find("step 3 (undo): there is nothing to undo"), std::string::npos) << r.out;
 }
 
 // A project file is held to what it holds, not to its bytes: one of more than the 64 MiB a

@@ -51,6 +51,9 @@ TEST(ScenarioKeys, AMisspeltKeyIsNamedWithTheKeyItWasMeantToBe) {
        R"(step 2 (set): unknown key "vlaue"; did you mean "value"?)"},
       {R"({"steps": [{"do": "apply"}, {"do": "render", "tim": 1}]})",
        R"(step 2 (render): unknown key "tim"; did you mean "time"?)"},
+      // Its letters hold "do" in order too, but there are eight more of them than "do" has.
+      {R"({"steps": [{"do": "apply"}, {"do": "render", "downsampel": [2, 2]}]})",
+       R"(step 2 (render): unknown key "downsampel"; did you mean "downsample"?)"},
       {R"({"steps": [{"do": "apply", "param": "Number"}]})", R"(step 1 (apply): unknown key)"},
   };
   ExpectRefused(cases, "keys");

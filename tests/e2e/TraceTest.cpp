@@ -218,6 +218,7 @@ TEST(Trace, ABakeTracesEveryCornerItWritesAndEveryKeyItAdds) {
   EXPECT_EQ(in_bake["AEGP_SetAddKeyframe"], 2 * 10);
   EXPECT_EQ(in_bake["AEGP_SetMaskOutlineVertexInfo"], 2 * 10 * 4);
   EXPECT_GE(in_bake["AEGP_GetMaskOutlineVertexInfo"], 2 * 10 * 4);
+  EXPECT_EQ(in_bake["PF_InfoDrawText"], 10 + 1);  // its progress at each frame, then "Completed"
   // The keys go in through batches, each started one ended, at least one a mask.
   EXPECT_EQ(in_bake["AEGP_StartAddKeyframes"], in_bake["AEGP_EndAddKeyframes"]);
   EXPECT_GE(in_bake["AEGP_StartAddKeyframes"], 2);

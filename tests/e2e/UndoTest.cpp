@@ -69,6 +69,26 @@ TEST_F(Undo, CreateCreateUndoIsOneCreateAndRedoIsTwo) {
   ExpectNoProblems();
 }
 
+// An expression, on a parameter or on a mask, is one entry of its own, and undo takes it away.
+TEST_F(Undo, AnExpressionIsAnEntryThatUndoTakesAway) {
+  Play(R"([{"do": "set", "param": "On", "value": false},
+           {"do": "press", "param": "Create Mask"}])");
+  const host::ProjectModel before = project();
+  Play(R"([{"do": "expression", "param": "Angle 1", "value": 30}])");
+  ASSERT_TRUE(param(PARAM_ANGLE(0)).expression.has_value());
+  EXPECT_EQ(param(PARAM_ANGLE(0)).expression->v[0], 30);
+  EXPECT_EQ(project().undo.entries().back(), "Expression on \"Angle 1\"");
+  Play(R"([{"do": "undo"}])");
+  EXPECT_FALSE(param(PARAM_ANGLE(0)).expression.has_value());
+  EXPECT_TRUE(model() == before);
+  Play(R"([{"do": "expression", "mask": 0, "value": [1, 2]}])");
+  ASSERT_TRUE(project().layer.masks[0].expression.has_value());
+  EXPECT_EQ(project().undo.entries().back(), "Expression on Mask 1");
+  Play(R"([{"do": "undo"}])");
+  EXPECT_TRUE(model() == before);
+  ExpectNoProblems();
+}
+
 TEST_F(Undo, BakeUndoTakesTheKeysAwayAndSetsOnAgain) {
   Play(
       R"([{"do": "press", "param": "Create Mask"}, {"do": "set", "param": "Width 1", "value": 80}])");

@@ -415,6 +415,13 @@ TEST(ProjectModel, KeysAtTheSameTimeOnOtherTicksOrScalesAreNotTheSame) {
   EXPECT_TRUE(first == second);
   second.effect.params[2] = param_keyed(at);
   EXPECT_TRUE(first != second);
+  // And where the effect is applied to one only, or one holds a parameter fewer.
+  second = first;
+  second.effect.applied = !first.effect.applied;
+  EXPECT_TRUE(first != second);
+  second = first;
+  second.effect.params.pop_back();
+  EXPECT_TRUE(first != second);
 }
 
 // Outline keys are the same when every key is: two runs of keys that part only at their last key,
