@@ -78,6 +78,19 @@ TEST(Cli, BadInputExitsWithTwoAndNamesTheProblem) {
   EXPECT_NE(missing.out.find("no such file"), std::string::npos) << missing.out;
 }
 
+// A mask parameter set by the mask's index holds that mask's path id: of two hand-made masks,
+// the second.
+TEST(Cli, AMaskParameterSetByIndexHoldsThatMasksId) {
+  const std::string path = WriteScenario("mask-by-index.json", R"({"steps": [{"do": "apply"},
+      {"do": "mask"}, {"do": "mask"}, {"do": "set", "param": "Mask 1", "value": 1}]})");
+  auto r = RunHost("run " + path + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  const auto dump = nlohmann::json::parse(r.out);
+  ASSERT_EQ(dump["masks"].size(), 2u);
+  ASSERT_NE(dump["masks"][0]["id"], dump["masks"][1]["id"]);
+  EXPECT_EQ(dump["params"]["Mask 1"]["value"], dump["masks"][1]["id"]);
+}
+
 TEST(Cli, MaskSessionDumpsMasksUndoAndVisibility) {
   auto r = RunHost(std::string("run ") + ORVANE_SCENARIOS + "/masks.json --json");
   ASSERT_EQ(r.code, 0) << r.out;

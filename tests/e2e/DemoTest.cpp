@@ -74,6 +74,8 @@ TEST(BadInput, EveryMistakeGetsOneClearLineAndExitCodeTwo) {
        "\"steps\" must be an array"},
       {"run " + WriteTemp("types2.json", R"({"layer": {"position": "centre"}})"),
        "pair of numbers"},
+      {"run " + WriteTemp("types3.json", R"({"layer": {"anchor": [0, "top"]}})"),
+       "layer: \"anchor\" must be a pair of numbers [x, y]"},
       {"run " + WriteTemp("step.json", R"({"steps": [{"do": "aply"}]})"), "unknown step \"aply\""},
       {"run " +
            WriteTemp(

@@ -278,6 +278,8 @@ TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {
       {"tab.json", "{\"a\": \"x\ty\"}", "1:9", "unexpected control character 0x09"},
       {"unit.json", "{\"a\": \"x\x1fy\"}", "1:9", "unexpected control character 0x1F"},
       {"utf8.json", "{\"a\": \"\xC3(\"}", "1:9", "broken UTF-8"},
+      // Past the lowest continuation byte, which the character needed one more of.
+      {"utf8-continued.json", "{\"a\": \"\xE2\x80(\"}", "1:10", "broken UTF-8 (byte 0x28)"},
       {"delete.json", "{\"a\": \x7f}", "1:7", "unexpected byte 0x7F"},
       {"escape.json", "{\"a\": \"\\q\"}", "1:9", "a backslash that starts no valid escape"},
       {"escaped.json", "{\"a\": \"\\\\\"q}", "1:11", "unexpected \"q\""},

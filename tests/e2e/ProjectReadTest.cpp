@@ -353,12 +353,19 @@ TEST(ProjectRead, SavedValuesAreHeldToTheRangeASetStepIsHeldTo) {
       {"Center 1", {1, 2, 3, 0}, "\"Center 1\" uses only the first two numbers of the four"},
       {"Center 1", {2e6, 0, 0, 0}, "\"Center 1\" is too far outside the layer"},
       {"Mask 1", {-1, 0, 0, 0}, "\"Mask 1\" holds a mask's path id"},
+      {"Mask 1", {4294967296.0, 0, 0, 0}, "\"Mask 1\" holds a mask's path id"},
   };
   for (const Case &c : cases) {
     json p = Base();
     p["params"][c.param] = {{"raw", c.raw}, {"hidden", false}, {"keyframes", json::array()}};
     Refused(p, c.says);
   }
+  // The last id of 32 bits is one a mask parameter may hold.
+  json last = Base();
+  last["params"]["Mask 1"] = {
+      {"raw", {4294967295.0, 0, 0, 0}}, {"hidden", false}, {"keyframes", json::array()}};
+  const Opened held = Open(last);
+  EXPECT_EQ(held.code, 0) << held.out;
   // In a key, and in an expression, likewise.
   json p = Base();
   p["params"]["Width 1"] = {
