@@ -31,7 +31,8 @@ std::size_t StepCount(const Json &step, std::size_t available, const char *what)
 
 std::string Went(const char *verb, const std::string &last, std::size_t count) {
   std::string text = std::string(verb) + " \"" + last + "\"";
-  if (count > 1) text += " and the " + std::to_string(count - 1) + " entries before it";
+  if (count == 2) text += " and the entry before it";
+  if (count > 2) text += " and the " + std::to_string(count - 1) + " entries before it";
   return text;
 }
 
