@@ -73,7 +73,8 @@ Opened Open(const json &project, const std::string &steps = R"({"steps": []})") 
   return o;
 }
 
-// Exit code 2 with one line on stderr that says `says`.
+// Exit code 2 with one line on stderr that names the file (with the line and column where the
+// reader stopped, for a fault of its JSON) and says `says`.
 void Refused(const json &project, const std::string &says) {
   const std::string file = WriteTemp(Name("refused.json"), project.dump());
   const std::string scenario = WriteTemp(Name("refused-steps.json"), R"({"steps": []})");
@@ -81,7 +82,7 @@ void Refused(const json &project, const std::string &says) {
   EXPECT_EQ(r.code, 2) << project.dump() << "\n" << r.out;
   EXPECT_NE(r.out.find(says), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
-  EXPECT_EQ(r.out.rfind("orvane-host: " + file + ": ", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.rfind("orvane-host: " + file + ":", 0), 0u) << r.out;
 }
 
 TEST(ProjectRead, TheBaseProjectOpens) {
@@ -269,6 +270,18 @@ TEST(ProjectRead, EachMisshapenPartIsNamedForWhatIsWrongWithIt) {
   Refused(with_param("Number", {1, 0, 0, 0},
                      {{{"tick", 0}, {"scale", 30}, {"layer_time", 0}, {"raw", {1, 0, 0, 0}}}}),
           "parameter \"Number\" cannot be animated, so it has no keyframes");
+  Refused(with_param("Width 1", {1, 0, 0, 0}, json::object()),
+          "parameter \"Width 1\": \"keyframes\" must be a list");
+  // A button holds no value, and a name this effect does not have holds none either.
+  for (const char *name : {"Create Mask", "Width 99"}) {
+    Refused(with_param(name, {0, 0, 0, 0}, json::array()),
+            "parameter \"" + std::string(name) +
+                "\" is not a parameter of this effect that holds a value");
+  }
+  json params = Base();
+  params["params"] = json::array();
+  Refused(params, "\"params\" must be an object");
+  Refused(json::array({Base()}), ":1:1: a project file is a JSON object");
 
   json p = Base();
   p["masks"] = {Square(json::array())};
@@ -281,6 +294,14 @@ TEST(ProjectRead, EachMisshapenPartIsNamedForWhatIsWrongWithIt) {
   p["masks"][1]["index"] = 1;
   p["next_mask"]["id"] = 2;
   Refused(p, "mask 1: id 1 is another mask's");
+  p["masks"] = {Square(json::array())};
+  p["masks"][0].erase("keyframes");
+  Refused(p, "mask 0 has no \"keyframes\"");
+  p["masks"][0]["keyframes"] = json::object();
+  Refused(p, "mask 0: \"keyframes\" must be a list");
+  p["masks"][0]["keyframes"] = {Key(0, 1)};
+  p["masks"][0]["keyframes"][0]["vertices"] = "square";
+  Refused(p, "mask 0 keyframe 0: \"vertices\" is a list of vertices");
   p["masks"] = {Square(json::array())};
   p["masks"][0]["vertices"] = json::array();
   for (int i = 0; i < 10001; ++i) p["masks"][0]["vertices"].push_back({i, 0});

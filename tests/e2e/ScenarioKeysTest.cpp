@@ -162,6 +162,8 @@ TEST_F(ScenarioRefusals, EachStepSaysWhatItNeeds) {
        R"("vertices" is an array of [x, y] points)"},
       {R"({"steps": [{"do": "mask", "vertices": [[1, 2, 3]]}]})",
        "a vertex is [x, y] or [x, y, in_x, in_y, out_x, out_y]"},
+      {R"({"steps": [{"do": "mask", "vertices": [[0, 0], [1, 0, 1, 1, 1, "1"]]}]})",
+       "vertex coordinates must be numbers"},
       {R"({"steps": [{"do": "mask", "color": [255, 0, 256, 0]}]})",
        R"("color" is [a, r, g, b] of bytes 0 to 255)"},
       {R"({"steps": [{"do": "mask", "color": [255, 0, 255, 0], "closed": true,
@@ -177,6 +179,16 @@ TEST_F(ScenarioRefusals, EachStepSaysWhatItNeeds) {
       {R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [[1, 1]]}]})",
        R"("drag" needs "points": at least two window points [x, y])"},
       {R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [[1, 1], [2, 2]]}]})", "ran"},
+      // Each number of a point is one, and at most a million pixels from the window's corner.
+      {R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [[1, 1], ["2", 2]]}]})",
+       R"(each of "points" is a window point [x, y] in pixels)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [[1, 1], [2, "2"]]}]})",
+       R"(each of "points" is a window point [x, y] in pixels)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [[1, 1], [1000001, 2]]}]})",
+       R"(each of "points" is a window point [x, y] in pixels)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [[1, 1], [2, -1000001]]}]})",
+       R"(each of "points" is a window point [x, y] in pixels)"},
+      {R"({"steps": [{"do": "apply"}, {"do": "drag", "points": [[1, 1], [1e6, -1e6]]}]})", "ran"},
       {R"({"steps": [{"do": "apply"}, {"do": "draw", "window": "top"}]})",
        R"("window" is "comp" or "layer")"},
       {R"({"steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png", "every": 0.5}]})",
@@ -187,6 +199,15 @@ TEST_F(ScenarioRefusals, EachStepSaysWhatItNeeds) {
        R"("cell_width" 16 to 4096)"},
       {R"({"steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png", "cell_width": 4097}]})",
        R"("cell_width" 16 to 4096)"},
+      // Each at the end of its range is taken.
+      {R"({"comp": {"duration": 0.2}, "steps": [{"do": "apply"}, {"do": "sheet",
+           "file": "s.png", "every": 1, "columns": 64, "cell_width": 16}]})",
+       "ran"},
+      {R"({"comp": {"duration": 0.2}, "steps": [{"do": "apply"}, {"do": "sheet",
+           "file": "s.png", "every": 1e9}]})",
+       "ran"},
+      {R"({"steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png", "every": 1.5e9}]})",
+       R"("every" is at least 1)"},
   });
 }
 
