@@ -102,23 +102,25 @@ TEST(StepTable, MasksAddedAndRemovedAreWhatTheStepChanged) {
 }
 
 // A row shows four changed values and counts the rest, and cuts a long value to 37 characters:
-// an undo of three Creates changes each slot's colour and mask, and "Number".
+// an undo of two Creates changes two slots' colour and mask, and "Number".
 TEST(StepTable, ARowShowsFourValuesCountsTheRestAndCutsALongOne) {
   const std::string create = R"({"do": "press", "param": "Create Mask"}, )";
   const std::string path =
       WriteTemp("many_values.json",
                 R"({"steps": [{"do": "apply"}, {"do": "set", "param": "On", "value": false}, )" +
-                    create + create + create + R"({"do": "undo", "count": 3},
-      {"do": "redo", "count": 2}, {"do": "set", "param": "Center 1",
+                    create + create + create + R"({"do": "undo", "count": 2},
+      {"do": "undo"}, {"do": "redo", "count": 3}, {"do": "set", "param": "Center 1",
       "value": [-1.2345678901234567e-05, -1.2345678901234567e-05]}]})");
   auto r = RunHost("run " + path);
   ASSERT_EQ(r.code, 0) << r.out;
+  // The undo's own line, four values, the count of the fifth and the masks.
   const std::string undone = StepRow(r.out, 6).changed;
-  EXPECT_EQ(undone.rfind("undid \"Create Masks\" and the 2 entries before it; ", 0), 0u) << undone;
-  EXPECT_NE(undone.find("; and 3 more parameters; 3 mask(s) removed"), std::string::npos) << undone;
-  const std::string redone = StepRow(r.out, 7).changed;
-  EXPECT_EQ(redone.rfind("redid \"Create Masks\" and the entry before it; ", 0), 0u) << redone;
-  EXPECT_EQ(StepRow(r.out, 8).changed, "Center 1 [-1.2345678901234568e-05,-1.234567890...");
+  EXPECT_EQ(undone.rfind("undid \"Create Masks\" and the entry before it; ", 0), 0u) << undone;
+  EXPECT_EQ(Count(undone, "; ") + 1, 1u + 4 + 1 + 1) << undone;
+  EXPECT_NE(undone.find("; and 1 more parameters; 2 mask(s) removed"), std::string::npos) << undone;
+  const std::string redone = StepRow(r.out, 8).changed;
+  EXPECT_EQ(redone.rfind("redid \"Create Masks\" and the 2 entries before it; ", 0), 0u) << redone;
+  EXPECT_EQ(StepRow(r.out, 9).changed, "Center 1 [-1.2345678901234568e-05,-1.234567890...");
 }
 
 TEST(StepTable, AMouseDownTheModuleDoesNotTakeIsNotFollowedByADrag) {
