@@ -76,6 +76,8 @@ TEST(BadInput, EveryMistakeGetsOneClearLineAndExitCodeTwo) {
        "pair of numbers"},
       {"run " + WriteTemp("types3.json", R"({"layer": {"anchor": [0, "top"]}})"),
        "layer: \"anchor\" must be a pair of numbers [x, y]"},
+      {"run " + WriteTemp("types4.json", R"({"layer": {"anchor": ["left", 0]}})"),
+       "layer: \"anchor\" must be a pair of numbers [x, y]"},
       {"run " + WriteTemp("step.json", R"({"steps": [{"do": "aply"}]})"), "unknown step \"aply\""},
       {"run " +
            WriteTemp(

@@ -14,6 +14,7 @@
 #include "Picture.h"
 #include "model/Errors.h"
 #include "scenario/Limits.h"
+#include "scenario/ScenarioFile.h"
 
 namespace {
 
@@ -253,6 +254,22 @@ TEST(Limits, DeepNestingAndHugeFilesAreRefusedBeforeTheyAreRead) {
   std::ofstream(huge) << "{}";
   std::filesystem::resize_file(huge, (64u << 20) + 1);  // sparse: nothing is written
   ExpectOneClearLine(RunHost("run " + huge), "scenarios are at most 64 MiB");
+}
+
+// A scenario handed over as text, as the playground's requests are, is held to the same size as
+// a file: a byte past the limit is refused, in MiB as the limit is set.
+TEST(Limits, AScenarioTextPastTheLimitIsRefusedAsAFileWouldBe) {
+  orvane::host::Limits limits;
+  limits.max_file_bytes = 2u << 20;
+  const std::string text = "{" + std::string((2u << 20) - 1, ' ') + "}";
+  try {
+    orvane::host::ParseScenario(text, "the request", limits);
+    ADD_FAILURE() << "a scenario past the limit was read";
+  } catch (const orvane::host::BadInput &e) {
+    EXPECT_EQ(std::string(e.what()), "the request: the file is 2 MiB; scenarios are at most 2 MiB");
+  }
+  const std::string at_limit = "{" + std::string((2u << 20) - 2, ' ') + "}";
+  EXPECT_NO_THROW(orvane::host::ParseScenario(at_limit, "the request", limits));
 }
 
 TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {

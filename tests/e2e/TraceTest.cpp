@@ -219,6 +219,9 @@ TEST(Trace, ABakeTracesEveryCornerItWritesAndEveryKeyItAdds) {
   EXPECT_EQ(in_bake["AEGP_SetMaskOutlineVertexInfo"], 2 * 10 * 4);
   EXPECT_GE(in_bake["AEGP_GetMaskOutlineVertexInfo"], 2 * 10 * 4);
   EXPECT_EQ(in_bake["PF_InfoDrawText"], 10 + 1);  // its progress at each frame, then "Completed"
+  // Each mask's outline is looked at before its keys: only closed four-vertex ones are baked.
+  EXPECT_GE(in_bake["AEGP_IsMaskOutlineOpen"], 2);
+  EXPECT_GE(in_bake["AEGP_GetMaskOutlineNumSegments"], 2);
   // The keys go in through batches, each started one ended, at least one a mask.
   EXPECT_EQ(in_bake["AEGP_StartAddKeyframes"], in_bake["AEGP_EndAddKeyframes"]);
   EXPECT_GE(in_bake["AEGP_StartAddKeyframes"], 2);

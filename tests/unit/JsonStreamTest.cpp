@@ -25,11 +25,11 @@ TEST(JsonStream, EscapesAreTheUtf8OfTheirCodePoints) {
   std::ofstream(path, std::ios::binary)
       << R"(["\u0041", "\u00e9", "\u07ff", "\u20ac", "\ud83d\ude00", "A\u00e9\u07ff\u20ac\ud83d\ude00",)"
       << R"( "\u4e2d", "\ud83d\ude01", "\uffff", "\u007f", "\u0080", "\u0800", "\ud800\udc00",)"
-      << R"( "\udbff\udfff"])";
+      << R"( "\udbff\udfff", "\u00AF", "\u09aF"])";
   host::JsonStream in(path, 1 << 16, 8);
   const host::Json v = in.TakeValue();
   in.End();
-  ASSERT_EQ(v.size(), 14u);
+  ASSERT_EQ(v.size(), 16u);
   EXPECT_EQ(v[0], "A");
   EXPECT_EQ(v[1], "\xC3\xA9");
   EXPECT_EQ(v[2], "\xDF\xBF");
@@ -47,6 +47,9 @@ TEST(JsonStream, EscapesAreTheUtf8OfTheirCodePoints) {
   EXPECT_EQ(v[12], "\xF0\x90\x80\x80");
   // The last code point, both halves of its pair at their tops.
   EXPECT_EQ(v[13], "\xF4\x8F\xBF\xBF");
+  // Hexadecimal digits in capitals as well, at each end of the six letters.
+  EXPECT_EQ(v[14], "\xC2\xAF");
+  EXPECT_EQ(v[15], "\xE0\xA6\xAF");
 }
 
 // What does not read is named by line and column, counted from the file's start however far in
@@ -150,7 +153,7 @@ TEST(JsonStream, WhatIsNotThereIsNoSuchFile) {
 
 // Both readers end where the file does, whatever `errno` held before them: a stale EINTR is no
 // interrupted read (the read would go on for ever).
-TEST(ScenarioFile, AStaleInterruptIsNoReasonToReadOn) {
+TEST(FileReaders, AStaleInterruptIsNoReasonToReadOn) {
   const std::string path = ::testing::TempDir() + "scenario-stale-eintr.json";
   std::ofstream(path, std::ios::binary) << R"({"steps": []})";
   errno = EINTR;
