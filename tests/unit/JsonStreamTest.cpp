@@ -151,6 +151,18 @@ TEST(JsonStream, WhatIsNotThereIsNoSuchFile) {
   }
 }
 
+// A scenario file exactly as large as the limit is read whole, and one a byte larger is refused.
+TEST(ScenarioFile, AFileAtTheLimitIsReadWhole) {
+  host::Limits limits;
+  limits.max_file_bytes = 1 << 10;
+  const std::string path = ::testing::TempDir() + "scenario-at-limit.json";
+  const std::string text = "{" + std::string((1 << 10) - 2, ' ') + "}";
+  std::ofstream(path, std::ios::binary) << text;
+  EXPECT_EQ(host::ReadScenarioFile(path, limits), text);
+  std::ofstream(path, std::ios::binary) << text << ' ';
+  EXPECT_THROW(host::ReadScenarioFile(path, limits), std::exception);
+}
+
 // Both readers end where the file does, whatever `errno` held before them: a stale EINTR is no
 // interrupted read (the read would go on for ever).
 TEST(FileReaders, AStaleInterruptIsNoReasonToReadOn) {
