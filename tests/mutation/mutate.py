@@ -550,7 +550,8 @@ def mutate():
 
     tried = len(caught) + len(survived)
     print(f"\nmutation: {tried} mutants built and tested, {len(caught)} caught, "
-          f"{len(survived)} survived, {len(skipped)} did not build, {len(unchanged)} left the programs as they were, in "
+          f"{len(survived)} survived, {len(skipped)} did not build, "
+          f"{len(unchanged)} left the programs as they were, in "
           f"{time.time() - run_started:.0f} s "
           f"({'ASan+UBSan' if SANITIZE else 'no sanitizers'}, after the first build)")
     if tried:
