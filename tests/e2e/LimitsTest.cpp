@@ -271,6 +271,12 @@ TEST(Limits, AScenarioTextPastTheLimitIsRefusedAsAFileWouldBe) {
             "the request: the file is 2 MiB; scenarios are at most 2 MiB");
   const std::string at_limit = "{" + std::string((2u << 20) - 2, ' ') + "}";
   EXPECT_NO_THROW(orvane::host::ParseScenario(at_limit, "the request", limits));
+  // Blanks of every kind are no scenario, and are named as nothing rather than as broken JSON.
+  for (const char *blank : {"", " \t\r\n"}) {
+    EXPECT_EQ(Refusal([&] { orvane::host::ParseScenario(blank, "the request", limits); }),
+              "the request: the file is empty")
+        << blank;
+  }
 }
 
 TEST(ParseErrors, NameTheFileLineAndColumnInTheHostsWords) {

@@ -248,6 +248,16 @@ TEST_F(ScenarioRefusals, TheSetUpSaysWhatItTakes) {
       {R"({"layer": {"scale": [{"time": 0, "value": [100, "100"]}]}})",
        R"(layer: "scale": a keyframe's value is [x, y])"},
       {R"({"comp": {"work_area": 5}})", R"(comp: "work_area" must be an object)"},
+      // A work area starts inside the composition, lasts, and may end where the composition does.
+      {R"({"comp": {"duration": 3, "work_area": {"start": 3}}})",
+       "comp work_area runs from 3 s for 0 s; it must lie inside the composition, 0 to 3 s"},
+      {R"({"comp": {"duration": 3, "work_area": {"start": 1, "duration": 0}}})",
+       "and last more than 0 s"},
+      {R"({"comp": {"duration": 3, "work_area": {"start": 1, "duration": 2}}})", "ran"},
+      {R"({"comp": {"duration": 3, "work_area": {"start": 0, "duration": 3}}})", "ran"},
+      {R"({"host": 5})", R"("host" must be an object)"},
+      {R"({"host": {"withhold": [{"name": "DRAWBOT Draw Suite", "version": 99}]}})",
+       R"(names no suite this host publishes: "DRAWBOT Draw Suite" 99 (it publishes )"},
       // A work area given its start alone runs to the composition's end.
       {R"({"comp": {"duration": 3, "work_area": {"start": 1}}})", "ran"},
       {R"({"view": {"zoom": 0}})", "view zoom must be above 0 and at most 64"},

@@ -125,6 +125,30 @@ TEST(StepTable, ARowShowsFourValuesCountsTheRestAndCutsALongOne) {
   EXPECT_EQ(StepRow(r.out, 9).changed, "Center 1 [-1.2345678901234568e-05,-1.23456789e...");
 }
 
+// A baked mask follows its keys: moving to another time reshapes it though no step touched it,
+// and staying at the same time does not. The mask moves from a width of 200 at 0 s to 400 at 0.9 s.
+TEST(StepTable, ABakedMaskIsReshapedWhenTheTimeMovesAndNotWhenItStays) {
+  const std::string path = WriteTemp("time_rows.json", R"({"comp": {"fps": 10, "duration": 1},
+      "steps": [{"do": "apply"},
+      {"do": "press", "param": "Create Mask"},
+      {"do": "key", "param": "Width 1", "time": 0, "value": 200},
+      {"do": "key", "param": "Width 1", "time": 0.9, "value": 400},
+      {"do": "press", "param": "Bake Masks"},
+      {"do": "render", "time": 0.5}, {"do": "render", "time": 0.5},
+      {"do": "set", "param": "Center 1", "value": [-1.2345678901234568e-05, -1.2345678e-05]}]})");
+  auto r = RunHost("run " + path);
+  ASSERT_EQ(r.code, 0) << r.out;
+  // Each command's own entries, and those of no other.
+  EXPECT_EQ(StepRow(r.out, 5).changed, "On false; 10 keyframes added; undo \"Bake Masks\"");
+  // 200 + 200 * 0.5 / 0.9 at 0.5 s.
+  EXPECT_EQ(
+      StepRow(r.out, 6).changed,
+      "rendered at 8 bits, output equals input; Width 1 311.1111111111111; 1 mask(s) reshaped");
+  EXPECT_EQ(StepRow(r.out, 7).changed, "rendered at 8 bits, output equals input");
+  // A value of exactly 40 characters is shown whole.
+  EXPECT_EQ(StepRow(r.out, 8).changed, "Center 1 [-1.2345678901234568e-05,-1.2345678e-05]");
+}
+
 TEST(StepTable, AMouseDownTheModuleDoesNotTakeIsNotFollowedByADrag) {
   const std::string path = WriteTemp("drag_rows.json", Session(R"(
       {"do": "drag", "window": "layer", "points": [[10, 10], [20, 20], [30, 30]]},
@@ -133,6 +157,8 @@ TEST(StepTable, AMouseDownTheModuleDoesNotTakeIsNotFollowedByADrag) {
       {"do": "click", "window": "layer", "point": [440, 240]})"));
   auto r = RunHost("run " + path);
   ASSERT_EQ(r.code, 0) << r.out;
+  // The undo entries the module makes as it renders (it moves the mask at each) are not listed.
+  EXPECT_EQ(StepRow(r.out, 3).changed, "Width 1 200.0; 1 mask(s) reshaped");
   // Far from every handle: the mouse-down is the one event sent, and nothing changes.
   const Row miss = StepRow(r.out, 5);
   EXPECT_EQ(miss.what, "drag");

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -72,6 +73,10 @@ TEST(JsonStream, AFaultIsNamedByTheLineAndColumnItIsOn) {
   std::string far = "[\n";
   for (int i = 0; i < 40000; ++i) far += "1,\n";
   EXPECT_EQ(where("json-stream-far.json", far + "   x]"), ":40002:4");
+  // Past the first megabyte the reader holds at once, counted on from where that one ended.
+  std::string farther = "[\n";
+  for (int i = 0; i < 400000; ++i) farther += "1,\n";
+  EXPECT_EQ(where("json-stream-farther.json", farther + "  x]"), ":400002:3");
 }
 
 // What a reader gives for a file: the value it read whole, or where and why it stopped.
@@ -99,7 +104,13 @@ TEST(JsonStream, AValueReadWholeIsWhatTheTextSays) {
   const std::string text =
       R"({"a": [1, -2.5, 3e2, 0.125E-1, true, false, null, {"b": {}}, []],)"
       R"( "esc": "q\"b\\s\/b\bf\fn\nr\rt\tu\u00E9\u00e9",)"
-      R"( "ends": [18446744073709551615, -9223372036854775808, 18446744073709551616, -0, 0],)"
+      R"( "ends": [18446744073709551615, -9223372036854775808, 18446744073709551616, -0, 0,)"
+      R"( -9223372036854775809, 3e+2, 9, -9],)"
+      // Empty and full lists and objects, each closed: more of them side by side than they may
+      // nest.
+      R"( "side": [{}, {}, {}, {}, {}, {}, {}, {}, {}, [], [], [], [], [], [], [], [], [],)"
+      R"( {"c": 1}, {"c": 1}, {"c": 1}, {"c": 1}, {"c": 1}, {"c": 1}, {"c": 1}, {"c": 1}, [1],)"
+      R"( [1], [1], [1], [1], [1], [1], [1], [1]],)"
       "\n\t\r \"last\": \"\"}";
   EXPECT_EQ(Outcome("json-stream-whole.json", text, Whole), host::Json::parse(text).dump());
 }
@@ -129,9 +140,16 @@ TEST(JsonStream, AFileOpenedAsDescriptorZeroIsRead) {
 // handed many of them by "open" steps must not run out of descriptors.
 TEST(JsonStream, WhatIsRefusedAsNoFileIsClosed) {
   const long before = orvane::test::OpenDescriptors();
-  for (const std::string &path : {::testing::TempDir(), std::string("/dev/null")}) {
-    SCOPED_TRACE(path);
-    EXPECT_THROW(host::JsonStream(path, 1 << 16, 8), std::exception);
+  const std::pair<std::string, const char *> refused[] = {
+      {::testing::TempDir(), ": is a directory, not a project file"},
+      {"/dev/null", ": is not a regular file, not a project file"}};
+  for (const auto &[path, why] : refused) {
+    try {
+      host::JsonStream in(path, 1 << 16, 8);
+      ADD_FAILURE() << path << " was opened";
+    } catch (const std::exception &e) {
+      EXPECT_EQ(std::string(e.what()), path + why);
+    }
   }
   EXPECT_EQ(orvane::test::OpenDescriptors(), before);
 }
@@ -161,6 +179,25 @@ TEST(ScenarioFile, AFileAtTheLimitIsReadWhole) {
   EXPECT_EQ(host::ReadScenarioFile(path, limits), text);
   std::ofstream(path, std::ios::binary) << text << ' ';
   EXPECT_THROW(host::ReadScenarioFile(path, limits), std::exception);
+}
+
+// A file may hold more than its size says (one that grows, or one the system makes as it is
+// read, as /proc/version is, of size 0): it is read to its end, and never past the limit.
+TEST(ScenarioFile, AFileIsReadToItsEndWhateverItsSizeSaid) {
+  std::ifstream in("/proc/version", std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_GT(text.size(), 64u);
+  host::Limits limits;
+  limits.max_file_bytes = 1 << 10;
+  EXPECT_EQ(host::ReadScenarioFile("/proc/version", limits), text);
+  limits.max_file_bytes = 64;
+  try {
+    host::ReadScenarioFile("/proc/version", limits);
+    ADD_FAILURE() << "read past the limit";
+  } catch (const std::exception &e) {
+    EXPECT_NE(std::string(e.what()).find(": the file is larger than"), std::string::npos)
+        << e.what();
+  }
 }
 
 // Both readers end where the file does, whatever `errno` held before them: a stale EINTR is no
@@ -194,6 +231,9 @@ TEST(JsonStream, EachFaultIsNamedWhereTheReaderStopped) {
     std::string expected;
   };
   const std::string deep(9, '[');
+  // 1e319 written with 1,319 zeros and a power of -1000: the power is read in decimal, so that
+  // the digits and the power together make it too large.
+  const std::string long_large = "1" + std::string(1319, '0') + "e-1000";
   const Case cases[] = {
       {"[1, 2", list,
        ":1:6: invalid JSON: the text ends before the JSON does (an unclosed bracket?)"},
@@ -213,6 +253,7 @@ TEST(JsonStream, EachFaultIsNamedWhereTheReaderStopped) {
       {"[-2.5e308]", list, ":1:10: the number -2.5e308 is too large"},
       {"[0.000123e400]", list, ":1:14: the number 0.000123e400 is too large"},
       {"[1e-999, 12300e-330, -0.5E-400]", Whole, "[0.0,0.0,0.0]"},
+      {"[" + long_large + "]", list, ":1:1328: the number " + long_large + " is too large"},
       {"[\"1\"]", list, ":1:2: expected a number"},
       {"[nul]", Whole, ":1:6: invalid JSON: unexpected text"},
       {"tru", boolean, ":1:4: invalid JSON: unexpected text"},
@@ -221,6 +262,15 @@ TEST(JsonStream, EachFaultIsNamedWhereTheReaderStopped) {
       {"[\x7F]", Whole, ":1:2: invalid JSON: unexpected byte 0x7F"},
       {std::string("[\0]", 3), Whole, ":1:2: invalid JSON: unexpected byte 0x00"},  // not the end
       {"[1] x", list, ":1:5: invalid JSON: text after the end of the JSON"},
+      {"[01]", list, ":1:3: invalid JSON: expected \",\" or \"]\", not \"1\""},
+      {"[1 2]", list, ":1:4: invalid JSON: expected \",\" or \"]\", not \"2\""},
+      {R"({"a": 1 "b": 2})", object, ":1:9: invalid JSON: expected \",\" or \"}\", not \"\"\""},
+      {"{\"a\" ~}", object, ":1:6: invalid JSON: expected \":\" after a key, not \"~\""},
+      {"{\"a\" \x7F}", object, ":1:6: invalid JSON: expected \":\" after a key, not byte 0x7F"},
+      {"{\"a\" \x1F}", object, ":1:6: invalid JSON: expected \":\" after a key, not byte 0x1F"},
+      {"[\x1F]", Whole, ":1:2: invalid JSON: unexpected byte 0x1F"},
+      {"[ ~]", Whole, ":1:3: invalid JSON: unexpected \"~\""},
+      {"fals", boolean, ":1:5: invalid JSON: unexpected text"},
       {"{1: 2}", object, ":1:2: invalid JSON: expected a key in quotes"},
       {R"({"a" 1})", object, ":1:6: invalid JSON: expected \":\" after a key, not \"1\""},
       {R"({"a": 1, "a": 2})", object, ":1:13: \"a\" is given twice in one object"},
