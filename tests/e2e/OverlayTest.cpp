@@ -429,6 +429,29 @@ TEST_F(Overlay, AStrokeInThePictureStartsWhereItsPathMovedTo) {
   cairo_surface_destroy(png);
 }
 
+// The composition window shows the layer through its scale on each axis: at half its height it
+// covers the middle half of the window's rows and every column, at half its width the reverse.
+// What is not the layer is the window's own background, as where no layer is at all.
+TEST_F(Overlay, TheCompositionWindowScalesTheLayerOnEachAxisOnItsOwn) {
+  const auto picture = [&](double sx, double sy, const char *name) {
+    project().layer.transform.scale[0] = sx;
+    project().layer.transform.scale[1] = sy;
+    const std::string path = ::testing::TempDir() + name;
+    host::WriteWindowPng(session(), WindowKind::Comp, 0, path);
+    return Picture(path);
+  };
+  const Picture half_high = picture(100, 50, "half-high.png");
+  const Picture half_wide = picture(50, 100, "half-wide.png");
+  project().layer.transform.position[0] = 1e5;  // nothing of the layer in the window
+  const Picture none = picture(100, 100, "no-layer.png");
+  ASSERT_TRUE(half_high.ok() && half_wide.ok() && none.ok());
+  // A quarter of the way down and across: outside the scaled layer on its short axis only.
+  EXPECT_EQ(half_high.Region(300, 40, 340, 50), none.Region(300, 40, 340, 50));
+  EXPECT_NE(half_high.Region(40, 170, 50, 190), none.Region(40, 170, 50, 190));
+  EXPECT_EQ(half_wide.Region(40, 170, 50, 190), none.Region(40, 170, 50, 190));
+  EXPECT_NE(half_wide.Region(300, 40, 340, 50), none.Region(300, 40, 340, 50));
+}
+
 // The layer's picture follows the layer's size: made after its height changes (its width kept),
 // it is the picture a thread with nothing kept from before makes.
 TEST_F(Overlay, TheLayersPictureFollowsItsHeight) {

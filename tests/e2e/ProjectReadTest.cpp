@@ -167,6 +167,20 @@ TEST(ProjectRead, MaskKeysAreReadInTimeOrderAndOneTimeHoldsOneKey) {
     EXPECT_EQ(mask["keyframes"][0]["tick"], 0) << swapped;
     EXPECT_EQ(mask["keyframes"][1]["tick"], 30) << swapped;
   }
+  // A parameter's keys likewise: "Angle 1" is 5 halfway between 0 at 0 s and 10 at 1 s.
+  for (bool swapped : {false, true}) {
+    json p = Base();
+    p["time"] = 0.5;
+    const json early = {{"layer_time", 0}, {"tick", 0}, {"scale", 30}, {"raw", {0, 0, 0, 0}}};
+    const json late = {{"layer_time", 1}, {"tick", 30}, {"scale", 30}, {"raw", {10, 0, 0, 0}}};
+    p["params"]["Angle 1"] = {{"raw", {0, 0, 0, 0}},
+                              {"hidden", false},
+                              {"keyframes", swapped ? json{late, early} : json{early, late}}};
+    Opened o = Open(p);
+    ASSERT_EQ(o.code, 0) << o.out;
+    EXPECT_EQ(o.dump["params"]["Angle 1"]["value"], 5.0) << swapped;
+    EXPECT_EQ(o.dump["params"]["Angle 1"]["keyframes"][0]["time"], 0.0) << swapped;
+  }
   Refused(WithSquare({Key(1, 30), Key(1, 10)}), "mask 0 has two keyframes at 1 s");
   // A parameter's keys likewise: the second would silently replace the first.
   json q = Base();
@@ -316,6 +330,31 @@ TEST(ProjectRead, EachMisshapenPartIsNamedForWhatIsWrongWithIt) {
     p["next_mask"]["id"] = id;
     Refused(p, "\"next_mask\" is the next mask's \"id\" and \"palette\" index, whole numbers");
   }
+}
+
+// Each of what a mask's key must hold is named when it is missing; a vertex is two or six numbers
+// and no other count; and nothing but blanks follows the project's object.
+TEST(ProjectRead, AKeysEveryPartIsNeededAndTheFileEndsWithItsObject) {
+  for (const char *part : {"tick", "scale", "layer_time", "closed", "vertices"}) {
+    json p = WithSquare(json::array({Key(0, 10)}));
+    p["masks"][0]["keyframes"][0].erase(part);
+    Refused(p, "mask 0 keyframe 0 has no \"" + std::string(part) + "\"");
+  }
+  for (const json &vertex : {json{1, 2, 3}, json{1, 2, 3, 4, 5, 6, 7}, json{1}}) {
+    json p = WithSquare(json::array({Key(0, 10)}));
+    p["masks"][0]["keyframes"][0]["vertices"][1] = vertex;
+    Refused(p,
+            "mask 0 keyframe 0: a vertex is [x, y] or [x, y, in_x, in_y, out_x, out_y] of "
+            "numbers");
+  }
+  const std::string file = WriteTemp(Name("trailing.json"), Base().dump() + "\n \n{}");
+  const std::string scenario = WriteTemp(Name("trailing-steps.json"), R"({"steps": []})");
+  auto r = RunHost("run " + scenario + " -q --project " + file);
+  EXPECT_EQ(r.code, 2) << r.out;
+  EXPECT_NE(r.out.find(file + ":3:1: invalid JSON: text after the end of the JSON"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(Open(Base()).code, 0);
 }
 
 // A mask's colour is four fractions from 0 to 1, alpha first, each read as written.

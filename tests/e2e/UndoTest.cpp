@@ -89,6 +89,19 @@ TEST_F(Undo, AnExpressionIsAnEntryThatUndoTakesAway) {
   ExpectNoProblems();
 }
 
+// A keyframe added by hand is an entry named for its parameter, and undo takes the key away.
+TEST_F(Undo, AKeyIsAnEntryThatUndoTakesAway) {
+  Play(R"([{"do": "set", "param": "On", "value": false}])");
+  const host::ProjectModel before = project();
+  Play(R"([{"do": "key", "param": "Angle 1", "time": 0.25, "value": 30}])");
+  ASSERT_EQ(param(PARAM_ANGLE(0)).stream.keys.size(), 1u);
+  EXPECT_EQ(project().undo.entries().back(), "Add Keyframe to \"Angle 1\"");
+  Play(R"([{"do": "undo"}])");
+  EXPECT_TRUE(param(PARAM_ANGLE(0)).stream.keys.empty());
+  EXPECT_TRUE(model() == before);
+  ExpectNoProblems();
+}
+
 TEST_F(Undo, BakeUndoTakesTheKeysAwayAndSetsOnAgain) {
   Play(
       R"([{"do": "press", "param": "Create Mask"}, {"do": "set", "param": "Width 1", "value": 80}])");
