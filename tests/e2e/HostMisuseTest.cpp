@@ -84,6 +84,10 @@ TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
   AEGP_MaskRefH mask = nullptr;
   ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(layer, 0, &mask), A_Err_NONE);
   EXPECT_EQ(masks->AEGP_GetMaskColor(mask, nullptr), PF_Err_BAD_CALLBACK_PARAM);
+  // And set from one; the mask keeps the colour it had.
+  const AEGP_ColorVal before = project().layer.masks[0].color;
+  EXPECT_EQ(masks->AEGP_SetMaskColor(mask, nullptr), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(project().layer.masks[0].color.redF, before.redF);
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
 }
 
