@@ -85,9 +85,12 @@ TEST_F(HostMisuse, MasksAreCountedOnlyOnTheEffectsLayerAndIntoACount) {
   ASSERT_EQ(masks->AEGP_GetLayerMaskByIndex(layer, 0, &mask), A_Err_NONE);
   EXPECT_EQ(masks->AEGP_GetMaskColor(mask, nullptr), PF_Err_BAD_CALLBACK_PARAM);
   // And set from one; the mask keeps the colour it had.
-  const AEGP_ColorVal before = project().layer.masks[0].color;
+  const auto channels = [](const AEGP_ColorVal &c) {
+    return std::vector<double>{c.alphaF, c.redF, c.greenF, c.blueF};
+  };
+  const std::vector<double> before = channels(project().layer.masks[0].color);
   EXPECT_EQ(masks->AEGP_SetMaskColor(mask, nullptr), PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_EQ(project().layer.masks[0].color.redF, before.redF);
+  EXPECT_EQ(channels(project().layer.masks[0].color), before);
   EXPECT_EQ(masks->AEGP_DisposeMask(mask), A_Err_NONE);
 }
 

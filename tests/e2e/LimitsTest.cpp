@@ -79,7 +79,7 @@ TEST(Limits, InputBeyondEachLimitIsExitTwoNamingTheLimit) {
       {R"({"comp": {"time_scale": 100000}, "steps": [{"do": "apply"},
            {"do": "render", "time": 30000}]})",
        "step 2 (render): \"time\" is 30,000 s, which at a time_scale of 100,000 is more than"},
-      // A layer that starts where the composition ends, at a hundredth of its speed: the
+      // A layer that starts where the composition ends and runs a hundred times as fast: the
       // composition's end is its time 0, and its start 3,000 s before it.
       {R"({"comp": {"fps": 1, "time_scale": 1000000, "duration": 30},
            "layer": {"start": 30, "stretch": 1}})",

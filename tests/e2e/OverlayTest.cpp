@@ -445,7 +445,8 @@ TEST_F(Overlay, TheCompositionWindowScalesTheLayerOnEachAxisOnItsOwn) {
   project().layer.transform.position[0] = 1e5;  // nothing of the layer in the window
   const Picture none = picture(100, 100, "no-layer.png");
   ASSERT_TRUE(half_high.ok() && half_wide.ok() && none.ok());
-  // A quarter of the way down and across: outside the scaled layer on its short axis only.
+  // Near the top at the middle column, and near the left at the middle row: each outside the
+  // layer scaled on that axis, and inside the other.
   EXPECT_EQ(half_high.Region(300, 40, 340, 50), none.Region(300, 40, 340, 50));
   EXPECT_NE(half_high.Region(40, 170, 50, 190), none.Region(40, 170, 50, 190));
   EXPECT_EQ(half_wide.Region(40, 170, 50, 190), none.Region(40, 170, 50, 190));

@@ -67,16 +67,19 @@ std::string Refusal(const host::EffectParam &param, const Json &value,
   });
 }
 
-std::string HeldRefusal(const host::EffectParam &param, std::vector<double> v) {
+// A value as a project file holds it: the numbers given, and 0 for the rest of the four.
+host::StreamValue Held(const std::vector<double> &v) {
   host::StreamValue value;
   for (std::size_t i = 0; i < v.size(); ++i) value.v[i] = v[i];
-  return Said([&] { host::CheckHeldValue(param, value); });
+  return value;
 }
 
-std::string HeldExpressionRefusal(const host::EffectParam &param, std::vector<double> v) {
-  host::StreamValue value;
-  for (std::size_t i = 0; i < v.size(); ++i) value.v[i] = v[i];
-  return Said([&] { host::CheckHeldExpression(param, value); });
+std::string HeldRefusal(const host::EffectParam &param, const std::vector<double> &v) {
+  return Said([&] { host::CheckHeldValue(param, Held(v)); });
+}
+
+std::string HeldExpressionRefusal(const host::EffectParam &param, const std::vector<double> &v) {
+  return Said([&] { host::CheckHeldExpression(param, Held(v)); });
 }
 
 std::vector<double> Numbers(const host::StreamValue &v) { return {v.v, v.v + 4}; }
@@ -338,6 +341,16 @@ TEST(RenderRequest, IsFullResolutionAt8BitsUnlessTheStepSaysOtherwise) {
   EXPECT_EQ(asked.depth, 16);
   EXPECT_EQ(scale(asked.downsample_x), "1/2");
   EXPECT_EQ(scale(asked.downsample_y), "1/3");
+  // The deepest and the smallest it may ask for; no depth between.
+  const host::RenderRequest most =
+      host::RenderRequestFromJson(Json{{"depth", 32}, {"downsample", {64, 64}}});
+  EXPECT_EQ(most.depth, 32);
+  EXPECT_EQ(scale(most.downsample_x), "1/64");
+  EXPECT_EQ(scale(most.downsample_y), "1/64");
+  EXPECT_EQ(Said([] {
+              host::RenderRequestFromJson(Json{{"depth", 12}});
+            }),
+            "\"depth\" is 8, 16 or 32 bits per channel");
 }
 
 // The readers every section shares: what each refusal names, and each end of a range taken.
@@ -386,16 +399,6 @@ TEST(JsonValues, EachEndOfARangeIsTakenAndEachRefusalNamesWhatItGot) {
               host::KnownKeys(Json{{"fps", 1}, {"width", 2}}, "comp", {"fps", "width"});
             }),
             "taken");
-
-  const host::RenderRequest most =
-      host::RenderRequestFromJson(Json{{"depth", 32}, {"downsample", {64, 64}}});
-  EXPECT_EQ(most.depth, 32);
-  EXPECT_EQ(most.downsample_x.den, 64u);
-  EXPECT_EQ(most.downsample_y.den, 64u);
-  EXPECT_EQ(Said([] {
-              host::RenderRequestFromJson(Json{{"depth", 12}});
-            }),
-            "\"depth\" is 8, 16 or 32 bits per channel");
 }
 
 // A mistyped name is answered with the names fewest edits away first (a letter added, dropped or
