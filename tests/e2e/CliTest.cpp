@@ -1,4 +1,5 @@
 // orvane-host as a user runs it: exit codes, messages and the JSON dump.
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -152,6 +153,23 @@ TEST(Cli, AContactSheetIsTheSameWhateverTheWindowShows) {
   }
   EXPECT_GT(sheets[0].size(), 100u);
   EXPECT_TRUE(sheets[0] == sheets[1]) << "the zoomed window's sheet differs";
+}
+
+// A sheet's step that says nothing else shows every 10th frame in 6 columns of cells 320 wide:
+// of the 61 frames of 6.1 s at 10 fps, 7 cells in 2 rows. Each cell is as high as the 64 x 36
+// composition is at that width (180), with its label (18) and a gap of 4 all round.
+TEST(Cli, ASheetIsEveryTenthFrameInSixColumns320WideUnlessTheStepSaysOtherwise) {
+  const std::string dir = ::testing::TempDir() + "sheet-defaults";
+  const std::string path = WriteScenario(
+      "sheet-defaults.json", R"({"comp": {"width": 64, "height": 36, "fps": 10, "duration": 6.1},
+          "steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png"}]})");
+  auto r = RunHost("run " + path + " -q --out " + dir);
+  ASSERT_EQ(r.code, 0) << r.out;
+  cairo_surface_t *sheet = cairo_image_surface_create_from_png((dir + "/s.png").c_str());
+  ASSERT_EQ(cairo_surface_status(sheet), CAIRO_STATUS_SUCCESS);
+  EXPECT_EQ(cairo_image_surface_get_width(sheet), 6 * (320 + 4) + 4);
+  EXPECT_EQ(cairo_image_surface_get_height(sheet), 2 * (180 + 18 + 4) + 4);
+  cairo_surface_destroy(sheet);
 }
 
 TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {
