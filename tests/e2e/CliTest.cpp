@@ -1,5 +1,4 @@
 // orvane-host as a user runs it: exit codes, messages and the JSON dump.
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "HostProcess.h"
+#include "Picture.h"
 
 namespace {
 
@@ -165,11 +165,10 @@ TEST(Cli, ASheetIsEveryTenthFrameInSixColumns320WideUnlessTheStepSaysOtherwise) 
           "steps": [{"do": "apply"}, {"do": "sheet", "file": "s.png"}]})");
   auto r = RunHost("run " + path + " -q --out " + dir);
   ASSERT_EQ(r.code, 0) << r.out;
-  cairo_surface_t *sheet = cairo_image_surface_create_from_png((dir + "/s.png").c_str());
-  ASSERT_EQ(cairo_surface_status(sheet), CAIRO_STATUS_SUCCESS);
-  EXPECT_EQ(cairo_image_surface_get_width(sheet), 6 * (320 + 4) + 4);
-  EXPECT_EQ(cairo_image_surface_get_height(sheet), 2 * (180 + 18 + 4) + 4);
-  cairo_surface_destroy(sheet);
+  const orvane::test::Picture sheet(dir + "/s.png");
+  ASSERT_TRUE(sheet.ok());
+  EXPECT_EQ(sheet.width(), 6 * (320 + 4) + 4);
+  EXPECT_EQ(sheet.height(), 2 * (180 + 18 + 4) + 4);
 }
 
 TEST(Cli, StepsThatCannotBeCarriedOutNameTheStep) {

@@ -73,17 +73,21 @@ Opened Open(const json &project, const std::string &steps = R"({"steps": []})") 
   return o;
 }
 
-// Exit code 2 with one line on stderr that names the file (with the line and column where the
-// reader stopped, for a fault of its JSON) and says `says`.
-void Refused(const json &project, const std::string &says) {
-  const std::string file = WriteTemp(Name("refused.json"), project.dump());
+// A file of `text` opened as the project: exit code 2 with one line on stderr that names the
+// file (with the line and column where the reader stopped, for a fault of its JSON) and says
+// `says`.
+void RefusedText(const std::string &text, const std::string &says) {
+  const std::string file = WriteTemp(Name("refused.json"), text);
   const std::string scenario = WriteTemp(Name("refused-steps.json"), R"({"steps": []})");
   auto r = RunHost("run " + scenario + " -q --project " + file);
-  EXPECT_EQ(r.code, 2) << project.dump() << "\n" << r.out;
+  EXPECT_EQ(r.code, 2) << text << "\n" << r.out;
   EXPECT_NE(r.out.find(says), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
   EXPECT_EQ(r.out.rfind("orvane-host: " + file + ":", 0), 0u) << r.out;
 }
+
+// The same, of a file that holds `project`.
+void Refused(const json &project, const std::string &says) { RefusedText(project.dump(), says); }
 
 TEST(ProjectRead, TheBaseProjectOpens) {
   Opened o = Open(Base());
@@ -347,13 +351,7 @@ TEST(ProjectRead, AKeysEveryPartIsNeededAndTheFileEndsWithItsObject) {
             "mask 0 keyframe 0: a vertex is [x, y] or [x, y, in_x, in_y, out_x, out_y] of "
             "numbers");
   }
-  const std::string file = WriteTemp(Name("trailing.json"), Base().dump() + "\n \n{}");
-  const std::string scenario = WriteTemp(Name("trailing-steps.json"), R"({"steps": []})");
-  auto r = RunHost("run " + scenario + " -q --project " + file);
-  EXPECT_EQ(r.code, 2) << r.out;
-  EXPECT_NE(r.out.find(file + ":3:1: invalid JSON: text after the end of the JSON"),
-            std::string::npos)
-      << r.out;
+  RefusedText(Base().dump() + "\n \n{}", ".json:3:1: invalid JSON: text after the end of the JSON");
   EXPECT_EQ(Open(Base()).code, 0);
 }
 
